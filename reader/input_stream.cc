@@ -1,0 +1,57 @@
+#include "reader/input_stream.h"
+
+#include <sys/stat.h>
+
+#include "plugin/host/memory.h"
+
+bool InputStream::Open(const char* path) {
+  Close();
+  if (path == nullptr) return false;
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return false;
+  }
+  storage_ = static_cast<unsigned char*>(my_malloc(kBlockSize + 1));
+  if (storage_ == nullptr) {
+    std::fclose(file);
+    return false;
+  }
+  std::setvbuf(file, nullptr, _IONBF, 0);  // blocks go straight into storage_
+  file_ = file;
+  storage_[0] = 0;
+  pos_ = end_ = data();
+  base_ = 0;
+  eof_ = false;
+  return true;
+}
+
+void InputStream::Close() {
+  if (file_ != nullptr) std::fclose(file_);
+  my_free(storage_);
+  file_ = nullptr;
+  storage_ = pos_ = end_ = nullptr;
+  base_ = 0;
+  eof_ = false;
+}
+
+int InputStream::Refill() {
+  if (file_ == nullptr) {
+    eof_ = true;
+    return kEof;
+  }
+  const int64_t consumed = end_ - data();
+  const unsigned char last = consumed > 0 ? end_[-1] : storage_[0];
+  const size_t n = std::fread(data(), 1, kBlockSize, file_);
+  if (n == 0) {
+    eof_ = true;  // a read error ends the input like its end
+    return kEof;
+  }
+  storage_[0] = last;
+  base_ += consumed;
+  pos_ = data();
+  end_ = data() + n;
+  return *pos_++;
+}

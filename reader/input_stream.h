@@ -1,0 +1,54 @@
+// InputStream: the reader's buffered byte input over a file opened "rb". It
+// reads large blocks and offers an inline Get and a one-character Unget with
+// the observable behaviour of a C stream: Tell() is the position ftell would
+// give, Eof() is the end-of-file indicator (set by the read that finds the
+// end, cleared by Unget). Owns the FILE and its block buffer; one thread.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+class InputStream {
+ public:
+  static constexpr int kEof = -1;
+  static constexpr size_t kBlockSize = size_t{1} << 20;
+
+  InputStream() = default;
+  InputStream(const InputStream&) = delete;
+  InputStream& operator=(const InputStream&) = delete;
+  ~InputStream() { Close(); }
+
+  // Opens a regular file for reading; false when it cannot be opened, names
+  // a directory, or no buffer can be had.
+  bool Open(const char* path);
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+  FILE* file() const { return file_; }
+
+  int Get() {
+    if (pos_ < end_) return *pos_++;
+    return Refill();
+  }
+  // Puts `c` back so that the next Get returns it; at most one character
+  // after each Get. kEof is ignored, as ungetc ignores EOF.
+  void Unget(int c) {
+    if (c == kEof) return;
+    *--pos_ = static_cast<unsigned char>(c);
+    eof_ = false;
+  }
+  bool Eof() const { return eof_; }
+  int64_t Tell() const { return base_ + (pos_ - data()); }
+
+ private:
+  unsigned char* data() const { return storage_ + 1; }
+  int Refill();
+
+  FILE* file_ = nullptr;
+  // storage_[0] keeps the last byte of the previous block so that Unget
+  // works at a block boundary; the block itself starts at storage_ + 1.
+  unsigned char* storage_ = nullptr;
+  unsigned char* pos_ = nullptr;
+  unsigned char* end_ = nullptr;
+  int64_t base_ = 0;  // file position of data()[0]
+  bool eof_ = false;
+};

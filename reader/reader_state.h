@@ -1,0 +1,54 @@
+// ReaderState: the state of one reading, shared by the main loop, the object
+// readers and post-processing, and the two operations they share (the
+// progress check and the material step). Lives for one ReadSceneFile call;
+// the scene and everything appended to its lists belong to the scene.
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/host/callbacks.h"
+#include "plugin/host/log_file.h"
+#include "plugin/host/scene.h"
+#include "reader/input_stream.h"
+#include "reader/reader.h"
+#include "reader/tokenizer.h"
+
+struct ReaderState {
+  MScene* scene = nullptr;
+  MList* objects = nullptr;    // the scene's object list
+  MList* materials = nullptr;  // the scene's material list
+  int32_t object_counter = 0;    // numbers "obj_%d"
+  int32_t material_counter = 0;  // numbers "mat_%d"
+  MMesh_P* first_mesh = nullptr;    // "obj_0": takes top-level triangles
+  MMesh_P* current_mesh = nullptr;  // the last mesh or mesh2 block begun
+  bool error = false;               // an object reader met a grammar failure
+};
+
+// Progress of the reading: file size, step (size / 100) and the position
+// above which the next report goes out. 64-bit, so no size overflows them.
+extern int64_t g_FileSize;
+extern int64_t g_ProgressStep;
+extern int64_t g_NextProgress;
+
+void ReportProgress(int64_t position);
+
+// Before a token is read: one report when the position passed the next
+// threshold, which then moves by exactly one step.
+inline void CheckProgress() {
+  const int64_t position = g_InFile.Tell();
+  if (position > g_NextProgress) ReportProgress(position);
+}
+
+// Formats the next "mat_%d" into `name` (at least 16 bytes).
+void NextMaterialName(ReaderState& state, char* name);
+// Gives `object` the material `name` unless it lists it already; the scene
+// gets a new MSurface of that name unless it has one.
+void AttachMaterial(ReaderState& state, MObj3d* object, const char* name);
+// NextMaterialName, then AttachMaterial.
+void MaterialStep(ReaderState& state, MObj3d* object);
+// A new mesh "obj_%d", appended to the scene's objects and made current;
+// null when no memory is left (the list then holds nothing new).
+MMesh_P* BeginMesh(ReaderState& state);
+
+// The log of the reading under way.
+inline LogFile& Log() { return *g_Log; }

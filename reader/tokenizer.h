@@ -1,0 +1,32 @@
+// The tokenizer: splits the scene file's characters into short text tokens
+// at blanks, line ends, comments and the one-character delimiters, counts
+// lines, and lets a reader hand the last token back once. Its state is
+// process-wide: one reading at a time, on one thread.
+#pragma once
+
+#include <cstdint>
+
+#include "reader/input_stream.h"
+
+// Longest token kept; the characters of a longer one past this are dropped.
+constexpr int kMaxTokenLength = 4096;
+
+// The current token, zero-terminated; valid until the next NextToken.
+extern char g_TokenBuffer[kMaxTokenLength + 1];
+// Line counter: 1 before the first token, raised at every line end and once
+// more when the input ends inside a line. 64-bit so that no file overflows it.
+extern int64_t g_LineNumber;
+// Set by UngetToken; the next NextToken hands the buffer out again.
+extern int g_TokenPushedBack;
+// The open scene file of the reading under way.
+extern InputStream g_InFile;
+
+// Line counter 1, nothing read on the current line, no token pushed back.
+void ResetTokenizer();
+
+// The next token of `in`, or null when the input is exhausted. A token read
+// from the input is never empty.
+const char* NextToken(InputStream& in);
+
+// The next NextToken returns the current token again (one level only).
+inline void UngetToken() { g_TokenPushedBack = 1; }

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "korvan/memory_stats.h"
+#include "korvan/scene_json.h"
+#include "plugin/host/scene.h"
+#include "tests/test_support.h"
+
+namespace {
+
+TEST(HostMesh, NewMeshIsEmpty) {
+  MMesh_P mesh("m");
+  EXPECT_EQ(mesh.get_type(), 2);
+  EXPECT_STREQ(mesh.get_name(), "m");
+  EXPECT_EQ(mesh.Get_Vertex_Count() + mesh.Get_Face_Count() + mesh.Get_NFace_Count() +
+                mesh.Get_UVFace_Count() + mesh.Get_NVertex_Count() + mesh.Get_UVVertex_Count(),
+            0);
+  EXPECT_EQ(mesh.NormalsUsed(), 0);
+  EXPECT_EQ(mesh.UVUsed(), 0);
+  EXPECT_EQ(mesh.Get_MaterialNames()->Get_Count(), 0);
+}
+
+TEST(HostMesh, AddTriMakesThreeNewVerticesAndAFace) {
+  MMesh_P mesh("m");
+  mesh.Add_Vertex(MVector3(9, 9, 9), -1.0);
+  mesh.Add_Tri(MVector3(0, 0, 0), MVector3(1, 0, 0), MVector3(0, 1, 0), 4, -1.0);
+  ASSERT_EQ(mesh.Get_Vertex_Count(), 4);
+  ASSERT_EQ(mesh.Get_Face_Count(), 1);
+  const int32_t* face = mesh.Faces().Corners(0);
+  EXPECT_EQ(face[0], 1);
+  EXPECT_EQ(face[1], 2);
+  EXPECT_EQ(face[2], 3);
+  EXPECT_EQ(mesh.Get_Face_MatId(0), 4);
+  EXPECT_EQ(mesh.Get_Vertex(2).x, 1.0);
+}
+
+TEST(HostMesh, FacesOfAnySizeAndUncheckedIndices) {
+  MMesh_P mesh("m");
+  const int32_t sizes[] = {3, 4, 3, 7, 1};
+  for (int32_t size : sizes) {
+    MIPolygon poly(0);
+    for (int32_t i = 0; i < size; ++i) poly.Add(i == 0 ? -5 : 2147483647 - i);
+    poly.Set_MatId(size);
+    mesh.Add_Face(poly);
+  }
+  ASSERT_EQ(mesh.Get_Face_Count(), 5);
+  for (int f = 0; f < 5; ++f) {
+    EXPECT_EQ(mesh.Faces().CornerCount(f), sizes[f]) << "face " << f;
+    EXPECT_EQ(mesh.Faces().Corners(f)[0], -5);
+    EXPECT_EQ(mesh.Get_Face_MatId(f), sizes[f]);
+  }
+}
+
+TEST(HostMesh, RemoveNormalsAndUVClearTheChannel) {
+  MMesh_P mesh("m");
+  mesh.UseNormals();
+  mesh.UseUV();
+  mesh.Add_NTri(MVector3(), MVector3(), MVector3(), 0, -1.0);
+  mesh.Add_UVVertex(MVector3(0.5, 1, 0), -1.0);
+  MIPolygon poly(0);
+  poly.Add(0);
+  poly.Add(0);
+  poly.Add(0);
+  mesh.Add_UVFace(poly);
+  mesh.RemoveNormals();
+  mesh.RemoveUV();
+  EXPECT_EQ(mesh.NormalsUsed(), 0);
+  EXPECT_EQ(mesh.UVUsed(), 0);
+  EXPECT_EQ(mesh.Get_NVertex_Count() + mesh.Get_NFace_Count(), 0);
+  EXPECT_EQ(mesh.Get_UVVertex_Count() + mesh.Get_UVFace_Count(), 0);
+}
+
+TEST(HostMesh, NormalIsTheUnitCrossProductOrZero) {
+  MVector3 n = Normal(MVector3(0, 0, 0), MVector3(1, 0, 0), MVector3(0, 1, 0));
+  EXPECT_EQ(n.x, 0.0);
+  EXPECT_EQ(n.y, 0.0);
+  EXPECT_EQ(n.z, 1.0);
+  n = Normal(MVector3(0, 0, 0), MVector3(2, 0, 0), MVector3(0, 0, 3));
+  EXPECT_EQ(n.y, -1.0);
+  // Degenerate, overflowing and NaN triangles give (0, 0, 0).
+  const double inf = std::numeric_limits<double>::infinity();
+  const MVector3 zero_cases[][3] = {
+      {MVector3(1, 1, 1), MVector3(1, 1, 1), MVector3(1, 1, 1)},
+      {MVector3(0, 0, 0), MVector3(1, 1, 1), MVector3(2, 2, 2)},
+      {MVector3(0, 0, 0), MVector3(1e300, 0, 0), MVector3(0, 1e300, 0)},
+      {MVector3(0, 0, 0), MVector3(inf, 0, 0), MVector3(0, 1, 0)},
+      {MVector3(0, 0, 0), MVector3(std::nan(""), 0, 0), MVector3(0, 1, 0)},
+  };
+  for (const auto& t : zero_cases) {
+    n = Normal(t[0], t[1], t[2]);
+    EXPECT_TRUE(n.x == 0.0 && n.y == 0.0 && n.z == 0.0)
+        << "b = (" << t[1].x << "," << t[1].y << "," << t[1].z << ")";
+  }
+}
+
+TEST(HostMesh, MaterialIndexFollowsDirectAppends) {
+  MMesh_P mesh("m");
+  MList* names = mesh.Get_MaterialNames();
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_0"), -1);
+  names->Add(my_strdup("mat_0"));
+  names->Add(my_strdup("mat_1"));
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_1"), 1);
+  names->Add(my_strdup("mat_2"));
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_2"), 2);
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("MAT_2"), -1) << "case-sensitive";
+  names->Remove(0);  // positions move: the index must notice
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_2"), 1);
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_0"), -1);
+  names->Remove(-1);
+  names->Add(my_strdup("mat_9"));
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_9"), 1);
+  EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_2"), -1);
+}
+
+TEST(HostScene, GetMaterialbyNameAndOwnership) {
+  const int64_t before = korvan_live_blocks();
+  {
+    MScene scene("x.pov");
+    for (int i = 0; i < 1000; ++i) {
+      scene.Get_Materials()->Add(new MSurface(("mat_" + std::to_string(i)).c_str()));
+      if (i % 100 == 0) {
+        ASSERT_NE(scene.GetMaterialbyName(("mat_" + std::to_string(i)).c_str()), nullptr);
+      }
+    }
+    EXPECT_STREQ(scene.GetMaterialbyName("mat_999")->get_name(), "mat_999");
+    EXPECT_EQ(scene.GetMaterialbyName("mat_1000"), nullptr);
+    scene.Get_Objects()->Add(new MMesh_P("obj_0"));
+    scene.Get_Objects()->Remove(0);
+    scene.Get_Objects()->Add(new MMesh_P("obj_1"));
+  }
+  EXPECT_EQ(korvan_live_blocks(), before) << "the scene frees what its lists hold";
+}
+
+TEST(HostScene, BoundingBoxSkipsNonFiniteAndDefaultsAreAdded) {
+  MScene scene("x.pov");
+  auto* mesh = new MMesh_P("obj_0");
+  scene.Get_Objects()->Add(mesh);
+  mesh->Add_Vertex(MVector3(-1, 2, 3), -1.0);
+  mesh->Add_Vertex(MVector3(4, -5, 6), -1.0);
+  mesh->Add_Vertex(MVector3(std::nan(""), 100, 100), -1.0);
+  mesh->Add_Vertex(MVector3(1e308 * 10, 0, 0), -1.0);
+  EXPECT_EQ(scene.CalculateBoundingBox(0), 1);
+  const MBoundingBox& box = scene.Get_BoundingBox();
+  EXPECT_EQ(box.min.x, -1);
+  EXPECT_EQ(box.max.x, 4);
+  EXPECT_EQ(box.min.y, -5);
+  EXPECT_EQ(box.max.z, 6);
+  scene.MMake_Default_Cam();
+  scene.MMake_Default_Cam();  // a scene with a camera gets no second one
+  scene.MMake_Default_Light();
+  EXPECT_EQ(scene.Get_Cameras()->Get_Count(), 1);
+  EXPECT_EQ(scene.Get_Lights()->Get_Count(), 1);
+  auto* camera = static_cast<MCamera*>(scene.Get_Cameras()->Get(0));
+  EXPECT_EQ(camera->cam_mark, 0);
+  EXPECT_EQ(camera->look_at.x, 1.5);
+}
+
+TEST(HostScene, JsonForm) {
+  MScene scene("x.pov");
+  auto* mesh = new MMesh_P("obj_\"1\"");
+  scene.Get_Objects()->Add(mesh);
+  mesh->Get_MaterialNames()->Add(my_strdup("mat_0"));
+  mesh->Add_Vertex(MVector3(0.1, -0.0, 1e21), -1.0);
+  mesh->Add_Vertex(MVector3(std::nan(""), HUGE_VAL, -HUGE_VAL), -1.0);
+  mesh->UseUV();
+  mesh->Add_UVVertex(MVector3(0.5, 1, 0), -1.0);
+  MIPolygon poly(0);
+  poly.Add(0);
+  poly.Add(1);
+  poly.Add(-7);
+  poly.Set_MatId(3);
+  mesh->Add_Face(poly);
+  mesh->Add_UVFace(poly);
+  scene.Get_Materials()->Add(new MSurface("mat_0"));
+  EXPECT_EQ(SceneToJson(scene),
+            "{\"objects\":[\n"
+            "{\"name\":\"obj_\\\"1\\\"\",\"type\":2,\"normals_used\":0,\"uv_used\":1,"
+            "\"materials\":[\"mat_0\"],\"vertices\":[[0.1,-0,1e+21],[\"nan\",\"inf\",\"-inf\"]],"
+            "\"nvertices\":[],\"uvvertices\":[[0.5,1,0]],\"faces\":[[0,1,-7,3]],\"nfaces\":[],"
+            "\"uvfaces\":[[0,1,-7]]}\n"
+            "],\n\"materials\":[\"mat_0\"],\n\"cameras\":0,\"lights\":0,\"bounding_box\":null}\n");
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "tests/test_support.h"
+
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "plugin/host/callbacks.h"
+#include "plugin/host/log_file.h"
+#include "plugin/host/options.h"
+#include "reader/reader.h"
+
+const std::string& TestDir() {
+  static const std::string dir = [] {
+    char pattern[] = "/tmp/tarvo-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made == nullptr) std::abort();
+    return std::string(made) + "/";
+  }();
+  return dir;
+}
+
+std::string WriteTestFile(const std::string& name, const std::string& contents) {
+  const std::string path = TestDir() + name;
+  std::ofstream(path, std::ios::binary) << contents;
+  return path;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+namespace {
+
+Reading* g_current = nullptr;
+
+void RecordMessage(char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  g_current->messages.push_back(text);
+}
+
+void RecordProgress(long position, long count) {
+  g_current->progress.emplace_back(position, count);
+}
+
+void Ignore(char*, ...) {}
+void IgnoreProgress(long, long) {}
+
+}  // namespace
+
+Reading ReadScenePath(const std::string& path) {
+  Reading reading;
+  reading.scene.reset(new MScene(path.c_str()));
+  const std::string log_path = TestDir() + "reader.log";
+  {
+    LogFile log(path.c_str(), log_path.c_str());
+    MessageCallBack1 messages(RecordMessage, RecordProgress, Ignore, IgnoreProgress, Ignore,
+                              IgnoreProgress);
+    Import_FileOption options("tarvo_test", "unused.log");
+    options.Set_Filename(path.c_str());
+    g_current = &reading;
+    g_Log = &log;
+    g_Messages = &messages;
+    ReadSceneFile(reading.scene.get(), &options);
+    g_Log = nullptr;
+    g_Messages = nullptr;
+    g_current = nullptr;
+  }
+  reading.log = ReadWholeFile(log_path);
+  return reading;
+}
+
+Reading ReadSceneText(const std::string& text) {
+  return ReadScenePath(WriteTestFile("scene.pov", text));
+}
+
+MMesh_P* FindMesh(MScene& scene, const char* name) {
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    auto* object = static_cast<MObj3d*>(n->item);
+    if (object->get_type() == kObjMesh && std::string(object->get_name()) == name) {
+      return static_cast<MMesh_P*>(object);
+    }
+  }
+  return nullptr;
+}
+
+std::vector<std::string> ObjectNames(MScene& scene) {
+  std::vector<std::string> names;
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    names.push_back(static_cast<MObj3d*>(n->item)->get_name());
+  }
+  return names;
+}
+
+std::vector<std::string> MaterialNames(MScene& scene) {
+  std::vector<std::string> names;
+  for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next) {
+    names.push_back(static_cast<MSurface*>(n->item)->get_name());
+  }
+  return names;
+}
+
+std::vector<std::string> MeshMaterialNames(MMesh_P& mesh) {
+  std::vector<std::string> names;
+  for (MListNode* n = mesh.Get_MaterialNames()->head; n != nullptr; n = n->next) {
+    names.push_back(static_cast<const char*>(n->item));
+  }
+  return names;
+}

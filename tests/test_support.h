@@ -1,0 +1,40 @@
+// Helpers shared by the tests: a private temporary folder, files in it, and
+// one reading of a scene text with its log, scene and progress reports.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "plugin/host/scene.h"
+
+// The test run's own temporary folder (made once, ends in "/").
+const std::string& TestDir();
+// Writes `contents` to TestDir() + `name` and answers the path.
+std::string WriteTestFile(const std::string& name, const std::string& contents);
+std::string ReadWholeFile(const std::string& path);
+
+struct SceneDeleter {
+  void operator()(MScene* scene) const { delete scene; }
+};
+using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
+
+struct Reading {
+  ScenePtr scene;
+  std::string log;                                // the reader's log lines
+  std::vector<std::pair<long, long>> progress;    // (position, total) reports
+  std::vector<std::string> messages;              // status texts
+};
+
+// Reads the file at `path` as the import run would (log and callbacks set).
+Reading ReadScenePath(const std::string& path);
+// Writes `text` to a file and reads it.
+Reading ReadSceneText(const std::string& text);
+
+// The mesh called `name` in the scene, or null.
+MMesh_P* FindMesh(MScene& scene, const char* name);
+// The names of the scene's objects / materials, in list order.
+std::vector<std::string> ObjectNames(MScene& scene);
+std::vector<std::string> MaterialNames(MScene& scene);
+std::vector<std::string> MeshMaterialNames(MMesh_P& mesh);

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "reader/keywords.h"
+#include "reader/tokenizer.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct Tokens {
+  std::string joined;  // tokens separated by "|"
+  int64_t lines;       // the line counter after the input is exhausted
+};
+
+Tokens Tokenize(const std::string& text) {
+  const std::string path = WriteTestFile("tokens.pov", text);
+  EXPECT_TRUE(g_InFile.Open(path.c_str()));
+  ResetTokenizer();
+  Tokens out{"", 0};
+  for (const char* t; (t = NextToken(g_InFile)) != nullptr;) {
+    if (!out.joined.empty()) out.joined += "|";
+    out.joined += t;
+  }
+  EXPECT_EQ(NextToken(g_InFile), nullptr) << "null must stay null";
+  out.lines = g_LineNumber;
+  g_InFile.Close();
+  return out;
+}
+
+struct SplitCase {
+  std::string input;
+  std::string tokens;
+};
+
+TEST(Tokenizer, SplitsTokens) {
+  const SplitCase cases[] = {
+      {"<1.5,-2,3e-1>", "<|1.5|,|-2|,|3e-1|>"},
+      {" < 1 ,\n2 // c\n, /* x */ 3 > ", "<|1|,|2|,|3|>"},
+      {"a/b", "ab"},
+      {"a/*x*/b", "a|b"},
+      {"a//x", "a"},
+      {"abc//x\ndef", "abc|def"},
+      {"a\fb", "ab"},                       // non-printable dropped, token goes on
+      {std::string("a\x80\xff" "b", 4), "ab"},
+      {"#declare obj_1=1+2;", "#declare|obj_1|=|1+2|;"},
+      {"\"my file.inc\"", "\"my|file.inc\""},
+      {"{}()[];=", "{|}|(|)|[|]|;|="},
+      {"mesh2{", "mesh2|{"},
+      {"a/", "a"},                          // a slash at the end of the input
+      {"/ ", ""},
+      {"a/{b", "a|{|b"},
+      {"**/x", "**x"},                      // no comment opens with "*"
+      {"/***/x", "x"},
+      {"/* a ** b **/c", "c"},
+      {"/* unclosed", ""},
+      {"", ""},
+      {std::string("a\0b", 3), "a|b"},      // NUL is a line end
+      {std::string(" \0b", 3), "b"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Tokenize(c.input).joined, c.tokens) << "input: \"" << c.input << "\"";
+  }
+}
+
+struct LineCase {
+  std::string input;
+  int64_t lines;  // counter at the end: lines + 1
+};
+
+TEST(Tokenizer, CountsLines) {
+  const LineCase cases[] = {
+      {"", 1},
+      {"a", 2},
+      {"a\n", 2},
+      {"a\nb", 3},
+      {"a\nb\n", 3},
+      {"a\r\nb\r\n", 3},
+      {"a\r\nb", 3},
+      {"a\n\rb", 3},            // LF CR is one line end
+      {"a\n\nb", 4},            // LF LF two
+      {"a\r\rb", 4},            // CR CR two
+      {"a\rb\r", 3},
+      {"a\nb  \t", 3},          // trailing blanks on the last line
+      {"a\nb // note", 3},      // a line comment on the last line
+      {"a\nb // note\r\n", 3},  // the comment's CR LF counts once
+      {"a // x\r\nb", 3},
+      {"/* 1\n2\n3 */ a", 4},   // a block comment of three lines
+      {"/* 1\r\n2 */\r\n", 3},
+      {"/* open\n", 2},
+      {"\n\n\n", 4},
+      {"   ", 2},               // blanks alone make a line
+      {std::string("\0\0", 2), 3},
+      {std::string(" \0\0", 3), 2},  // NULs after a blank are blanks
+      {"\f", 2},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Tokenize(c.input).lines, c.lines) << "input: \"" << c.input << "\"";
+  }
+}
+
+TEST(Tokenizer, LongTokenKeepsItsFirstCharacters) {
+  const std::string word(kMaxTokenLength + 500, 'x');
+  const Tokens t = Tokenize(word + " next");
+  EXPECT_EQ(t.joined, std::string(kMaxTokenLength, 'x') + "|next");
+}
+
+TEST(Tokenizer, UngetHandsTheSameTokenBackOnce) {
+  const std::string path = WriteTestFile("unget.pov", "a\nb\nc");
+  ASSERT_TRUE(g_InFile.Open(path.c_str()));
+  ResetTokenizer();
+  EXPECT_STREQ(NextToken(g_InFile), "a");
+  const int64_t line = g_LineNumber;
+  UngetToken();
+  UngetToken();  // one level only
+  EXPECT_STREQ(NextToken(g_InFile), "a");
+  EXPECT_EQ(g_LineNumber, line);
+  EXPECT_STREQ(NextToken(g_InFile), "b");
+  EXPECT_STREQ(NextToken(g_InFile), "c");
+  EXPECT_EQ(NextToken(g_InFile), nullptr);
+  UngetToken();  // after the end: the empty token
+  const char* empty = NextToken(g_InFile);
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(LookupKeyword(empty), kWord);
+  g_InFile.Close();
+}
+
+TEST(Tokenizer, BlockBoundariesAreInvisible) {
+  // Tokens and line ends that straddle the stream's block size.
+  const size_t block = InputStream::kBlockSize;
+  std::string text(block - 3, ' ');
+  text += "ab\r";  // the CR ends the first block, its LF starts the second
+  text += "\ncd{";
+  text.resize(2 * block - 1, ' ');
+  text += "//x\nef";  // the comment's "//" straddles the second boundary
+  const Tokens t = Tokenize(text);
+  EXPECT_EQ(t.joined, "ab|cd|{|ef");
+  EXPECT_EQ(t.lines, 4);
+}
+
+// The table walk as the keyword table defines it, to check the fast lookup.
+int WalkTable(const char* token) {
+  if (token == nullptr) return kNoToken;
+  for (const Keyword* k = kKeywordTable; k->code != kNoToken; ++k) {
+    if (std::string(k->text) == token) return k->code;
+  }
+  return kWord;
+}
+
+TEST(Keywords, LookupMatchesTheTable) {
+  EXPECT_EQ(LookupKeyword("mesh"), 100);
+  EXPECT_EQ(LookupKeyword("Mesh"), 105);
+  EXPECT_EQ(LookupKeyword("1.0"), 105);
+  EXPECT_EQ(LookupKeyword(nullptr), -1);
+  EXPECT_EQ(LookupKeyword(""), 105);
+  std::vector<std::string> tokens = {"mesh2x", "mes", "smooth_triangles", "u", "v", "/",
+                                     "{{", "-", "polygon", "uv_mapping", "f"};
+  for (const Keyword* k = kKeywordTable; k->code != kNoToken; ++k) tokens.push_back(k->text);
+  for (int c = 1; c < 256; ++c) tokens.push_back(std::string(1, static_cast<char>(c)));
+  for (const auto& t : tokens) {
+    EXPECT_EQ(LookupKeyword(t.c_str()), WalkTable(t.c_str())) << "token: \"" << t << "\"";
+  }
+  EXPECT_EQ(LookupKeyword("face_indices"), 54);
+  EXPECT_EQ(LookupKeyword("="), 14);
+}
+
+}  // namespace
