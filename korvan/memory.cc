@@ -1,10 +1,11 @@
+#include "plugin/host/memory.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 #include "korvan/memory_stats.h"
 #include "plugin/host/array.h"
-#include "plugin/host/memory.h"
 
 namespace {
 std::atomic<int64_t> g_live_blocks{0};
@@ -32,8 +33,7 @@ char* my_strdup(const char* text) {
   return copy;
 }
 
-bool korvan_grow_array(void** data, int64_t* capacity, size_t item_size,
-                       int64_t min_capacity) {
+bool korvan_grow_array(void** data, int64_t* capacity, size_t item_size, int64_t min_capacity) {
   if (min_capacity <= *capacity) return true;
   int64_t wanted = *capacity < 16 ? 16 : *capacity + *capacity / 2;
   if (wanted < min_capacity) wanted = min_capacity;

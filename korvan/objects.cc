@@ -91,8 +91,8 @@ void MMesh_P::Add_UVFace(const MIPolygon& poly) {
 
 namespace {
 // Appends a, b, c to `vertices` and their face to `faces`; all or nothing.
-bool AddTriangle(HostArray<MVector3>& vertices, FaceStream& faces,
-                 const MVector3& a, const MVector3& b, const MVector3& c) {
+bool AddTriangle(HostArray<MVector3>& vertices, FaceStream& faces, const MVector3& a,
+                 const MVector3& b, const MVector3& c) {
   const int64_t n = vertices.size();
   const MVector3 corners[3] = {a, b, c};
   if (!vertices.append(corners, 3)) return false;
@@ -104,16 +104,14 @@ bool AddTriangle(HostArray<MVector3>& vertices, FaceStream& faces,
 }
 }  // namespace
 
-void MMesh_P::Add_Tri(const MVector3& a, const MVector3& b, const MVector3& c,
-                      int mat, double) {
+void MMesh_P::Add_Tri(const MVector3& a, const MVector3& b, const MVector3& c, int mat, double) {
   if (!face_mats_.push_back(mat)) return;
   if (!AddTriangle(vertices_, faces_, a, b, c)) {
     face_mats_.truncate(faces_.count);  // one material id per face
   }
 }
 
-void MMesh_P::Add_NTri(const MVector3& a, const MVector3& b, const MVector3& c,
-                       int, double) {
+void MMesh_P::Add_NTri(const MVector3& a, const MVector3& b, const MVector3& c, int, double) {
   AddTriangle(nvertices_, nfaces_, a, b, c);
 }
 

@@ -41,8 +41,7 @@ int ToInt(const std::string& text, int fallback) {
 // ---- Profile ----
 
 Profile::Profile(const char* option_set)
-    : option_set_(my_strdup(option_set != nullptr ? option_set : "")),
-      store_(new SettingsStore) {}
+    : option_set_(my_strdup(option_set != nullptr ? option_set : "")), store_(new SettingsStore) {}
 
 Profile::~Profile() {
   Flush();
@@ -50,8 +49,7 @@ Profile::~Profile() {
   my_free(option_set_);
 }
 
-const char* Profile::GetString(const char* section, const char* key,
-                               const char* fallback) {
+const char* Profile::GetString(const char* section, const char* key, const char* fallback) {
   const std::string* value = store_->Get(SectionName(option_set_, section), key);
   return value != nullptr ? value->c_str() : fallback;
 }
@@ -76,8 +74,7 @@ int Profile::Flush() {
 
 // ---- Import_FileOption ----
 
-Import_FileOption::Import_FileOption(const char* option_set,
-                                     const char* default_log_name)
+Import_FileOption::Import_FileOption(const char* option_set, const char* default_log_name)
     : option_name(my_strdup(option_set != nullptr ? option_set : "")),
       log_name(static_cast<char*>(my_malloc(kLogNameCapacity))),
       filename_(my_strdup("")),
@@ -113,9 +110,7 @@ void Import_FileOption::Set_Filename(const char* name) {
   filename_ = copy;
 }
 
-const char* Import_FileOption::Get_Filter() const {
-  return filter_ != nullptr ? filter_ : "";
-}
+const char* Import_FileOption::Get_Filter() const { return filter_ != nullptr ? filter_ : ""; }
 
 void Import_FileOption::Set_Filter(const char* filter) {
   char* copy = my_strdup(filter != nullptr ? filter : "");
@@ -185,6 +180,6 @@ int Import_FileOption::Save(FILE* file) const {
 
 void Import_FileOption::Print_Options(FILE* file) const {
   if (file == nullptr) return;
-  std::fprintf(file, "  Scene file: %s\n  Log file:   %s\n  Verbose:    %d\n",
-               Get_Filename(), log_name != nullptr ? log_name : "", verbose);
+  std::fprintf(file, "  Scene file: %s\n  Log file:   %s\n  Verbose:    %d\n", Get_Filename(),
+               log_name != nullptr ? log_name : "", verbose);
 }

@@ -1,6 +1,6 @@
-#include <cstring>
-
 #include "plugin/host/polygon.h"
+
+#include <cstring>
 
 MIPolygon::MIPolygon(int /*reserved*/) : corners_(inline_) {}
 

@@ -9,8 +9,7 @@ namespace {
 void DeleteObject(void* item) { delete static_cast<MObj3d*>(item); }
 void DeleteSurface(void* item) { delete static_cast<MSurface*>(item); }
 const char* SurfaceName(const void* item) {
-  return item != nullptr ? static_cast<const MSurface*>(item)->get_name()
-                         : nullptr;
+  return item != nullptr ? static_cast<const MSurface*>(item)->get_name() : nullptr;
 }
 
 void Extend(MBoundingBox& box, const MVector3& v) {
@@ -20,10 +19,10 @@ void Extend(MBoundingBox& box, const MVector3& v) {
     box.valid = 1;
     return;
   }
-  box.min = MVector3(std::fmin(box.min.x, v.x), std::fmin(box.min.y, v.y),
-                     std::fmin(box.min.z, v.z));
-  box.max = MVector3(std::fmax(box.max.x, v.x), std::fmax(box.max.y, v.y),
-                     std::fmax(box.max.z, v.z));
+  box.min =
+      MVector3(std::fmin(box.min.x, v.x), std::fmin(box.min.y, v.y), std::fmin(box.min.z, v.z));
+  box.max =
+      MVector3(std::fmax(box.max.x, v.x), std::fmax(box.max.y, v.y), std::fmax(box.max.z, v.z));
 }
 
 }  // namespace
@@ -75,8 +74,7 @@ void MScene::MMake_Default_Cam() {
   if (box_.valid) {
     center = MVector3((box_.min.x + box_.max.x) / 2, (box_.min.y + box_.max.y) / 2,
                       (box_.min.z + box_.max.z) / 2);
-    extent = MVector3(box_.max.x - box_.min.x, box_.max.y - box_.min.y,
-                      box_.max.z - box_.min.z);
+    extent = MVector3(box_.max.x - box_.min.x, box_.max.y - box_.min.y, box_.max.z - box_.min.z);
   }
   double size = std::fmax(extent.x, std::fmax(extent.y, extent.z));
   if (!(size > 0.0) || !std::isfinite(size)) size = 1.0;

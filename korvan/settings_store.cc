@@ -25,10 +25,17 @@ std::string Escape(const std::string& value) {
   std::string out;
   for (char c : value) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -89,8 +96,8 @@ SettingsStore::SettingsStore(std::string path)
   }
 }
 
-bool SettingsStore::Parse(const std::string& text,
-                          std::map<std::string, Section>* out, int* bad_line) {
+bool SettingsStore::Parse(const std::string& text, std::map<std::string, Section>* out,
+                          int* bad_line) {
   std::istringstream lines(text);
   std::string line, section;
   int number = 0;
@@ -114,8 +121,7 @@ bool SettingsStore::Parse(const std::string& text,
   return true;
 }
 
-const std::string* SettingsStore::Get(const std::string& section,
-                                      const std::string& key) const {
+const std::string* SettingsStore::Get(const std::string& section, const std::string& key) const {
   auto s = sections_.find(section);
   if (s == sections_.end()) return nullptr;
   auto k = s->second.find(key);
@@ -151,14 +157,17 @@ bool SettingsStore::Save() {
   bool ok = fd >= 0;
   for (size_t done = 0; ok && done < text.size();) {
     ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n <= 0) ok = false; else done += static_cast<size_t>(n);
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<size_t>(n);
   }
   ok = ok && fsync(fd) == 0;
   if (fd >= 0) ok = close(fd) == 0 && ok;
   ok = ok && rename(temp.c_str(), path_.c_str()) == 0;
   if (!ok) {
-    std::fprintf(stderr, "korvan: warning: cannot write settings %s: %s\n",
-                 path_.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "korvan: warning: cannot write settings %s: %s\n", path_.c_str(),
+                 std::strerror(errno));
     unlink(temp.c_str());
     return false;
   }

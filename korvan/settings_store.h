@@ -21,8 +21,7 @@ class SettingsStore {
 
   // Null when the key is not set.
   const std::string* Get(const std::string& section, const std::string& key) const;
-  void Set(const std::string& section, const std::string& key,
-           const std::string& value);
+  void Set(const std::string& section, const std::string& key, const std::string& value);
   bool changed() const { return changed_; }
   const std::map<std::string, Section>& sections() const { return sections_; }
 
@@ -31,8 +30,7 @@ class SettingsStore {
 
   // The text form, and its parser (false on a malformed line).
   std::string Serialize() const;
-  static bool Parse(const std::string& text, std::map<std::string, Section>* out,
-                    int* bad_line);
+  static bool Parse(const std::string& text, std::map<std::string, Section>* out, int* bad_line);
 
  private:
   std::string path_;

@@ -1,7 +1,7 @@
 // Built with -ffp-contract=off: Normal must give the same bits everywhere.
-#include <cmath>
-
 #include "plugin/host/vector.h"
+
+#include <cmath>
 
 MVector3 Normal(const MVector3& a, const MVector3& b, const MVector3& c) {
   const double ex = b.x - a.x, ey = b.y - a.y, ez = b.z - a.z;

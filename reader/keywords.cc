@@ -56,7 +56,14 @@ constexpr SingleCharCodes kSingle;
 // First characters of the word entries.
 bool MayBeWordKeyword(char first) {
   switch (first) {
-    case 'f': case 'm': case 'n': case 'p': case 's': case 't': case 'u': case 'v':
+    case 'f':
+    case 'm':
+    case 'n':
+    case 'p':
+    case 's':
+    case 't':
+    case 'u':
+    case 'v':
       return true;
     default:
       return false;

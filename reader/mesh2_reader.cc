@@ -124,9 +124,7 @@ constexpr Section kSections[] = {
     {kUvIndices, "uv_indices:\n", "-->%d uv faces\n"},
 };
 
-const Section& SectionOf(int code) {
-  return kSections[code - kVertexVectors];
-}
+const Section& SectionOf(int code) { return kSections[code - kVertexVectors]; }
 
 bool ReadItems(ReaderState& state, MMesh_P* mesh, int code, int count) {
   switch (code) {

@@ -65,9 +65,7 @@ int MList::Seek(int32_t offset) {
   return 0;
 }
 
-void* MList::Get_Current() {
-  return cursor_index < 0 ? nullptr : cursor->item;
-}
+void* MList::Get_Current() { return cursor_index < 0 ? nullptr : cursor->item; }
 
 void* MList::Get(int32_t index) {
   // 64-bit difference: index and cursor_index may lie far apart.

@@ -64,7 +64,6 @@ struct KORVAN_API MList {
 };
 
 // Puts `list` in the empty state with the given ownership.
-KORVAN_API void MList_Init(MList* list, int32_t own_mode,
-                           void (*deleter)(void*));
+KORVAN_API void MList_Init(MList* list, int32_t own_mode, void (*deleter)(void*));
 // Removes every node (disposing of the items by the list's own_mode).
 KORVAN_API void MList_Clear(MList* list);

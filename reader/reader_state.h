@@ -15,10 +15,10 @@
 
 struct ReaderState {
   MScene* scene = nullptr;
-  MList* objects = nullptr;    // the scene's object list
-  MList* materials = nullptr;  // the scene's material list
-  int32_t object_counter = 0;    // numbers "obj_%d"
-  int32_t material_counter = 0;  // numbers "mat_%d"
+  MList* objects = nullptr;         // the scene's object list
+  MList* materials = nullptr;       // the scene's material list
+  int32_t object_counter = 0;       // numbers "obj_%d"
+  int32_t material_counter = 0;     // numbers "mat_%d"
   MMesh_P* first_mesh = nullptr;    // "obj_0": takes top-level triangles
   MMesh_P* current_mesh = nullptr;  // the last mesh or mesh2 block begun
   bool error = false;               // an object reader met a grammar failure

@@ -1,10 +1,11 @@
+#include "reader/mlist.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "korvan/memory_stats.h"
 #include "plugin/host/memory.h"
-#include "reader/mlist.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ struct RemoveCase {
 
 TEST(MList, RemoveByIndex) {
   const RemoveCase cases[] = {
-      {0, {1, 2, 3}}, {1, {0, 2, 3}}, {2, {0, 1, 3}}, {3, {0, 1, 2}},
+      {0, {1, 2, 3}},  {1, {0, 2, 3}}, {2, {0, 1, 3}},  {3, {0, 1, 2}},
       {-1, {0, 1, 2}}, {4, {0, 1, 2}}, {99, {0, 1, 2}}, {-2, {0, 1, 2, 3}},
   };
   for (const auto& c : cases) {

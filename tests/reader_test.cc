@@ -73,8 +73,7 @@ TEST(ReadSceneFile, SkipsWhatItDoesNotRead) {
 }
 
 TEST(ReadTriangle, AddsOneFaceWithItsNormalAtEachCorner) {
-  Reading r = ReadSceneText(
-      "triangle { <0,0,0>, <1,0,0>, <0,1,0> texture { pigment { rgb 1 } } }");
+  Reading r = ReadSceneText("triangle { <0,0,0>, <1,0,0>, <0,1,0> texture { pigment { rgb 1 } } }");
   MMesh_P* mesh = FindMesh(*r.scene, "obj_0");
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->Get_Face_Count(), 1);
@@ -86,8 +85,8 @@ TEST(ReadTriangle, AddsOneFaceWithItsNormalAtEachCorner) {
 }
 
 TEST(ReadSmoothTriangle, TakesTheNormalsFromTheFile) {
-  Reading r = ReadSceneText(
-      "smooth_triangle { <0,0,0>,<0,0,1>, <1,0,0>,<0,0,2>, <0,1,0>,<0,0,3> }");
+  Reading r =
+      ReadSceneText("smooth_triangle { <0,0,0>,<0,0,1>, <1,0,0>,<0,0,2>, <0,1,0>,<0,0,3> }");
   MMesh_P* mesh = FindMesh(*r.scene, "obj_0");
   ASSERT_NE(mesh, nullptr);
   EXPECT_EQ(mesh->Get_Vertex(1).x, 1.0);
@@ -100,8 +99,8 @@ TEST(ReadSmoothTriangle, TakesTheNormalsFromTheFile) {
 
 struct GrammarCase {
   const char* text;
-  int error_line;   // 0: no failure
-  int faces;        // faces of obj_0 (checked when it survives)
+  int error_line;  // 0: no failure
+  int faces;       // faces of obj_0 (checked when it survives)
 };
 
 TEST(ReadTriangle, Grammar) {
@@ -109,25 +108,24 @@ TEST(ReadTriangle, Grammar) {
       {"triangle { <0,0,0> <1,0,0> <0,1,0> }", 1, 0},      // fails at the second "<"
       {"triangle { <x, 1, 2>, <1,0,0>, <0,1,0> }", 0, 1},  // a word reads as 0
       {"triangle { < - 1, 2, 3>, <1,0,0>, <0,1,0> }", 1, 0},
-      {"triangle <0,0,0>, <1,0,0>, <0,1,0>", 1, 0},        // no "{"
-      {"triangle { <0,0,0>, <1,0,0>, <0,1,0>", 0, 1},      // "}" missing at the end
-      {"triangle { <0,0,0>, <1,0,0>,\n<0,1", 3, 0},         // the end inside a vector
-      {"triangle { <0,0,0>, <1,0,0>, <0,1,0> triangle { <0,0,0>, <1,0,0>, <0,1,0> } }",
-       0, 1},                                              // in the passed-over part
+      {"triangle <0,0,0>, <1,0,0>, <0,1,0>", 1, 0},    // no "{"
+      {"triangle { <0,0,0>, <1,0,0>, <0,1,0>", 0, 1},  // "}" missing at the end
+      {"triangle { <0,0,0>, <1,0,0>,\n<0,1", 3, 0},    // the end inside a vector
+      {"triangle { <0,0,0>, <1,0,0>, <0,1,0> triangle { <0,0,0>, <1,0,0>, <0,1,0> } }", 0,
+       1},  // in the passed-over part
       {"smooth_triangle { <0,0,0>,<0,0,1>, <1,0,0>,<0,0,1>, <0,1,0> }", 1, 0},
       {"triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n"
        "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n"
        "triangle { <0,0,0>, <1,0,0> <0,1,0> }\n"
        "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n",
-       3, 2},                                              // the third of four fails
+       3, 2},  // the third of four fails
   };
   for (const auto& c : cases) {
     Reading r = ReadSceneText(c.text);
     const std::string outcome = c.error_line > 0
                                     ? "###Error in line " + std::to_string(c.error_line) + " \n"
                                     : " lines parsed\n";
-    EXPECT_NE(r.log.find(outcome), std::string::npos) << "input: " << c.text << "\nlog:\n"
-                                                      << r.log;
+    EXPECT_NE(r.log.find(outcome), std::string::npos) << "input: " << c.text << "\nlog:\n" << r.log;
     MMesh_P* mesh = FindMesh(*r.scene, "obj_0");
     EXPECT_EQ(mesh != nullptr ? mesh->Get_Face_Count() : 0, c.faces) << "input: " << c.text;
   }
@@ -150,8 +148,9 @@ TEST(ReadMeshBlock, OneMeshWithItsOwnMaterial) {
 
 TEST(ReadMeshBlock, MissingBraceFailsAfterTheMeshIsMade) {
   Reading r = ReadSceneText("mesh triangle { <0,0,0>,<1,0,0>,<0,1,0> }");
-  EXPECT_EQ(r.log, "\nmesh2:\n\nMesh Post Processing:\n###Error in line 1 \n"
-                   "2 mesh objects detected\nPost Processing:\nobj_0\nobj_1\n");
+  EXPECT_EQ(r.log,
+            "\nmesh2:\n\nMesh Post Processing:\n###Error in line 1 \n"
+            "2 mesh objects detected\nPost Processing:\nobj_0\nobj_1\n");
   EXPECT_EQ(ObjectNames(*r.scene), Names{});
   EXPECT_EQ(MaterialNames(*r.scene), (Names{"mat_0", "mat_1"}));
 }
@@ -194,7 +193,7 @@ TEST(ReadMesh2Block, AllSectionsWithTheirLogLines) {
 }
 
 struct Mesh2Case {
-  const char* body;   // inside "mesh2 { ... }"
+  const char* body;  // inside "mesh2 { ... }"
   bool fails;
   int vertices;
   std::vector<int> mat_ids;  // material id of each face
@@ -235,8 +234,7 @@ TEST(ReadMesh2Block, Sections) {
     }
     ASSERT_NE(mesh, nullptr) << "body: " << c.body;
     EXPECT_EQ(mesh->Get_Vertex_Count(), c.vertices) << "body: " << c.body;
-    ASSERT_EQ(mesh->Get_Face_Count(), static_cast<int64_t>(c.mat_ids.size()))
-        << "body: " << c.body;
+    ASSERT_EQ(mesh->Get_Face_Count(), static_cast<int64_t>(c.mat_ids.size())) << "body: " << c.body;
     for (size_t f = 0; f < c.mat_ids.size(); ++f) {
       EXPECT_EQ(mesh->Get_Face_MatId(f), c.mat_ids[f]) << "body: " << c.body << " face " << f;
     }
@@ -258,11 +256,9 @@ TEST(ReadMesh2Block, TextureListsNumberMaterialsAcrossMeshes) {
       "mesh2 { vertex_vectors { 3, <0,0,0>,<1,0,0>,<0,1,0> } texture_list { 3, texture{A} "
       "texture{B} texture{C} } face_indices { 1, <0,1,2>, 2 } }\n");
   EXPECT_EQ(ObjectNames(*r.scene), (Names{"obj_1", "obj_2"}));
-  EXPECT_EQ(MaterialNames(*r.scene), (Names{"mat_0", "mat_1", "mat_2", "mat_3", "mat_4",
-                                            "mat_5"}));
+  EXPECT_EQ(MaterialNames(*r.scene), (Names{"mat_0", "mat_1", "mat_2", "mat_3", "mat_4", "mat_5"}));
   EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "obj_1")), (Names{"mat_1", "mat_2"}));
-  EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "obj_2")),
-            (Names{"mat_3", "mat_4", "mat_5"}));
+  EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "obj_2")), (Names{"mat_3", "mat_4", "mat_5"}));
   EXPECT_EQ(FindMesh(*r.scene, "obj_2")->Get_Face_MatId(0), 2);
 }
 
@@ -275,11 +271,10 @@ TEST(ReadMesh2Block, TextureCountIsBoundedByTheFileSize) {
 TEST(PostProcess, MeshWithoutTextureGetsOne) {
   Reading r = ReadSceneText(
       "mesh2 { vertex_vectors { 3, <0,0,0>,<1,0,0>,<0,1,0> } face_indices { 1, <0,1,2> } }");
-  EXPECT_EQ(r.log,
-            "\nmesh2:\nvertex_vectors:\n-->3 vertices\nface_indices:\n-->1 faces\n" +
-                Tail(1,
-                     "2 mesh objects detected\nPost Processing:\nobj_0\nobj_1\n"
-                     "Missing texture definition\ntexture mat_1 added\n"));
+  EXPECT_EQ(r.log, "\nmesh2:\nvertex_vectors:\n-->3 vertices\nface_indices:\n-->1 faces\n" +
+                       Tail(1,
+                            "2 mesh objects detected\nPost Processing:\nobj_0\nobj_1\n"
+                            "Missing texture definition\ntexture mat_1 added\n"));
   EXPECT_EQ(ObjectNames(*r.scene), Names{"obj_1"});
   EXPECT_EQ(MaterialNames(*r.scene), (Names{"mat_0", "mat_1"}));
   EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "obj_1")), Names{"mat_1"});
@@ -305,14 +300,13 @@ TEST(PostProcess, NormalAndUVChecks) {
       {"uv_vectors { 1, <0,0> } uv_indices { 2, <0,0,0>, <0,0,0> }", "", 0, 1},
       {"uv_vectors { 1, <0,0> } uv_indices { 3, <0,0,0>, <0,0,0>, <0,0,0> }", uv, 0, 0},
       {"uv_vectors { 1, <0,0> }", uv + uv, 0, 0},
-      {"normal_vectors { 1, <0,0,1> } uv_indices { 2, <0,0,0>, <0,0,0> }", n + n + uv + uv, 0,
-       0},
+      {"normal_vectors { 1, <0,0,1> } uv_indices { 2, <0,0,0>, <0,0,0> }", n + n + uv + uv, 0, 0},
   };
   for (const auto& c : cases) {
-    Reading r = ReadSceneText(
-        std::string("mesh2 { vertex_vectors { 1, <0,0,0> } texture_list { 1, } "
-                    "face_indices { 2, <0,0,0>, <0,0,0> } ") +
-        c.sections + " }");
+    Reading r =
+        ReadSceneText(std::string("mesh2 { vertex_vectors { 1, <0,0,0> } texture_list { 1, } "
+                                  "face_indices { 2, <0,0,0>, <0,0,0> } ") +
+                      c.sections + " }");
     EXPECT_EQ(r.log.substr(r.log.find("obj_1\n")), "obj_1\n" + c.post_lines)
         << "sections: " << c.sections;
     MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
@@ -323,8 +317,8 @@ TEST(PostProcess, NormalAndUVChecks) {
 }
 
 TEST(PostProcess, NeighbouringEmptyMeshesAreBothRemoved) {
-  Reading r = ReadSceneText(
-      "mesh { } mesh2 { } mesh { triangle { <0,0,0>,<1,0,0>,<0,1,0> } } mesh { }");
+  Reading r =
+      ReadSceneText("mesh { } mesh2 { } mesh { triangle { <0,0,0>,<1,0,0>,<0,1,0> } } mesh { }");
   EXPECT_EQ(r.log.substr(r.log.find("5 mesh objects")),
             "5 mesh objects detected\nPost Processing:\nobj_0\nobj_1\nobj_2\nobj_3\nobj_4\n");
   EXPECT_EQ(ObjectNames(*r.scene), Names{"obj_3"});

@@ -22,9 +22,9 @@ using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
 
 struct Reading {
   ScenePtr scene;
-  std::string log;                                // the reader's log lines
-  std::vector<std::pair<long, long>> progress;    // (position, total) reports
-  std::vector<std::string> messages;              // status texts
+  std::string log;                              // the reader's log lines
+  std::vector<std::pair<long, long>> progress;  // (position, total) reports
+  std::vector<std::string> messages;            // status texts
 };
 
 // Reads the file at `path` as the import run would (log and callbacks set).

@@ -1,10 +1,11 @@
+#include "reader/tokenizer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "reader/keywords.h"
-#include "reader/tokenizer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -42,21 +43,24 @@ TEST(Tokenizer, SplitsTokens) {
       {"a/*x*/b", "a|b"},
       {"a//x", "a"},
       {"abc//x\ndef", "abc|def"},
-      {"a\fb", "ab"},                       // non-printable dropped, token goes on
-      {std::string("a\x80\xff" "b", 4), "ab"},
+      {"a\fb", "ab"},  // non-printable dropped, token goes on
+      {std::string("a\x80\xff"
+                   "b",
+                   4),
+       "ab"},
       {"#declare obj_1=1+2;", "#declare|obj_1|=|1+2|;"},
       {"\"my file.inc\"", "\"my|file.inc\""},
       {"{}()[];=", "{|}|(|)|[|]|;|="},
       {"mesh2{", "mesh2|{"},
-      {"a/", "a"},                          // a slash at the end of the input
+      {"a/", "a"},  // a slash at the end of the input
       {"/ ", ""},
       {"a/{b", "a|{|b"},
-      {"**/x", "**x"},                      // no comment opens with "*"
+      {"**/x", "**x"},  // no comment opens with "*"
       {"/***/x", "x"},
       {"/* a ** b **/c", "c"},
       {"/* unclosed", ""},
       {"", ""},
-      {std::string("a\0b", 3), "a|b"},      // NUL is a line end
+      {std::string("a\0b", 3), "a|b"},  // NUL is a line end
       {std::string(" \0b", 3), "b"},
   };
   for (const auto& c : cases) {
@@ -78,19 +82,19 @@ TEST(Tokenizer, CountsLines) {
       {"a\nb\n", 3},
       {"a\r\nb\r\n", 3},
       {"a\r\nb", 3},
-      {"a\n\rb", 3},            // LF CR is one line end
-      {"a\n\nb", 4},            // LF LF two
-      {"a\r\rb", 4},            // CR CR two
+      {"a\n\rb", 3},  // LF CR is one line end
+      {"a\n\nb", 4},  // LF LF two
+      {"a\r\rb", 4},  // CR CR two
       {"a\rb\r", 3},
       {"a\nb  \t", 3},          // trailing blanks on the last line
       {"a\nb // note", 3},      // a line comment on the last line
       {"a\nb // note\r\n", 3},  // the comment's CR LF counts once
       {"a // x\r\nb", 3},
-      {"/* 1\n2\n3 */ a", 4},   // a block comment of three lines
+      {"/* 1\n2\n3 */ a", 4},  // a block comment of three lines
       {"/* 1\r\n2 */\r\n", 3},
       {"/* open\n", 2},
       {"\n\n\n", 4},
-      {"   ", 2},               // blanks alone make a line
+      {"   ", 2},  // blanks alone make a line
       {std::string("\0\0", 2), 3},
       {std::string(" \0\0", 3), 2},  // NULs after a blank are blanks
       {"\f", 2},
@@ -154,8 +158,8 @@ TEST(Keywords, LookupMatchesTheTable) {
   EXPECT_EQ(LookupKeyword("1.0"), 105);
   EXPECT_EQ(LookupKeyword(nullptr), -1);
   EXPECT_EQ(LookupKeyword(""), 105);
-  std::vector<std::string> tokens = {"mesh2x", "mes", "smooth_triangles", "u", "v", "/",
-                                     "{{", "-", "polygon", "uv_mapping", "f"};
+  std::vector<std::string> tokens = {"mesh2x", "mes", "smooth_triangles", "u",          "v", "/",
+                                     "{{",     "-",   "polygon",          "uv_mapping", "f"};
   for (const Keyword* k = kKeywordTable; k->code != kNoToken; ++k) tokens.push_back(k->text);
   for (int c = 1; c < 256; ++c) tokens.push_back(std::string(1, static_cast<char>(c)));
   for (const auto& t : tokens) {

@@ -13,8 +13,8 @@
 // Makes room for at least `min_capacity` items of `item_size` bytes in the
 // block `*data` (null for none) that holds `*capacity` items, keeping its
 // contents. Answers false, leaving everything as it was, when memory is out.
-KORVAN_API bool korvan_grow_array(void** data, int64_t* capacity,
-                                  size_t item_size, int64_t min_capacity);
+KORVAN_API bool korvan_grow_array(void** data, int64_t* capacity, size_t item_size,
+                                  int64_t min_capacity);
 KORVAN_API void korvan_free_array(void* data);
 
 template <class T>

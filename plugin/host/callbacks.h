@@ -19,7 +19,7 @@ struct MessageCallBack1 : HostAllocated {
   MessageFunc m3;
   ProgressFunc p3;
 
-  MessageCallBack1(MessageFunc m1_, ProgressFunc p1_, MessageFunc m2_,
-                   ProgressFunc p2_, MessageFunc m3_, ProgressFunc p3_)
+  MessageCallBack1(MessageFunc m1_, ProgressFunc p1_, MessageFunc m2_, ProgressFunc p2_,
+                   MessageFunc m3_, ProgressFunc p3_)
       : m1(m1_), p1(p1_), m2(m2_), p2(p2_), m3(m3_), p3(p3_) {}
 };

@@ -81,10 +81,8 @@ class KORVAN_API MMesh_P : public MObj3d {
   void Add_UVFace(const MIPolygon& poly);
   // Three new vertices n, n+1, n+2 (n the count before) and the face
   // (n, n+1, n+2) with material id `mat`; Add_NTri the same on normals.
-  void Add_Tri(const MVector3& a, const MVector3& b, const MVector3& c,
-               int mat, double w);
-  void Add_NTri(const MVector3& a, const MVector3& b, const MVector3& c,
-                int mat, double w);
+  void Add_Tri(const MVector3& a, const MVector3& b, const MVector3& c, int mat, double w);
+  void Add_NTri(const MVector3& a, const MVector3& b, const MVector3& c, int mat, double w);
 
   void UseNormals() { normals_used_ = 1; }
   int NormalsUsed() const { return normals_used_; }

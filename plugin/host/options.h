@@ -25,8 +25,7 @@ class KORVAN_API Profile : public HostAllocated {
 
   // `section` null or "" is the option set's own section. The answer of
   // GetString is owned by the profile and valid until the next call.
-  const char* GetString(const char* section, const char* key,
-                        const char* fallback);
+  const char* GetString(const char* section, const char* key, const char* fallback);
   int GetInt(const char* section, const char* key, int fallback);
   void SetString(const char* section, const char* key, const char* value);
   void SetInt(const char* section, const char* key, int value);
@@ -63,11 +62,11 @@ class KORVAN_API Import_FileOption : public HostAllocated {
   // A readable print of the options, one per line.
   void Print_Options(FILE* file) const;
 
-  char* option_name;   // the option set; owned
-  int arg_count = 0;   // as last handed to Load
+  char* option_name;  // the option set; owned
+  int arg_count = 0;  // as last handed to Load
   char** arg_vector = nullptr;
-  char* log_name;      // kLogNameCapacity bytes, always terminated; owned
-  int verbose = 0;     // 1: detailed log into log_name
+  char* log_name;   // kLogNameCapacity bytes, always terminated; owned
+  int verbose = 0;  // 1: detailed log into log_name
   uint32_t host_context = 0;
 
  private:

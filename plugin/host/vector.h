@@ -15,5 +15,4 @@ struct MVector3 {
 // Unit normal of the triangle (a, b, c): (b - a) x (c - a) divided by its
 // length when the length is above 0 and finite, otherwise (0, 0, 0).
 // Computed without fused multiply-add, so the bits are the same everywhere.
-KORVAN_API MVector3 Normal(const MVector3& a, const MVector3& b,
-                           const MVector3& c);
+KORVAN_API MVector3 Normal(const MVector3& a, const MVector3& b, const MVector3& c);
