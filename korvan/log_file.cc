@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "korvan/log_outcome.h"
+
 namespace {
 
 constexpr size_t kLogBuffer = 1 << 18;
@@ -16,9 +18,32 @@ std::string LogPath(const char* input_path, const char* log_name) {
   return std::string(input_path, slash + 1) + log_name;
 }
 
+LogOutcome g_outcome;
+
+// The outcome a line of `format` reports, if any: only its first bytes are
+// looked at, so lines without a file stay nearly free.
+ImportOutcome OutcomeOf(const char* format) {
+  switch (format[0]) {
+    case '#':
+      return std::strncmp(format, "###Error in line ", 17) == 0 ? ImportOutcome::kError
+                                                                : ImportOutcome::kNone;
+    case 'F':
+      return std::strncmp(format, "File %s not found", 17) == 0 ? ImportOutcome::kNotFound
+                                                                : ImportOutcome::kNone;
+    case '%':
+      return std::strstr(format, " lines parsed\n") != nullptr ? ImportOutcome::kParsed
+                                                               : ImportOutcome::kNone;
+    default:
+      return ImportOutcome::kNone;
+  }
+}
+
 }  // namespace
 
+LogOutcome korvan_last_log_outcome() { return g_outcome; }
+
 LogFile::LogFile(const char* input_path, const char* log_name) {
+  g_outcome = LogOutcome();
   if (log_name == nullptr || log_name[0] == '\0') return;
   const std::string path = LogPath(input_path, log_name);
   file_ = std::fopen(path.c_str(), "wb");
@@ -35,6 +60,17 @@ LogFile::~LogFile() {
 }
 
 void LogFile::write(const char* format, ...) {
+  const ImportOutcome outcome = OutcomeOf(format);
+  if (outcome != ImportOutcome::kNone) {
+    char line[4096];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    g_outcome.kind = outcome;
+    g_outcome.line = line;
+    if (!g_outcome.line.empty() && g_outcome.line.back() == '\n') g_outcome.line.pop_back();
+  }
   if (file_ == nullptr) return;
   va_list args;
   va_start(args, format);

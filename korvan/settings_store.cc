@@ -63,7 +63,34 @@ bool MakeFolders(const std::string& path) {
   return true;
 }
 
+std::map<std::string, SettingsStore::Section>& Overrides() {
+  static std::map<std::string, SettingsStore::Section> overrides;
+  return overrides;
+}
+
+const std::string* Find(const std::map<std::string, SettingsStore::Section>& sections,
+                        const std::string& section, const std::string& key) {
+  auto s = sections.find(section);
+  if (s == sections.end()) return nullptr;
+  auto k = s->second.find(key);
+  return k == s->second.end() ? nullptr : &k->second;
+}
+
+// An override of section "*" holds for every option set's own section.
+const std::string* FindOverride(const std::string& section, const std::string& key) {
+  if (const std::string* value = Find(Overrides(), section, key)) return value;
+  if (section.find('/') != std::string::npos) return nullptr;
+  return Find(Overrides(), "*", key);
+}
+
 }  // namespace
+
+void SettingsStore::SetOverride(const std::string& section, const std::string& key,
+                                const std::string& value) {
+  Overrides()[section][key] = value;
+}
+
+void SettingsStore::ClearOverrides() { Overrides().clear(); }
 
 std::string SettingsStore::DefaultPath() {
   if (const char* home = std::getenv("KORVAN_CONFIG_HOME"); home && *home) {
@@ -122,14 +149,13 @@ bool SettingsStore::Parse(const std::string& text, std::map<std::string, Section
 }
 
 const std::string* SettingsStore::Get(const std::string& section, const std::string& key) const {
-  auto s = sections_.find(section);
-  if (s == sections_.end()) return nullptr;
-  auto k = s->second.find(key);
-  return k == s->second.end() ? nullptr : &k->second;
+  if (const std::string* value = FindOverride(section, key)) return value;
+  return Find(sections_, section, key);
 }
 
 void SettingsStore::Set(const std::string& section, const std::string& key,
                         const std::string& value) {
+  if (FindOverride(section, key) != nullptr) return;  // this run's value only
   Section& entries = sections_[section];
   auto it = entries.find(key);
   if (it != entries.end() && it->second == value) return;

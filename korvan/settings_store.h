@@ -9,7 +9,9 @@
 #include <map>
 #include <string>
 
-class SettingsStore {
+#include "plugin/host/api.h"
+
+class KORVAN_API SettingsStore {
  public:
   using Section = std::map<std::string, std::string>;
 
@@ -24,6 +26,13 @@ class SettingsStore {
   void Set(const std::string& section, const std::string& key, const std::string& value);
   bool changed() const { return changed_; }
   const std::map<std::string, Section>& sections() const { return sections_; }
+
+  // A value that holds for this process only (a command-line setting): Get
+  // answers it in place of the stored one, and Set leaves the key alone.
+  // Section "*" stands for the own section of every option set.
+  static void SetOverride(const std::string& section, const std::string& key,
+                          const std::string& value);
+  static void ClearOverrides();
 
   // Writes the store atomically; false (and a warning) when it cannot.
   bool Save();

@@ -1,5 +1,6 @@
 // The reading loop and the operations shared by all object readers.
 #include <cstdio>
+#include <optional>
 
 #include "plugin/host/file.h"
 #include "plugin/host/options.h"
@@ -112,9 +113,9 @@ void WriteOutcome(const ReaderState& state) {
 }  // namespace
 
 void ReadSceneFile(MScene* scene, Import_FileOption* options) {
-  LogFile quiet(nullptr, nullptr);
+  std::optional<LogFile> quiet;  // stands in when the caller set no log
   LogFile* const caller_log = g_Log;
-  if (g_Log == nullptr) g_Log = &quiet;
+  if (g_Log == nullptr) g_Log = &quiet.emplace(nullptr, nullptr);
 
   ReaderState state;
   state.scene = scene;

@@ -1,0 +1,287 @@
+#include "korvan/cli.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "korvan/log_outcome.h"
+#include "korvan/plugin_loader.h"
+#include "korvan/scene_json.h"
+#include "korvan/settings_store.h"
+#include "plugin/host/scene.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: korvan [--plugin-dir DIR] COMMAND ...\n"
+    "\n"
+    "commands:\n"
+    "  import SCENE [-o OUT.json] [--log FILE] [--no-progress]\n"
+    "                 import a scene file with the plug-in that reads it and print\n"
+    "                 a summary; -o writes the scene as JSON; --log writes the\n"
+    "                 plug-in's detailed log to FILE for this run only\n"
+    "  plugins        list the plug-ins found and their classes\n"
+    "  options save FILE | options load FILE\n"
+    "                 write or read the importer's options file\n"
+    "  options show   print the stored settings\n"
+    "\n"
+    "options:\n"
+    "  --plugin-dir DIR  look for plug-ins in DIR (default: KORVAN_PLUGIN_PATH,\n"
+    "                    else the folder of this program)\n"
+    "  --help, --version\n"
+    "\n"
+    "exit status: 0 done, 1 a file or plug-in could not be used, 2 the scene file\n"
+    "has a syntax error (what was read before it is still imported and written).\n"
+    "Settings live in $KORVAN_CONFIG_HOME/settings.ini (default\n"
+    "~/.config/korvan/settings.ini).\n";
+
+constexpr char kVersion[] = "korvan 1.0";
+
+struct CommandLine {
+  std::string plugin_dir;
+  std::vector<std::string> words;  // the command and its operands
+  std::string output, log;
+  bool no_progress = false;
+  bool help = false, version = false;
+  std::string error;
+};
+
+CommandLine Parse(const std::vector<std::string>& args) {
+  CommandLine cl;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* into) {
+      if (i + 1 >= args.size()) {
+        cl.error = a + " needs a value";
+      } else {
+        *into = args[++i];
+      }
+    };
+    if (a == "--help" || a == "-h") {
+      cl.help = true;
+    } else if (a == "--version") {
+      cl.version = true;
+    } else if (a == "--plugin-dir") {
+      value(&cl.plugin_dir);
+    } else if (a == "-o" || a == "--output") {
+      value(&cl.output);
+    } else if (a == "--log") {
+      value(&cl.log);
+    } else if (a == "--no-progress") {
+      cl.no_progress = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      cl.error = "unknown option " + a;
+    } else {
+      cl.words.push_back(a);
+    }
+  }
+  return cl;
+}
+
+std::string Absolute(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+// An importer made by one of the plug-ins, released when it goes.
+struct ImporterDeleter {
+  void operator()(ImporterBase* importer) const { importer->Release(); }
+};
+using ImporterPtr = std::unique_ptr<ImporterBase, ImporterDeleter>;
+
+struct SceneDeleter {
+  void operator()(MScene* scene) const { delete scene; }
+};
+using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
+
+// The importer for `scene_file`: the first importer class whose filter
+// takes the file's extension, else the first importer class at all.
+ImporterPtr FindImporter(const PluginSet& set, const std::string& scene_file) {
+  ImporterPtr fallback;
+  for (const LoadedPlugin& plugin : set.plugins) {
+    for (ClassDescriptorBase* descriptor : plugin.classes) {
+      if (descriptor->ClassCategory() != kKorvanImporterCategory || !descriptor->IsAvailable()) {
+        continue;
+      }
+      ImporterPtr importer(descriptor->Create());
+      if (!importer) continue;
+      if (scene_file.empty() ||
+          MatchesPatterns(scene_file, FilterPatterns(importer->GetFilter()))) {
+        return importer;
+      }
+      if (!fallback) fallback = std::move(importer);
+    }
+  }
+  return fallback;
+}
+
+PluginSet LoadAndReport(const CommandLine& cl) {
+  PluginSet set = LoadPlugins(PluginFolders(cl.plugin_dir.c_str()));
+  for (const std::string& error : set.errors) std::fprintf(stderr, "korvan: %s\n", error.c_str());
+  return set;
+}
+
+ImporterPtr NeedImporter(const CommandLine& cl, const std::string& scene_file) {
+  ImporterPtr importer = FindImporter(LoadAndReport(cl), scene_file);
+  if (!importer) {
+    std::string folders;
+    for (const std::string& f : PluginFolders(cl.plugin_dir.c_str())) {
+      folders += (folders.empty() ? "" : ":") + f;
+    }
+    std::fprintf(stderr, "korvan: no import plug-in found in %s\n", folders.c_str());
+  }
+  return importer;
+}
+
+struct SceneCounts {
+  long meshes = 0, vertices = 0, faces = 0;
+};
+
+SceneCounts Count(MScene& scene) {
+  SceneCounts counts;
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    auto* object = static_cast<MObj3d*>(n->item);
+    if (object == nullptr || object->get_type() != kObjMesh) continue;
+    auto* mesh = static_cast<MMesh_P*>(object);
+    ++counts.meshes;
+    counts.vertices += mesh->Get_Vertex_Count();
+    counts.faces += mesh->Get_Face_Count();
+  }
+  return counts;
+}
+
+bool WriteOutput(MScene& scene, const std::string& output) {
+  const size_t dot = output.rfind('.');
+  const std::string ext = dot == std::string::npos ? "" : output.substr(dot);
+  if (ext != ".json") {
+    std::fprintf(stderr, "korvan: %s: unknown output format \"%s\" (known: .json)\n",
+                 output.c_str(), ext.c_str());
+    return false;
+  }
+  if (!WriteSceneJson(scene, output.c_str())) {
+    std::fprintf(stderr, "korvan: %s: cannot write: %s\n", output.c_str(), std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+int Import(const CommandLine& cl) {
+  if (cl.words.size() != 2) {
+    std::fprintf(stderr, "korvan: import takes one scene file\n%s", kUsage);
+    return 1;
+  }
+  const std::string& file = cl.words[1];
+  ImporterPtr importer = NeedImporter(cl, file);
+  if (!importer) return 1;
+  if (!cl.log.empty()) {
+    // Detailed logging for this run only: the stored settings stay as they are.
+    SettingsStore::SetOverride("*", "verbose", "1");
+    SettingsStore::SetOverride("*", "log_name", Absolute(cl.log));
+  }
+  if (cl.no_progress) importer->SetShowProgress(0);
+
+  const auto start = std::chrono::steady_clock::now();
+  ScenePtr scene(importer->ImportFile(file.c_str()));
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  SettingsStore::ClearOverrides();
+  const LogOutcome outcome = korvan_last_log_outcome();
+  if (!scene) {
+    std::fprintf(stderr, "korvan: %s: the import failed (out of memory)\n", file.c_str());
+    return 1;
+  }
+  if (outcome.kind == ImportOutcome::kNotFound) {
+    std::fprintf(stderr, "korvan: %s: cannot read the file\n", file.c_str());
+    return 1;
+  }
+  const SceneCounts counts = Count(*scene);
+  std::printf("%s: %ld meshes, %ld vertices, %ld faces, %d materials, %.3f s\n", file.c_str(),
+              counts.meshes, counts.vertices, counts.faces, scene->Get_Materials()->Get_Count(),
+              seconds);
+  if (!cl.log.empty()) std::printf("log %s: %s\n", cl.log.c_str(), outcome.line.c_str());
+  if (!cl.output.empty() && !WriteOutput(*scene, cl.output)) return 1;
+  if (outcome.kind == ImportOutcome::kError) {
+    std::fprintf(stderr, "korvan: %s: %s\n", file.c_str(), outcome.line.c_str());
+    return 2;
+  }
+  return 0;
+}
+
+int Plugins(const CommandLine& cl) {
+  const PluginSet set = LoadAndReport(cl);
+  for (const LoadedPlugin& plugin : set.plugins) {
+    std::printf("%s\n  name: %s\n  version: %u\n", plugin.path.c_str(), plugin.name.c_str(),
+                plugin.version);
+    for (size_t i = 0; i < plugin.classes.size(); ++i) {
+      ClassDescriptorBase* d = plugin.classes[i];
+      std::printf("  class %zu: %s (category 0x%X, id 0x%08X)\n", i, d->ClassName(),
+                  static_cast<unsigned>(d->ClassCategory()), static_cast<unsigned>(d->ClassId()));
+    }
+  }
+  if (set.plugins.empty()) {
+    std::fprintf(stderr, "korvan: no plug-ins found\n");
+    return 1;
+  }
+  return 0;
+}
+
+int Options(const CommandLine& cl) {
+  const std::vector<std::string>& w = cl.words;
+  if (w.size() == 2 && w[1] == "show") {
+    SettingsStore store;
+    std::printf("# %s\n%s", store.path().c_str(), store.Serialize().c_str());
+    return 0;
+  }
+  if (w.size() != 3 || (w[1] != "save" && w[1] != "load")) {
+    std::fprintf(stderr, "korvan: options takes save FILE, load FILE or show\n");
+    return 1;
+  }
+  ImporterPtr importer = NeedImporter(cl, "");
+  if (!importer) return 1;
+  const std::string& path = w[2];
+  if (w[1] == "save") {
+    if (importer->SaveOptions(path.c_str()) != 1) {
+      std::fprintf(stderr, "korvan: %s: cannot write the options file\n", path.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  if (access(path.c_str(), R_OK) != 0) {
+    std::fprintf(stderr, "korvan: %s: cannot read the options file: %s\n", path.c_str(),
+                 std::strerror(errno));
+    return 1;
+  }
+  importer->LoadOptions(path.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int RunKorvan(const std::vector<std::string>& args) {
+  const CommandLine cl = Parse(args);
+  if (cl.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (cl.version) {
+    std::puts(kVersion);
+    return 0;
+  }
+  if (!cl.error.empty() || cl.words.empty()) {
+    std::fprintf(stderr, "korvan: %s\n%s", cl.error.empty() ? "no command" : cl.error.c_str(),
+                 kUsage);
+    return 1;
+  }
+  const std::string& command = cl.words[0];
+  if (command == "import") return Import(cl);
+  if (command == "plugins") return Plugins(cl);
+  if (command == "options") return Options(cl);
+  std::fprintf(stderr, "korvan: unknown command %s\n%s", command.c_str(), kUsage);
+  return 1;
+}

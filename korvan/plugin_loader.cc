@@ -1,0 +1,142 @@
+#include "korvan/plugin_loader.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+
+namespace {
+
+std::string ProgramFolder() {
+  char path[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  path[n] = '\0';
+  std::string folder(path);
+  const size_t slash = folder.rfind('/');
+  return slash == std::string::npos ? "." : folder.substr(0, slash);
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1) {
+    parts.push_back(text.substr(start, end - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+}  // namespace
+
+std::vector<std::string> PluginFolders(const char* dir) {
+  if (dir != nullptr && *dir != '\0') return {dir};
+  std::vector<std::string> folders;
+  if (const char* path = std::getenv("KORVAN_PLUGIN_PATH"); path != nullptr && *path != '\0') {
+    for (const std::string& folder : Split(path, ':')) {
+      if (!folder.empty()) folders.push_back(folder);
+    }
+    return folders;
+  }
+  return {ProgramFolder()};
+}
+
+bool LoadPlugin(const std::string& path, LoadedPlugin* plugin, std::string* error) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    const char* why = dlerror();
+    *error = path + ": not a loadable library (" + (why != nullptr ? why : "unknown") + ")";
+    return false;
+  }
+  auto name = reinterpret_cast<LibNameFunc>(dlsym(handle, "LibName"));
+  auto count = reinterpret_cast<LibNumberClassesFunc>(dlsym(handle, "LibNumberClasses"));
+  auto describe = reinterpret_cast<LibClassDescriptionFunc>(dlsym(handle, "LibClassDescription"));
+  auto version = reinterpret_cast<LibVersionFunc>(dlsym(handle, "LibVersion"));
+  std::string problem;
+  if (name == nullptr || count == nullptr || describe == nullptr || version == nullptr) {
+    problem =
+        "not a korvan plug-in (LibName, LibNumberClasses, LibClassDescription or "
+        "LibVersion missing)";
+  } else if (version() != kKorvanPluginVersion) {
+    problem = "interface version " + std::to_string(version()) + ", expected " +
+              std::to_string(kKorvanPluginVersion);
+  } else {
+    plugin->path = path;
+    plugin->name = name() != nullptr ? name() : "";
+    plugin->version = version();
+    plugin->classes.clear();
+    const int n = count();
+    for (int i = 0; i < n && problem.empty(); ++i) {
+      ClassDescriptorBase* descriptor = describe(i);
+      if (descriptor == nullptr) {
+        problem = "class " + std::to_string(i) + " of " + std::to_string(n) + " has no descriptor";
+      } else {
+        plugin->classes.push_back(descriptor);
+      }
+    }
+  }
+  if (!problem.empty()) {
+    *error = path + ": " + problem;
+    dlclose(handle);
+    return false;
+  }
+  return true;  // the library stays loaded: its descriptors are in use
+}
+
+PluginSet LoadPlugins(const std::vector<std::string>& folders) {
+  PluginSet set;
+  for (const std::string& folder : folders) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) continue;
+    std::vector<std::string> files;
+    while (dirent* entry = readdir(dir)) {
+      const std::string file = entry->d_name;
+      if (EndsWith(file, ".so") && file.rfind("lib", 0) != 0) files.push_back(file);
+    }
+    closedir(dir);
+    std::sort(files.begin(), files.end());
+    for (const std::string& file : files) {
+      LoadedPlugin plugin;
+      std::string error;
+      if (LoadPlugin(folder + "/" + file, &plugin, &error)) {
+        set.plugins.push_back(plugin);
+      } else {
+        set.errors.push_back(error);
+      }
+    }
+  }
+  return set;
+}
+
+std::vector<std::string> FilterPatterns(const char* filter) {
+  std::vector<std::string> patterns;
+  if (filter == nullptr) return patterns;
+  const std::vector<std::string> items = Split(filter, '|');
+  for (size_t i = 1; i < items.size(); i += 2) {  // description, patterns, ...
+    for (const std::string& pattern : Split(items[i], ';')) {
+      if (!pattern.empty() && pattern != "*.*" && pattern != "*") patterns.push_back(pattern);
+    }
+  }
+  return patterns;
+}
+
+bool MatchesPatterns(const std::string& file, const std::vector<std::string>& patterns) {
+  const std::string lower = Lower(file);
+  for (const std::string& pattern : patterns) {
+    if (pattern.rfind("*", 0) == 0 && EndsWith(lower, Lower(pattern.substr(1)))) return true;
+  }
+  return false;
+}

@@ -1,0 +1,155 @@
+#include "plugin/importer.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include "plugin/host/callbacks.h"
+#include "plugin/host/scene.h"
+#include "plugin/import_options.h"
+#include "plugin/import_run.h"
+#include "ui/progress_callbacks.h"
+#include "ui/user_interface.h"
+
+namespace {
+
+// Saves the working directory and restores it on every way out.
+class WorkingDirectoryGuard {
+ public:
+  WorkingDirectoryGuard() : saved_(getcwd(path_, sizeof path_) != nullptr) {}
+  ~WorkingDirectoryGuard() {
+    if (saved_ && chdir(path_) != 0) {
+      std::fprintf(stderr, "tarvo_in: cannot return to the folder %s\n", path_);
+    }
+  }
+  WorkingDirectoryGuard(const WorkingDirectoryGuard&) = delete;
+  WorkingDirectoryGuard& operator=(const WorkingDirectoryGuard&) = delete;
+
+ private:
+  char path_[PATH_MAX];
+  bool saved_;
+};
+
+}  // namespace
+
+SceneImporter::SceneImporter() : filter_copy_(nullptr) {
+  ResourceContextGuard context;
+  filter_copy_ = my_strdup("");
+}
+
+SceneImporter::~SceneImporter() {
+  ResourceContextGuard context;
+  my_free(filter_copy_);
+}
+
+void SceneImporter::Release() {
+  ResourceContextGuard context;
+  delete this;
+}
+
+MScene* SceneImporter::RunAcceptedImport(ImportOptions& options) {
+  auto* messages = new MessageCallBack1(Bar1Message, Bar1Progress, Bar2Message, Bar2Progress,
+                                        Bar3Message, Bar3Progress);
+  auto* scene = new MScene(options.Get_Filename());
+  if (messages == nullptr || scene == nullptr) {
+    delete messages;
+    delete scene;
+    return nullptr;
+  }
+  ProgressWindow* window = nullptr;
+  if (g_showProgress != 0) {
+    window = OpenProgressWindow(options.Get_Filename());
+    g_progressWindow = window;
+  }
+  RunImport(scene, &options, messages);
+  if (window != nullptr) {
+    g_progressWindow = nullptr;
+    CloseProgressWindow(window);
+  }
+  delete messages;
+  return scene;
+}
+
+MScene* SceneImporter::ImportFile(const char* file_name) {
+  ResourceContextGuard context;
+  WorkingDirectoryGuard directory;
+  auto* options = new ImportOptions;
+  if (options == nullptr) return nullptr;
+  options->host_context = host_context;
+  options->Set_Filename(file_name != nullptr ? file_name : "");
+  MScene* scene = RunAcceptedImport(*options);
+  delete options;
+  return scene;
+}
+
+MScene* SceneImporter::Import() {
+  ResourceContextGuard context;
+  WorkingDirectoryGuard directory;
+  auto* options = new ImportOptions;
+  if (options == nullptr) return nullptr;
+  options->host_context = host_context;
+  MScene* scene = nullptr;
+  char chosen[PATH_MAX];
+  if (ChooseSceneFile(options->Get_Filename(), options->Get_Filter(), chosen, sizeof chosen)) {
+    options->Set_Filename(chosen);
+    scene = RunAcceptedImport(*options);
+  }
+  delete options;
+  return scene;
+}
+
+void SceneImporter::Configure() {
+  ResourceContextGuard context;
+  auto* options = new ImportOptions;
+  if (options == nullptr) return;
+  char log_name[kLogNameCapacity];
+  std::snprintf(log_name, sizeof log_name, "%s", options->log_name);
+  int verbose = options->verbose;
+  if (RunConfigDialog(log_name, &verbose) == 1) {
+    std::snprintf(options->log_name, kLogNameCapacity, "%s", log_name);
+    options->verbose = verbose;
+  }
+  delete options;
+}
+
+void SceneImporter::ShowHelp() {
+  ResourceContextGuard context;
+  RunHelpDialog();
+}
+
+int SceneImporter::ReservedQuery() {
+  ResourceContextGuard context;
+  return 0;
+}
+
+const char* SceneImporter::GetFilter() {
+  ResourceContextGuard context;
+  auto* options = new ImportOptions;
+  if (options == nullptr) return filter_copy_;
+  if (char* copy = my_strdup(options->Get_Filter())) {
+    my_free(filter_copy_);
+    filter_copy_ = copy;
+  }
+  delete options;
+  return filter_copy_;
+}
+
+void SceneImporter::SetShowProgress(int flag) { g_showProgress = flag; }
+
+int SceneImporter::SaveOptions(const char* path) {
+  auto* options = new ImportOptions;
+  if (options == nullptr) return 0;
+  const int written = options->SaveToFile(path);
+  delete options;
+  return written;
+}
+
+int SceneImporter::LoadOptions(const char* path) {
+  if (auto* options = new ImportOptions) {
+    options->LoadFromFile(path);
+    delete options;  // stores what was loaded
+  }
+  return 1;
+}
