@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "tests/test_support.h"
+#include "tests/test_files.h"
 
 int main(int argc, char** argv) {
   setenv("KORVAN_CONFIG_HOME", (TestDir() + "config").c_str(), 1);

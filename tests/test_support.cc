@@ -1,40 +1,12 @@
 #include "tests/test_support.h"
 
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "plugin/host/callbacks.h"
 #include "plugin/host/log_file.h"
 #include "plugin/host/options.h"
 #include "reader/reader.h"
-
-const std::string& TestDir() {
-  static const std::string dir = [] {
-    char pattern[] = "/tmp/tarvo-test-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    return std::string(made) + "/";
-  }();
-  return dir;
-}
-
-std::string WriteTestFile(const std::string& name, const std::string& contents) {
-  const std::string path = TestDir() + name;
-  std::ofstream(path, std::ios::binary) << contents;
-  return path;
-}
-
-std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 namespace {
 

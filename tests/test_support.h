@@ -1,5 +1,5 @@
-// Helpers shared by the tests: a private temporary folder, files in it, and
-// one reading of a scene text with its log, scene and progress reports.
+// Helpers of the reader tests: one reading of a scene text with its log,
+// scene and progress reports, and look-ups in the resulting scene.
 #pragma once
 
 #include <memory>
@@ -8,12 +8,7 @@
 #include <vector>
 
 #include "plugin/host/scene.h"
-
-// The test run's own temporary folder (made once, ends in "/").
-const std::string& TestDir();
-// Writes `contents` to TestDir() + `name` and answers the path.
-std::string WriteTestFile(const std::string& name, const std::string& contents);
-std::string ReadWholeFile(const std::string& path);
+#include "tests/test_files.h"
 
 struct SceneDeleter {
   void operator()(MScene* scene) const { delete scene; }

@@ -1,0 +1,142 @@
+// The korvan command line, run as a user runs it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "korvan/settings_store.h"
+#include "tests/test_files.h"
+
+namespace {
+
+const std::string kSource = TARVO_SOURCE_DIR;
+const std::string kExamples = kSource + "/examples/";
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+// Runs korvan with `args` (a shell word list) in the test folder.
+Outcome Korvan(const std::string& args) {
+  const std::string out = TestDir() + "cli.out", err = TestDir() + "cli.err";
+  const std::string command = "cd '" + TestDir() + "' && '" TARVO_KORVAN_BIN "' " + args + " >'" +
+                              out + "' 2>'" + err + "' </dev/null";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(out), ReadWholeFile(err)};
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(Cli, HelpAndVersion) {
+  Outcome r = Korvan("--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "korvan 1.0\n");
+  r = Korvan("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.out, "usage: korvan"));
+  r = Korvan("frobnicate");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "unknown command frobnicate"));
+  EXPECT_EQ(Korvan("import").status, 1);
+}
+
+TEST(Cli, ImportWritesJsonAndSummary) {
+  Outcome r = Korvan("import '" + kExamples + "cube.pov' -o cube.json --no-progress");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "cube.pov: 1 meshes, 8 vertices, 12 faces, 3 materials, ")) << r.out;
+  const std::string json = ReadWholeFile(TestDir() + "cube.json");
+  EXPECT_TRUE(Contains(json,
+                       "\"cameras\":1,\"lights\":1,"
+                       "\"bounding_box\":{\"min\":[0,0,0],\"max\":[1,1,1]}"))
+      << json;
+  EXPECT_TRUE(Contains(json, "\"faces\":[[0,1,2,0],[0,2,3,0]"));
+}
+
+TEST(Cli, ExitStatusTellsTheOutcome) {
+  Outcome r = Korvan("import '" + kExamples + "broken.pov' -o broken.json");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "korvan: " + kExamples + "broken.pov: ###Error in line 11 \n");
+  EXPECT_TRUE(Contains(ReadWholeFile(TestDir() + "broken.json"), "\"obj_1\""))
+      << "the scene is still written";
+
+  r = Korvan("import no-such.pov -o none.json");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "korvan: no-such.pov: cannot read the file\n");
+
+  r = Korvan("import '" + kExamples + "cube.pov' -o cube.obj");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "cube.obj: unknown output format"));
+
+  r = Korvan("--plugin-dir '" + TestDir() + "' import '" + kExamples + "cube.pov'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "no import plug-in found in " + TestDir()));
+}
+
+TEST(Cli, LogIsForThisRunOnly) {
+  {
+    SettingsStore store;
+    store.Set("tarvo_in", "verbose", "0");
+    store.Set("tarvo_in", "log_name", "stored.log");
+    ASSERT_TRUE(store.Save());
+  }
+  Outcome r = Korvan("import '" + kExamples + "quad.inc' --log run.log");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "log run.log: 9 lines parsed\n")) << r.out;
+  const std::string log = ReadWholeFile(TestDir() + "run.log");
+  EXPECT_TRUE(Contains(log, "Options:\n")) << log;
+  EXPECT_TRUE(Contains(log, "Done                            \n"));
+  SettingsStore store;
+  EXPECT_EQ(*store.Get("tarvo_in", "verbose"), "0");
+  EXPECT_EQ(*store.Get("tarvo_in", "log_name"), "stored.log");
+}
+
+TEST(Cli, PluginsListsTheImporterAndReportsBadLibraries) {
+  Outcome r = Korvan("plugins");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out,
+                       "tarvo_in.so\n  name: Tarvo Import Lib\n  version: 2056\n"
+                       "  class 0: POVRay (*.pov, *.inc) (category 0x2000, id 0x406E0F1B)"))
+      << r.out;
+
+  const std::string dir = TestDir() + "plugins";
+  ASSERT_EQ(std::system(("mkdir -p '" + dir + "' && cp '" TARVO_PLUGIN_FILE "' '" + dir +
+                         "/' && echo 'not a library' > '" + dir + "/broken.so'")
+                            .c_str()),
+            0);
+  r = Korvan("--plugin-dir '" + dir + "' plugins");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.err, dir + "/broken.so: not a loadable library")) << r.err;
+  EXPECT_TRUE(Contains(r.out, "name: Tarvo Import Lib")) << r.out;
+}
+
+TEST(Cli, OptionsSaveLoadShow) {
+  {
+    SettingsStore store;
+    store.Set("tarvo_in", "file_name", "/a b/c.pov");
+    store.Set("tarvo_in", "verbose", "1");
+    ASSERT_TRUE(store.Save());
+  }
+  EXPECT_EQ(Korvan("options save saved.opt").status, 0);
+  {
+    SettingsStore store;
+    store.Set("tarvo_in", "file_name", "other.pov");
+    store.Set("tarvo_in", "verbose", "0");
+    ASSERT_TRUE(store.Save());
+  }
+  EXPECT_EQ(Korvan("options load saved.opt").status, 0);
+  Outcome r = Korvan("options show");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.out, "file_name=/a b/c.pov\n")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "verbose=1\n")) << r.out;
+
+  EXPECT_EQ(Korvan("options save no/such/dir/x.opt").status, 1);
+  r = Korvan("options load no-such.opt");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "no-such.opt"));
+}
+
+}  // namespace
