@@ -24,6 +24,10 @@ constexpr char kUsage[] =
     "                 import a scene file with the plug-in that reads it and print\n"
     "                 a summary; -o writes the scene as JSON; --log writes the\n"
     "                 plug-in's detailed log to FILE for this run only\n"
+    "  import --pick [-o OUT.json] ...\n"
+    "                 choose the scene file in the plug-in's open-file dialog\n"
+    "  configure      the plug-in's configuration dialog (logging, log file name)\n"
+    "  help           the plug-in's help\n"
     "  plugins        list the plug-ins found and their classes\n"
     "  options save FILE | options load FILE\n"
     "                 write or read the importer's options file\n"
@@ -46,6 +50,7 @@ struct CommandLine {
   std::vector<std::string> words;  // the command and its operands
   std::string output, log;
   bool no_progress = false;
+  bool pick = false;
   bool help = false, version = false;
   std::string error;
 };
@@ -73,6 +78,8 @@ CommandLine Parse(const std::vector<std::string>& args) {
       value(&cl.log);
     } else if (a == "--no-progress") {
       cl.no_progress = true;
+    } else if (a == "--pick") {
+      cl.pick = true;
     } else if (a.size() > 1 && a[0] == '-') {
       cl.error = "unknown option " + a;
     } else {
@@ -172,11 +179,11 @@ bool WriteOutput(MScene& scene, const std::string& output) {
 }
 
 int Import(const CommandLine& cl) {
-  if (cl.words.size() != 2) {
-    std::fprintf(stderr, "korvan: import takes one scene file\n%s", kUsage);
+  if (cl.words.size() != (cl.pick ? 1u : 2u)) {
+    std::fprintf(stderr, "korvan: import takes one scene file, or --pick\n%s", kUsage);
     return 1;
   }
-  const std::string& file = cl.words[1];
+  std::string file = cl.pick ? "" : cl.words[1];
   ImporterPtr importer = NeedImporter(cl, file);
   if (!importer) return 1;
   if (!cl.log.empty()) {
@@ -187,11 +194,18 @@ int Import(const CommandLine& cl) {
   if (cl.no_progress) importer->SetShowProgress(0);
 
   const auto start = std::chrono::steady_clock::now();
-  ScenePtr scene(importer->ImportFile(file.c_str()));
+  ScenePtr scene(cl.pick ? importer->Import() : importer->ImportFile(file.c_str()));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   SettingsStore::ClearOverrides();
   const LogOutcome outcome = korvan_last_log_outcome();
+  if (cl.pick) {
+    if (!scene) {
+      std::fprintf(stderr, "korvan: no scene file chosen\n");
+      return 1;
+    }
+    file = scene->Get_Path();
+  }
   if (!scene) {
     std::fprintf(stderr, "korvan: %s: the import failed (out of memory)\n", file.c_str());
     return 1;
@@ -209,6 +223,18 @@ int Import(const CommandLine& cl) {
   if (outcome.kind == ImportOutcome::kError) {
     std::fprintf(stderr, "korvan: %s: %s\n", file.c_str(), outcome.line.c_str());
     return 2;
+  }
+  return 0;
+}
+
+// configure / help: the importer's own windows.
+int Window(const CommandLine& cl, const std::string& command) {
+  ImporterPtr importer = NeedImporter(cl, "");
+  if (!importer) return 1;
+  if (command == "configure") {
+    importer->Configure();
+  } else {
+    importer->ShowHelp();
   }
   return 0;
 }
@@ -282,6 +308,7 @@ int RunKorvan(const std::vector<std::string>& args) {
   if (command == "import") return Import(cl);
   if (command == "plugins") return Plugins(cl);
   if (command == "options") return Options(cl);
+  if (command == "configure" || command == "help") return Window(cl, command);
   std::fprintf(stderr, "korvan: unknown command %s\n%s", command.c_str(), kUsage);
   return 1;
 }

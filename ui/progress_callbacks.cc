@@ -55,6 +55,13 @@ bool BarMoves(int bar, int percent, int last_shown) {
   }
 }
 
+int PercentLabel(long position, int low, int high) {
+  if (high <= low) return 0;
+  long p = (position - low) * 100 / (high - low);  // 64-bit: no overflow
+  if (p != 100) p %= 100;
+  return static_cast<int>(p);
+}
+
 void ResetProgressState() { g_lastShown[0] = g_lastShown[1] = g_lastShown[2] = 0; }
 
 #define TARVO_MESSAGE_CALLBACK(name, bar) \

@@ -23,5 +23,9 @@ int ProgressPercent(long position, long count);
 // Whether bar 1..3 moves from the last shown percent to `percent`: bar 1 on
 // any change, bar 2 by 5 or more, bar 3 by 10 or more; 0 always moves.
 bool BarMoves(int bar, int percent, int last_shown);
+// The number a bar's percent label shows for `position` in low..high: the
+// share in percent, reduced modulo 100 except for exactly 100 ("102" shows
+// 2, "200" shows 0). Needs high > low.
+int PercentLabel(long position, int low, int high);
 // Forgets the last shown percents (they otherwise live with the library).
 void ResetProgressState();

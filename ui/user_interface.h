@@ -3,6 +3,8 @@
 // answers as if cancelled. Strings in and out are the caller's. UI thread.
 #pragma once
 
+#include <locale.h>
+
 #include <cstddef>
 
 #include "ui/progress_window.h"
@@ -15,6 +17,9 @@ class ResourceContextGuard {
   ~ResourceContextGuard();
   ResourceContextGuard(const ResourceContextGuard&) = delete;
   ResourceContextGuard& operator=(const ResourceContextGuard&) = delete;
+
+ private:
+  locale_t saved_;
 };
 
 // Modal choice of one existing file, starting from `initial`, offering the

@@ -1,0 +1,115 @@
+#include "ui/config_dialog.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/msgdlg.h>
+#include <wx/statbox.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include <cstring>
+
+#include "ui/fields.h"
+#include "ui/help_dialog.h"
+#include "ui/strings.h"
+#include "ui/toolkit.h"
+
+CConfigDialog::CConfigDialog(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+  SetClientSize(ConvertDialogToPixels(wxSize(247, 140)));
+  // Created in the template's order, which is the tab order.
+  auto* ok = new wxButton(this, kOkId, "&OK");
+  PlaceInDialogUnits(ok, 190, 120, 50, 14);
+  ok->SetDefault();
+  PlaceInDialogUnits(new wxButton(this, kCancelId, "&Cancel"), 5, 120, 50, 14);
+  PlaceInDialogUnits(new wxStaticBox(this, wxID_ANY, "Common"), 5, 5, 130, 60);
+  PlaceInDialogUnits(new wxTextCtrl(this, kLogNameId, "", wxDefaultPosition, wxDefaultSize,
+                                    wxTE_LEFT | wxBORDER_SIMPLE),
+                     15, 40, 110, 12);
+  PlaceInDialogUnits(new wxStaticBox(this, wxID_ANY, "Log File Name"), 10, 30, 120, 25);
+  PlaceInDialogUnits(new wxCheckBox(this, kVerboseId, "Verbose"), 10, 15, 42, 15);
+  PlaceInDialogUnits(new wxStaticBox(this, wxID_ANY, "Specific"), 140, 5, 100, 105);
+  PlaceInDialogUnits(new wxButton(this, kHelpId, "&Help"), 95, 120, 50, 14);
+
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent&) {
+        TakeLogFileName();  // the edit loses the focus as the dialog closes
+        EndModal(kOkId);
+      },
+      kOkId);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kCancelId); }, kCancelId);
+  Bind(
+      wxEVT_BUTTON, [](wxCommandEvent&) { ShowHelpDialog(); }, kHelpId);
+  Bind(
+      wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_verbose = event.IsChecked() ? 1 : 0; },
+      kVerboseId);
+  FindWindow(kLogNameId)->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
+    TakeLogFileName();
+    event.Skip();
+  });
+  SetEscapeId(kCancelId);
+  SetAffirmativeId(kOkId);
+  SetTitle(Caption(kStringConfiguration));
+  Centre();
+}
+
+void CConfigDialog::InitControls() {
+  static_cast<wxCheckBox*>(FindWindow(kVerboseId))->SetValue(m_verbose == 1);
+  static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->ChangeValue(wxString::FromUTF8(m_logFileName));
+  FindWindow(kOkId)->SetFocus();
+}
+
+void CConfigDialog::TakeLogFileName() {
+  const std::string text =
+      static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->GetValue().utf8_string();
+  std::strncpy(m_logFileName, text.c_str(), kLogNameSize - 2);  // at most 258
+  m_logFileName[kLogNameSize - 2] = '\0';
+}
+
+namespace {
+
+void ReportMalformed(wxWindow* owner) {
+  wxBell();
+  wxMessageBox(kInvalidInputText, kInvalidInputCaption, wxOK, owner);
+}
+
+wxTextCtrl* Field(wxWindow* dialog, int id) {
+  return dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id));
+}
+
+}  // namespace
+
+double CConfigDialog::GetFieldDouble(int id, double value) {
+  wxTextCtrl* field = Field(this, id);
+  if (field == nullptr) return value;
+  const DoubleField read = ReadDoubleField(field->GetValue().ToStdString(), value);
+  if (read.malformed) ReportMalformed(this);
+  field->ChangeValue(read.shown);
+  return read.value;
+}
+
+int CConfigDialog::GetFieldInt(int id, int value) {
+  wxTextCtrl* field = Field(this, id);
+  if (field == nullptr) return value;
+  const IntField read = ReadIntField(field->GetValue().ToStdString(), value);
+  if (read.malformed) ReportMalformed(this);
+  field->ChangeValue(read.shown);
+  return read.value;
+}
+
+int ShowConfigDialog(char* log_name, int* verbose) {
+  auto* dialog = new CConfigDialog(nullptr);
+  std::strncpy(dialog->m_logFileName, log_name, CConfigDialog::kLogNameSize - 2);
+  dialog->m_verbose = *verbose;
+  dialog->InitControls();
+  const int result = dialog->ShowModal();
+  if (result == CConfigDialog::kOkId) {
+    std::memcpy(log_name, dialog->m_logFileName, CConfigDialog::kLogNameSize);
+    *verbose = dialog->m_verbose;
+  }
+  dialog->Destroy();
+  return result == CConfigDialog::kOkId ? 1 : 0;
+}

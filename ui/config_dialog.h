@@ -1,0 +1,46 @@
+// CConfigDialog: the modal configuration dialog (247 x 140 dialog units):
+// the Verbose check box, the log file name, OK, Cancel and Help, which
+// opens the help dialog on top. It edits m_verbose and m_logFileName, which
+// its caller fills before and reads after; Cancel leaves the caller's
+// values alone. Also the checked number readers of its fields. Host memory;
+// UI thread only.
+#pragma once
+
+#include <wx/dialog.h>
+
+#include "plugin/host/memory.h"
+
+class CConfigDialog : public wxDialog {
+ public:
+  enum : int {
+    kOkId = 1,
+    kCancelId = 2,
+    kHelpId = 3,
+    kLogNameId = 1024,
+    kVerboseId = 1025,
+  };
+  // m_logFileName's size; the dialog keeps at most 258 characters of the edit.
+  static constexpr int kLogNameSize = 260;
+
+  static void* operator new(size_t size) { return my_malloc(size); }
+  static void operator delete(void* block) { my_free(block); }
+
+  explicit CConfigDialog(wxWindow* parent);
+
+  // Fills the controls from the fields; call before ShowModal.
+  void InitControls();
+  // The value of the number field `id`, or `value` when its text is
+  // malformed (with a beep and a message); the field then shows the value.
+  double GetFieldDouble(int id, double value);
+  int GetFieldInt(int id, int value);
+
+  int m_verbose = 0;
+  char m_logFileName[kLogNameSize] = {};
+
+ private:
+  void TakeLogFileName();
+};
+
+// Runs the dialog on `log_name` (kLogNameSize bytes) and `verbose`; they are
+// written back only when it ends with OK, which answers 1.
+int ShowConfigDialog(char* log_name, int* verbose);

@@ -1,0 +1,35 @@
+#include "ui/help_dialog.h"
+
+#include <wx/button.h>
+#include <wx/textctrl.h>
+
+#include "ui/strings.h"
+#include "ui/toolkit.h"
+
+CHelpDialog::CHelpDialog(wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
+  SetClientSize(ConvertDialogToPixels(wxSize(242, 180)));
+  auto* ok = new wxButton(this, kOkId, "OK");
+  PlaceInDialogUnits(ok, 100, 155, 50, 14);
+  ok->SetDefault();
+  // GTK's text box breaks lines at a single line feed: no expansion needed.
+  m_text = wxString::FromUTF8(LoadString(kStringHelpText));
+  auto* text = new wxTextCtrl(this, kTextId, m_text, wxDefaultPosition, wxDefaultSize,
+                              wxTE_MULTILINE | wxTE_READONLY | wxVSCROLL | wxBORDER_SIMPLE);
+  text->MoveAfterInTabOrder(ok);
+  PlaceInDialogUnits(text, 10, 15, 225, 130);
+  text->ShowPosition(0);
+  SetTitle(Caption(kStringHelp));
+  SetEscapeId(wxID_CANCEL);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kOkId); }, kOkId);
+  ok->SetFocus();
+  Centre();
+}
+
+void ShowHelpDialog() {
+  auto* dialog = new CHelpDialog(nullptr);
+  dialog->ShowModal();
+  dialog->Destroy();
+}

@@ -1,0 +1,23 @@
+// CHelpDialog: the modal help dialog (242 x 180 dialog units): the fixed
+// help text in a read-only, scrollable box and an OK button. Made anew for
+// each showing, in host memory, by whoever shows it; UI thread only.
+#pragma once
+
+#include <wx/dialog.h>
+
+#include "plugin/host/memory.h"
+
+class CHelpDialog : public wxDialog {
+ public:
+  enum : int { kOkId = 1, kTextId = 1001 };
+
+  static void* operator new(size_t size) { return my_malloc(size); }
+  static void operator delete(void* block) { my_free(block); }
+
+  explicit CHelpDialog(wxWindow* parent);
+
+  wxString m_text;  // the box's text; loaded from the string table
+};
+
+// Shows a new help dialog modally with no parent and deletes it.
+void ShowHelpDialog();

@@ -1,0 +1,81 @@
+#include "ui/toolkit.h"
+
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/window.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+enum class State { kUntried, kHost, kOwn, kUnavailable };
+State g_state = State::kUntried;
+
+bool HasDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+// Tears down the plug-in's own application object when the library unloads.
+struct OwnAppTeardown {
+  ~OwnAppTeardown() {
+    if (g_state == State::kOwn) wxEntryCleanup();
+  }
+} g_teardown;
+
+}  // namespace
+
+void CImporterApp::OnAssertFailure(const wxChar* file, int line, const wxChar* func,
+                                   const wxChar* cond, const wxChar* msg) {
+  std::fprintf(stderr, "tarvo_in: toolkit check failed: %s(%d) %s: %s %s\n",
+               wxString(file).utf8_str().data(), line, wxString(func).utf8_str().data(),
+               wxString(cond).utf8_str().data(), wxString(msg).utf8_str().data());
+}
+
+bool EnsureToolkit() {
+  if (g_state == State::kUntried) {
+    if (wxTheApp != nullptr) {
+      g_state = State::kHost;
+    } else if (!HasDisplay()) {
+      g_state = State::kUnavailable;
+    } else {
+      wxApp::SetInstance(new CImporterApp);
+      int argc = 1;
+      char name[] = "tarvo_in";
+      char* argv[] = {name, nullptr};
+      if (wxEntryStart(argc, argv) && wxTheApp->CallOnInit()) {
+        g_state = State::kOwn;
+      } else {
+        wxEntryCleanup();
+        g_state = State::kUnavailable;
+      }
+    }
+  }
+  return g_state == State::kHost || g_state == State::kOwn;
+}
+
+bool ToolkitIsOwn() { return g_state == State::kOwn; }
+
+void RunPendingMessages() {
+  if (wxTheApp == nullptr) return;
+  wxTheApp->ProcessPendingEvents();
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) {
+    while (loop->Pending()) loop->Dispatch();
+    return;
+  }
+  // A console host runs no event loop: run the pending events through one.
+  wxGUIEventLoop pump;
+  wxEventLoopActivator active(&pump);
+  while (pump.Pending()) pump.Dispatch();
+}
+
+wxWindow* SafeOwner() { return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr; }
+
+void PlaceInDialogUnits(wxWindow* window, int x, int y, int width, int height) {
+  wxWindow* parent = window->GetParent();
+  const wxPoint at = parent->ConvertDialogToPixels(wxPoint(x, y));
+  const wxSize size = parent->ConvertDialogToPixels(wxSize(width, height));
+  window->SetSize(at.x, at.y, size.x, size.y);
+}

@@ -1,0 +1,85 @@
+// The importer's windows on wxWidgets, with the console form of the
+// progress window where no display is at hand.
+#include "ui/user_interface.h"
+
+#include <unistd.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ui/config_dialog.h"
+#include "ui/console_progress.h"
+#include "ui/help_dialog.h"
+#include "ui/progress_window_wx.h"
+#include "ui/toolkit.h"
+
+namespace {
+
+bool Available(const char* what) {
+  if (EnsureToolkit()) return true;
+  std::fprintf(stderr, "tarvo_in: %s needs a display, and there is none (DISPLAY is not set)\n",
+               what);
+  return false;
+}
+
+// The "|"-pair filter in wxWidgets' form: the same pairs without the empty
+// item that closes the list.
+wxString Wildcard(const char* filter) {
+  std::string text = filter != nullptr ? filter : "";
+  while (!text.empty() && text.back() == '|') text.pop_back();
+  return wxString::FromUTF8(text.c_str());
+}
+
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+  return c;
+}
+
+}  // namespace
+
+// The plug-in reads and writes numbers in the C locale whatever the host's
+// toolkit has set; the caller's locale comes back on every way out.
+ResourceContextGuard::ResourceContextGuard() : saved_(uselocale(CLocale())) {}
+ResourceContextGuard::~ResourceContextGuard() { uselocale(saved_); }
+
+bool ChooseSceneFile(const char* initial, const char* filter, char* chosen, size_t capacity) {
+  if (!Available("the open-file dialog")) return false;
+  const wxFileName start(wxString::FromUTF8(initial != nullptr ? initial : ""));
+  wxFileDialog dialog(nullptr, "Import", start.GetPath(), start.GetFullName(), Wildcard(filter),
+                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  const std::string path = dialog.GetPath().utf8_string();
+  if (path.size() + 1 > capacity) return false;
+  std::memcpy(chosen, path.c_str(), path.size() + 1);
+  return true;
+}
+
+int RunConfigDialog(char* log_name, int* verbose) {
+  if (!Available("the configuration dialog")) return 0;
+  return ShowConfigDialog(log_name, verbose);
+}
+
+void RunHelpDialog() {
+  if (Available("the help dialog")) ShowHelpDialog();
+}
+
+ProgressWindow* OpenProgressWindow(const char* file_name) {
+  if (EnsureToolkit()) {
+    auto* window = new CProgressWindow;
+    window->m_fileName = wxString::FromUTF8(file_name);
+    if (window->Create(nullptr)) return window;
+    delete window;
+    return nullptr;
+  }
+  if (isatty(fileno(stderr))) return new ConsoleProgress(stderr, file_name);
+  return nullptr;
+}
+
+void CloseProgressWindow(ProgressWindow* window) {
+  if (auto* dialog = dynamic_cast<CProgressWindow*>(window)) dialog->DestroyWindow();
+  delete window;
+}
