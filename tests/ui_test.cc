@@ -2,8 +2,11 @@
 // need a display (CTest runs them under xvfb-run) and drive the dialogs
 // through the toolkit's events and a modal-dialog hook.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/stattext.h>
@@ -17,6 +20,7 @@
 #include "ui/config_dialog.h"
 #include "ui/console_progress.h"
 #include "ui/fields.h"
+#include "ui/folder_chooser.h"
 #include "ui/help_dialog.h"
 #include "ui/progress_callbacks.h"
 #include "ui/progress_window_wx.h"
@@ -420,6 +424,59 @@ TEST_F(ProgressWindowTest, RangeStepAndOffset) {
   EXPECT_EQ(TextOf(window, CProgressWindow::kPercent3), "100%");
   window->DestroyWindow();
   delete window;
+}
+
+}  // namespace
+
+namespace {
+
+using ChooserTest = NeedsDisplay;
+
+// Answers the next chooser with `answer` without showing it, after
+// recording how it was set up.
+class ChooserAnswer : public wxModalDialogHook {
+ public:
+  explicit ChooserAnswer(int answer) : answer_(answer) { Register(); }
+  ~ChooserAnswer() override { Unregister(); }
+  std::string wildcard, path;
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    if (auto* files = dynamic_cast<wxFileDialog*>(dialog)) {
+      wildcard = files->GetWildcard().ToStdString();
+      path = files->GetPath().ToStdString();
+    } else if (auto* folders = dynamic_cast<wxDirDialog*>(dialog)) {
+      path = folders->GetPath().ToStdString();
+    }
+    return answer_;
+  }
+  void Exit(wxDialog*) override {}
+
+ private:
+  int answer_;
+};
+
+// GTK's own choosers answer their path only once shown, so these check how
+// the dialogs are set up and what a cancel does; the path rules themselves
+// are the Fields tests'.
+TEST_F(ChooserTest, OpenFileDialogOffersTheFilterAndKeepsTheFolder) {
+  char before[4096], after[4096];
+  ASSERT_NE(getcwd(before, sizeof before), nullptr);
+  const char filter[] = "POV-Ray File     (*.pov;*.inc)|*.pov;*.inc|All Files (*.*)|*.*||";
+  char chosen[4096] = "unchanged";
+  ChooserAnswer answer(wxID_CANCEL);
+  EXPECT_FALSE(ChooseSceneFile("/usr/share/start.pov", filter, chosen, sizeof chosen));
+  EXPECT_EQ(answer.wildcard, "POV-Ray File     (*.pov;*.inc)|*.pov;*.inc|All Files (*.*)|*.*");
+  EXPECT_STREQ(chosen, "unchanged");
+  ASSERT_NE(getcwd(after, sizeof after), nullptr);
+  EXPECT_STREQ(after, before);
+}
+
+TEST_F(ChooserTest, FolderChooserDropsTheStartSeparatorInPlace) {
+  ChooserAnswer answer(wxID_CANCEL);
+  char start[] = "/usr/lib/";
+  EXPECT_EQ(ChooseFolder(start, nullptr), nullptr);
+  EXPECT_STREQ(start, "/usr/lib");
 }
 
 }  // namespace
