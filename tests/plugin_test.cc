@@ -1,7 +1,9 @@
 // The plug-in as the host sees it: loaded with dlopen and driven only
 // through its four exports and the importer's virtual operations.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <unistd.h>
 
 #include <climits>
@@ -204,6 +206,38 @@ TEST_F(PluginTest, ImportKeepsTheWorkingDirectoryAndFreesEverything) {
   ASSERT_NE(getcwd(after, sizeof after), nullptr);
   EXPECT_STREQ(after, (kSource + "/examples").c_str());
   ASSERT_EQ(chdir(before), 0);
+}
+
+// What an import writes to a terminal on stderr (the console progress).
+std::string ImportOnTerminal(ImporterBase* importer, const std::string& file) {
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "<no pty>";
+  std::fflush(stderr);
+  const int saved = dup(2);
+  dup2(slave, 2);
+  ScenePtr scene(importer->ImportFile(file.c_str()));
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  close(slave);
+  std::string out;
+  fcntl(master, F_SETFL, O_NONBLOCK);
+  char buffer[4096];
+  for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) out.append(buffer, n);
+  close(master);
+  return out;
+}
+
+TEST_F(PluginTest, ShowProgressIsSharedByAllImporters) {
+  ImporterPtr a = NewImporter(), b = NewImporter();
+  const std::string scene = kSource + "/examples/cube.pov";
+  a->SetShowProgress(0);
+  EXPECT_EQ(ImportOnTerminal(b.get(), scene).find("File Progress:"), std::string::npos);
+  a->SetShowProgress(1);
+  const std::string shown = ImportOnTerminal(b.get(), scene);
+  EXPECT_NE(shown.find("POV Import " + scene), std::string::npos) << shown;
+  EXPECT_NE(shown.find("File Progress: 100%"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Parsing ..."), std::string::npos) << shown;
 }
 
 TEST_F(PluginTest, WindowsWithoutADisplayChangeNothing) {
