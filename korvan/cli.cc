@@ -1,5 +1,6 @@
 #include "korvan/cli.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "korvan/assimp_export.h"
 #include "korvan/log_outcome.h"
 #include "korvan/plugin_loader.h"
 #include "korvan/scene_json.h"
@@ -20,12 +22,20 @@ constexpr char kUsage[] =
     "usage: korvan [--plugin-dir DIR] COMMAND ...\n"
     "\n"
     "commands:\n"
-    "  import SCENE [-o OUT.json] [--log FILE] [--no-progress]\n"
-    "                 import a scene file with the plug-in that reads it and print\n"
-    "                 a summary; -o writes the scene as JSON; --log writes the\n"
-    "                 plug-in's detailed log to FILE for this run only\n"
-    "  import --pick [-o OUT.json] ...\n"
+    "  import SCENE... [-o OUT | -o DIR/] [--format ID] [--keep-handedness]\n"
+    "                 [--log FILE] [--no-progress]\n"
+    "                 import scene files with the plug-in that reads them and print\n"
+    "                 a summary of each; -o writes the scene in the format of OUT's\n"
+    "                 extension (or --format): .glb .gltf .obj .ply .stl .dae .fbx\n"
+    "                 .json ... (see 'korvan formats'); with several scenes, -o DIR/\n"
+    "                 writes DIR/NAME.EXT for each (glb unless --format says).\n"
+    "                 POV-Ray is left-handed with y up: written coordinates get z\n"
+    "                 negated and faces reversed so that they are not mirrored in\n"
+    "                 right-handed formats; --keep-handedness writes them as read.\n"
+    "                 --log writes the plug-in's detailed log for this run only\n"
+    "  import --pick [-o OUT] ...\n"
     "                 choose the scene file in the plug-in's open-file dialog\n"
+    "  formats        list the formats -o can write\n"
     "  configure      the plug-in's configuration dialog (logging, log file name)\n"
     "  help           the plug-in's help\n"
     "  plugins        list the plug-ins found and their classes\n"
@@ -51,6 +61,8 @@ struct CommandLine {
   std::string output, log;
   bool no_progress = false;
   bool pick = false;
+  bool keep_handedness = false;
+  std::string format;
   bool help = false, version = false;
   std::string error;
 };
@@ -80,6 +92,10 @@ CommandLine Parse(const std::vector<std::string>& args) {
       cl.no_progress = true;
     } else if (a == "--pick") {
       cl.pick = true;
+    } else if (a == "--keep-handedness") {
+      cl.keep_handedness = true;
+    } else if (a == "--format") {
+      value(&cl.format);
     } else if (a.size() > 1 && a[0] == '-') {
       cl.error = "unknown option " + a;
     } else {
@@ -163,43 +179,79 @@ SceneCounts Count(MScene& scene) {
   return counts;
 }
 
-bool WriteOutput(MScene& scene, const std::string& output) {
-  const size_t dot = output.rfind('.');
-  const std::string ext = dot == std::string::npos ? "" : output.substr(dot);
-  if (ext != ".json") {
-    std::fprintf(stderr, "korvan: %s: unknown output format \"%s\" (known: .json)\n",
-                 output.c_str(), ext.c_str());
-    return false;
-  }
-  if (!WriteSceneJson(scene, output.c_str())) {
-    std::fprintf(stderr, "korvan: %s: cannot write: %s\n", output.c_str(), std::strerror(errno));
-    return false;
-  }
-  return true;
+std::string Extension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  return path.substr(dot + 1);
 }
 
-int Import(const CommandLine& cl) {
-  if (cl.words.size() != (cl.pick ? 1u : 2u)) {
-    std::fprintf(stderr, "korvan: import takes one scene file, or --pick\n%s", kUsage);
-    return 1;
+std::string Stem(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// The format to write `output` in: --format, else the output's extension.
+const ExportFormat* OutputFormat(const CommandLine& cl, const std::string& output) {
+  const std::string key = !cl.format.empty() ? cl.format : Extension(output);
+  const ExportFormat* format = !cl.format.empty() && FindFormatById(key) != nullptr
+                                   ? FindFormatById(key)
+                                   : FindFormatForExtension(key);
+  if (format == nullptr) {
+    std::fprintf(stderr, "korvan: %s: unknown output format \"%s\" (see 'korvan formats')\n",
+                 output.c_str(), key.c_str());
   }
-  std::string file = cl.pick ? "" : cl.words[1];
-  ImporterPtr importer = NeedImporter(cl, file);
-  if (!importer) return 1;
+  return format;
+}
+
+// Writes the scene; reports left-out faces per mesh. False when not written.
+bool WriteOutput(const CommandLine& cl, MScene& scene, const std::string& scene_file,
+                 const std::string& output, long* left_out) {
+  const ExportFormat* format = OutputFormat(cl, output);
+  if (format == nullptr) return false;
+  ExportOptions options;
+  options.keep_handedness = cl.keep_handedness;
+  ExportReport report;
+  const bool written = ExportScene(scene, output, *format, options, &report);
+  for (const MeshReport& mesh : report.meshes) {
+    *left_out += mesh.faces_left_out;
+    if (mesh.faces_left_out > 0) {
+      std::fprintf(stderr,
+                   "korvan: %s: mesh %s: %ld faces left out (indices outside their lists, "
+                   "non-finite coordinates or fewer than 3 corners)\n",
+                   scene_file.c_str(), mesh.name.c_str(), mesh.faces_left_out);
+    }
+    if (mesh.materials_replaced > 0) {
+      std::fprintf(stderr,
+                   "korvan: %s: mesh %s: %ld faces name a texture the mesh does not have; "
+                   "written with its first material\n",
+                   scene_file.c_str(), mesh.name.c_str(), mesh.materials_replaced);
+    }
+  }
+  if (!written) {
+    std::fprintf(stderr, "korvan: %s: cannot write: %s\n", output.c_str(), report.error.c_str());
+  }
+  return written;
+}
+
+// Imports one scene (`file` empty: chosen in the dialog) and writes it to
+// `output` when one is given. Answers the exit status for this scene.
+int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
+              const std::string& output) {
   if (!cl.log.empty()) {
     // Detailed logging for this run only: the stored settings stay as they are.
     SettingsStore::SetOverride("*", "verbose", "1");
     SettingsStore::SetOverride("*", "log_name", Absolute(cl.log));
   }
-  if (cl.no_progress) importer->SetShowProgress(0);
-
   const auto start = std::chrono::steady_clock::now();
-  ScenePtr scene(cl.pick ? importer->Import() : importer->ImportFile(file.c_str()));
+  ScenePtr scene(file.empty() ? importer->Import() : importer->ImportFile(file.c_str()));
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   SettingsStore::ClearOverrides();
   const LogOutcome outcome = korvan_last_log_outcome();
-  if (cl.pick) {
+  if (file.empty()) {
     if (!scene) {
       std::fprintf(stderr, "korvan: no scene file chosen\n");
       return 1;
@@ -214,15 +266,71 @@ int Import(const CommandLine& cl) {
     std::fprintf(stderr, "korvan: %s: cannot read the file\n", file.c_str());
     return 1;
   }
+  long left_out = 0;
+  const bool written = output.empty() || WriteOutput(cl, *scene, file, output, &left_out);
   const SceneCounts counts = Count(*scene);
-  std::printf("%s: %ld meshes, %ld vertices, %ld faces, %d materials, %.3f s\n", file.c_str(),
+  std::printf("%s: %ld meshes, %ld vertices, %ld faces, %d materials, %.3f s", file.c_str(),
               counts.meshes, counts.vertices, counts.faces, scene->Get_Materials()->Get_Count(),
               seconds);
+  if (left_out > 0) std::printf(", %ld faces not written", left_out);
+  std::printf("\n");
   if (!cl.log.empty()) std::printf("log %s: %s\n", cl.log.c_str(), outcome.line.c_str());
-  if (!cl.output.empty() && !WriteOutput(*scene, cl.output)) return 1;
+  if (!written) return 1;
   if (outcome.kind == ImportOutcome::kError) {
     std::fprintf(stderr, "korvan: %s: %s\n", file.c_str(), outcome.line.c_str());
     return 2;
+  }
+  return 0;
+}
+
+// 1 (something could not be used) outranks 2 (a syntax error), which
+// outranks 0.
+int Worse(int a, int b) {
+  auto rank = [](int status) { return status == 1 ? 2 : status == 2 ? 1 : 0; };
+  return rank(a) >= rank(b) ? a : b;
+}
+
+bool IsFolder(const std::string& path) {
+  return !path.empty() && (path.back() == '/' || access((path + "/.").c_str(), F_OK) == 0);
+}
+
+int Import(const CommandLine& cl) {
+  const std::vector<std::string> files(cl.words.begin() + 1, cl.words.end());
+  if (cl.pick != files.empty()) {
+    std::fprintf(stderr, "korvan: import takes scene files, or --pick\n%s", kUsage);
+    return 1;
+  }
+  const bool to_folder = IsFolder(cl.output);
+  if (files.size() > 1 && !cl.output.empty() && !to_folder) {
+    std::fprintf(stderr, "korvan: %s: with several scenes, -o names a folder (end it in /)\n",
+                 cl.output.c_str());
+    return 1;
+  }
+  if (to_folder && mkdir(cl.output.c_str(), 0777) != 0 && errno != EEXIST) {
+    std::fprintf(stderr, "korvan: %s: cannot make the folder: %s\n", cl.output.c_str(),
+                 std::strerror(errno));
+    return 1;
+  }
+  ImporterPtr importer = NeedImporter(cl, files.empty() ? "" : files[0]);
+  if (!importer) return 1;
+  if (cl.no_progress) importer->SetShowProgress(0);
+  if (cl.pick) return ImportOne(cl, importer.get(), "", cl.output);
+  int worst = 0;
+  for (const std::string& file : files) {
+    std::string output = cl.output;
+    if (to_folder) {
+      const ExportFormat* format = OutputFormat(cl, "x.glb");
+      const std::string ext = format != nullptr ? format->extension : cl.format;
+      output = cl.output + (cl.output.back() == '/' ? "" : "/") + Stem(file) + "." + ext;
+    }
+    worst = Worse(worst, ImportOne(cl, importer.get(), file, output));
+  }
+  return worst;
+}
+
+int Formats() {
+  for (const ExportFormat& f : ExportFormats()) {
+    std::printf("%-10s .%-6s %s\n", f.id.c_str(), f.extension.c_str(), f.description.c_str());
   }
   return 0;
 }
@@ -307,6 +415,7 @@ int RunKorvan(const std::vector<std::string>& args) {
   const std::string& command = cl.words[0];
   if (command == "import") return Import(cl);
   if (command == "plugins") return Plugins(cl);
+  if (command == "formats") return Formats();
   if (command == "options") return Options(cl);
   if (command == "configure" || command == "help") return Window(cl, command);
   std::fprintf(stderr, "korvan: unknown command %s\n%s", command.c_str(), kUsage);

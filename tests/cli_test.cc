@@ -67,13 +67,40 @@ TEST(Cli, ExitStatusTellsTheOutcome) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "korvan: no-such.pov: cannot read the file\n");
 
-  r = Korvan("import '" + kExamples + "cube.pov' -o cube.obj");
+  r = Korvan("import '" + kExamples + "cube.pov' -o cube.docx");
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, "cube.obj: unknown output format"));
+  EXPECT_TRUE(Contains(r.err, "cube.docx: unknown output format"));
 
   r = Korvan("--plugin-dir '" + TestDir() + "' import '" + kExamples + "cube.pov'");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "no import plug-in found in " + TestDir()));
+}
+
+TEST(Cli, ExportsByExtensionAndInBatches) {
+  Outcome r = Korvan("formats");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.out, "glb2")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "json")) << r.out;
+
+  r = Korvan("import '" + kExamples + "cube.pov' -o cube.glb");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadWholeFile(TestDir() + "cube.glb").substr(0, 4), "glTF");
+  r = Korvan("import '" + kExamples + "cube.pov' -o cube.data --format stlb --keep-handedness");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(ReadWholeFile(TestDir() + "cube.data").empty());
+
+  // Several scenes into a folder: one file each; the worst outcome counts.
+  r = Korvan("import '" + kExamples + "cube.pov' '" + kExamples + "broken.pov' -o batch/");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_FALSE(ReadWholeFile(TestDir() + "batch/cube.glb").empty());
+  EXPECT_FALSE(ReadWholeFile(TestDir() + "batch/broken.glb").empty());
+  r = Korvan("import '" + kExamples + "broken.pov' missing.pov '" + kExamples +
+             "quad.inc' -o batch/ --format obj");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_FALSE(ReadWholeFile(TestDir() + "batch/quad.obj").empty());
+  r = Korvan("import '" + kExamples + "cube.pov' '" + kExamples + "quad.inc' -o one.glb");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "-o names a folder")) << r.err;
 }
 
 TEST(Cli, LogIsForThisRunOnly) {

@@ -1,0 +1,307 @@
+#include "korvan/assimp_export.h"
+
+#include <assimp/material.h>
+#include <assimp/scene.h>
+
+#include <assimp/Exporter.hpp>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <unordered_map>
+
+#include "korvan/scene_json.h"
+
+void AiSceneDeleter::operator()(aiScene* scene) const { delete scene; }
+
+namespace {
+
+bool Finite(const MVector3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// One vertex of an Assimp mesh: indices into the host mesh's three lists
+// (-1 where the channel is not written).
+struct Corner {
+  int32_t position, normal, uv;
+  bool operator==(const Corner& o) const {
+    return position == o.position && normal == o.normal && uv == o.uv;
+  }
+};
+struct CornerHash {
+  size_t operator()(const Corner& c) const {
+    uint64_t h = static_cast<uint32_t>(c.position);
+    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(c.normal);
+    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(c.uv);
+    return static_cast<size_t>(h ^ (h >> 29));
+  }
+};
+
+// The faces of one material of one host mesh, being gathered.
+struct MeshPart {
+  std::vector<Corner> corners;  // one per written vertex
+  std::unordered_map<Corner, uint32_t, CornerHash> index;
+  std::vector<std::vector<uint32_t>> faces;
+};
+
+class MeshConverter {
+ public:
+  MeshConverter(MMesh_P& mesh, const ExportOptions& options) : mesh_(mesh), options_(options) {
+    with_normals_ = mesh.NormalsUsed() && mesh.Get_NFace_Count() == mesh.Get_Face_Count();
+    with_uv_ = mesh.UVUsed() && mesh.Get_UVFace_Count() == mesh.Get_Face_Count();
+  }
+
+  // Gathers every writable face into the part of its material.
+  void Gather(MeshReport* report) {
+    const int32_t materials = mesh_.Get_MaterialNames()->Get_Count();
+    for (int64_t f = 0; f < mesh_.Get_Face_Count(); ++f) {
+      std::vector<Corner> corners;
+      if (!FaceCorners(f, &corners)) {
+        ++report->faces_left_out;
+        continue;
+      }
+      int32_t material = mesh_.Get_Face_MatId(f);
+      if (material < 0 || material >= materials) {
+        ++report->materials_replaced;
+        material = 0;
+      }
+      MeshPart& part = parts_[material];
+      std::vector<uint32_t> face;
+      for (const Corner& c : corners) face.push_back(VertexOf(part, c));
+      if (!options_.keep_handedness) std::reverse(face.begin(), face.end());
+      part.faces.push_back(std::move(face));
+    }
+  }
+
+  // The Assimp meshes, one per material used, with their material's name.
+  std::vector<std::pair<aiMesh*, std::string>> Build() const {
+    std::vector<std::pair<aiMesh*, std::string>> meshes;
+    for (const auto& [material, part] : parts_) {
+      meshes.emplace_back(BuildPart(part), MaterialName(material));
+    }
+    return meshes;
+  }
+
+ private:
+  bool FaceCorners(int64_t f, std::vector<Corner>* corners) const {
+    const int32_t n = mesh_.Faces().CornerCount(f);
+    if (n < 3) return false;
+    const int32_t* p = mesh_.Faces().Corners(f);
+    const int32_t* nn = with_normals_ ? mesh_.NFaces().Corners(f) : nullptr;
+    const int32_t* uv = with_uv_ ? mesh_.UVFaces().Corners(f) : nullptr;
+    if ((nn && mesh_.NFaces().CornerCount(f) != n) || (uv && mesh_.UVFaces().CornerCount(f) != n)) {
+      return false;
+    }
+    for (int32_t i = 0; i < n; ++i) {
+      Corner c{p[i], nn ? nn[i] : -1, uv ? uv[i] : -1};
+      if (c.position < 0 || c.position >= mesh_.Get_Vertex_Count() ||
+          !Finite(mesh_.Get_Vertex(c.position))) {
+        return false;
+      }
+      if (nn && (c.normal < 0 || c.normal >= mesh_.Get_NVertex_Count() ||
+                 !Finite(mesh_.Get_NVertex(c.normal)))) {
+        return false;
+      }
+      if (uv &&
+          (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() || !Finite(mesh_.Get_UVVertex(c.uv)))) {
+        return false;
+      }
+      corners->push_back(c);
+    }
+    return true;
+  }
+
+  static uint32_t VertexOf(MeshPart& part, const Corner& c) {
+    auto [it, added] = part.index.emplace(c, static_cast<uint32_t>(part.corners.size()));
+    if (added) part.corners.push_back(c);
+    return it->second;
+  }
+
+  aiVector3D Converted(const MVector3& v) const {
+    const double z = options_.keep_handedness ? v.z : -v.z;
+    return aiVector3D(static_cast<ai_real>(v.x), static_cast<ai_real>(v.y),
+                      static_cast<ai_real>(z));
+  }
+
+  aiMesh* BuildPart(const MeshPart& part) const {
+    auto* out = new aiMesh();
+    out->mName = aiString(mesh_.get_name());
+    out->mNumVertices = static_cast<unsigned>(part.corners.size());
+    out->mVertices = new aiVector3D[out->mNumVertices];
+    if (with_normals_) out->mNormals = new aiVector3D[out->mNumVertices];
+    if (with_uv_) {
+      out->mTextureCoords[0] = new aiVector3D[out->mNumVertices];
+      out->mNumUVComponents[0] = 2;
+    }
+    for (unsigned i = 0; i < out->mNumVertices; ++i) {
+      const Corner& c = part.corners[i];
+      out->mVertices[i] = Converted(mesh_.Get_Vertex(c.position));
+      if (with_normals_) out->mNormals[i] = Converted(mesh_.Get_NVertex(c.normal));
+      if (with_uv_) {
+        const MVector3& t = mesh_.Get_UVVertex(c.uv);
+        out->mTextureCoords[0][i] =
+            aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
+      }
+    }
+    out->mNumFaces = static_cast<unsigned>(part.faces.size());
+    out->mFaces = new aiFace[out->mNumFaces];
+    unsigned types = 0;
+    for (unsigned f = 0; f < out->mNumFaces; ++f) {
+      const std::vector<uint32_t>& face = part.faces[f];
+      out->mFaces[f].mNumIndices = static_cast<unsigned>(face.size());
+      out->mFaces[f].mIndices = new unsigned[face.size()];
+      std::memcpy(out->mFaces[f].mIndices, face.data(), face.size() * sizeof(unsigned));
+      types |= face.size() == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
+    }
+    out->mPrimitiveTypes = types;
+    return out;
+  }
+
+  std::string MaterialName(int32_t material) const {
+    const auto* name = static_cast<const char*>(mesh_.Get_MaterialNames()->Get(material));
+    return name != nullptr ? name : "";
+  }
+
+  MMesh_P& mesh_;
+  const ExportOptions& options_;
+  bool with_normals_ = false, with_uv_ = false;
+  std::map<int32_t, MeshPart> parts_;  // by material id, in order
+};
+
+// A colour per material, so that viewers tell the materials apart.
+aiColor3D PaletteColor(size_t i) {
+  static const float kPalette[][3] = {{0.80f, 0.80f, 0.80f}, {0.90f, 0.35f, 0.20f},
+                                      {0.20f, 0.55f, 0.90f}, {0.35f, 0.75f, 0.30f},
+                                      {0.95f, 0.75f, 0.20f}, {0.60f, 0.35f, 0.80f}};
+  const float* c = kPalette[i % (sizeof kPalette / sizeof kPalette[0])];
+  return aiColor3D(c[0], c[1], c[2]);
+}
+
+aiMaterial* NewMaterial(const std::string& name, size_t i) {
+  auto* material = new aiMaterial();
+  const aiString text(name);
+  material->AddProperty(&text, AI_MATKEY_NAME);
+  const aiColor3D color = PaletteColor(i);
+  material->AddProperty(&color, 1, AI_MATKEY_COLOR_DIFFUSE);
+  return material;
+}
+
+template <class T>
+T** ToArray(const std::vector<T*>& items) {
+  if (items.empty()) return nullptr;
+  T** array = new T*[items.size()];
+  std::copy(items.begin(), items.end(), array);
+  return array;
+}
+
+}  // namespace
+
+AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportReport* report) {
+  AiScenePtr out(new aiScene());
+  out->mRootNode = new aiNode("scene");
+  std::vector<aiMaterial*> materials;
+  std::unordered_map<std::string, unsigned> material_index;
+  auto material_of = [&](const std::string& name) {
+    auto [it, added] = material_index.emplace(name, static_cast<unsigned>(materials.size()));
+    if (added) materials.push_back(NewMaterial(name, materials.size()));
+    return it->second;
+  };
+  std::vector<aiMesh*> meshes;
+  std::vector<aiNode*> nodes;
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    auto* object = static_cast<MObj3d*>(n->item);
+    if (object == nullptr || object->get_type() != kObjMesh) continue;
+    auto& mesh = *static_cast<MMesh_P*>(object);
+    MeshReport mesh_report{mesh.get_name()};
+    MeshConverter converter(mesh, options);
+    converter.Gather(&mesh_report);
+    auto* node = new aiNode(mesh.get_name());
+    std::vector<unsigned> node_meshes;
+    for (auto& [part, material] : converter.Build()) {
+      part->mMaterialIndex = material_of(material);
+      report->faces_written += part->mNumFaces;
+      node_meshes.push_back(static_cast<unsigned>(meshes.size()));
+      meshes.push_back(part);
+    }
+    node->mNumMeshes = static_cast<unsigned>(node_meshes.size());
+    if (!node_meshes.empty()) {
+      node->mMeshes = new unsigned[node_meshes.size()];
+      std::copy(node_meshes.begin(), node_meshes.end(), node->mMeshes);
+    }
+    nodes.push_back(node);
+    if (mesh_report.faces_left_out || mesh_report.materials_replaced) {
+      report->meshes.push_back(mesh_report);
+    }
+  }
+  if (materials.empty()) material_of("default");  // every scene needs a material
+  out->mMaterials = ToArray(materials);
+  out->mNumMaterials = static_cast<unsigned>(materials.size());
+  out->mMeshes = ToArray(meshes);
+  out->mNumMeshes = static_cast<unsigned>(meshes.size());
+  if (!nodes.empty())
+    out->mRootNode->addChildren(static_cast<unsigned>(nodes.size()), nodes.data());
+  return out;
+}
+
+std::vector<ExportFormat> ExportFormats() {
+  std::vector<ExportFormat> formats = {{"json", "json", "Korvan scene JSON"}};
+  Assimp::Exporter exporter;
+  for (size_t i = 0; i < exporter.GetExportFormatCount(); ++i) {
+    const aiExportFormatDesc* d = exporter.GetExportFormatDescription(i);
+    formats.push_back({d->id, d->fileExtension, d->description});
+  }
+  return formats;
+}
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+const std::vector<ExportFormat>& AllFormats() {
+  static const std::vector<ExportFormat> formats = ExportFormats();
+  return formats;
+}
+
+}  // namespace
+
+const ExportFormat* FindFormatById(const std::string& id) {
+  const std::string key = Lower(id);
+  for (const ExportFormat& f : AllFormats()) {
+    if (f.id == key) return &f;
+  }
+  return nullptr;
+}
+
+const ExportFormat* FindFormatForExtension(const std::string& extension) {
+  // Extensions that several writers share go to the usual choice. The
+  // binary FBX writer of Assimp 5.2 writes files that FBX readers reject
+  // (its padding records are cut short), so .fbx is written as ASCII FBX;
+  // --format fbx still asks for the binary writer.
+  static const std::map<std::string, std::string> preferred = {
+      {"glb", "glb2"},    {"gltf", "gltf2"}, {"ply", "plyb"}, {"stl", "stlb"},
+      {"dae", "collada"}, {"fbx", "fbxa"},   {"obj", "obj"},  {"json", "json"}};
+  const std::string key = Lower(extension);
+  if (auto it = preferred.find(key); it != preferred.end()) return FindFormatById(it->second);
+  for (const ExportFormat& f : AllFormats()) {
+    if (f.extension == key) return &f;
+  }
+  return nullptr;
+}
+
+bool ExportScene(MScene& scene, const std::string& path, const ExportFormat& format,
+                 const ExportOptions& options, ExportReport* report) {
+  if (format.id == "json") {
+    if (!WriteSceneJson(scene, path.c_str())) report->error = std::strerror(errno);
+    return report->error.empty();
+  }
+  AiScenePtr converted = ToAssimpScene(scene, options, report);
+  Assimp::Exporter exporter;
+  if (exporter.Export(converted.get(), format.id, path) != aiReturn_SUCCESS) {
+    report->error = exporter.GetErrorString();
+    if (report->error.empty()) report->error = "the writer failed";
+    return false;
+  }
+  return true;
+}
