@@ -4,9 +4,9 @@
 
 #include "plugin/host/memory.h"
 
-bool InputStream::Open(const char* path) {
+bool InputStream::Open(const char* path, size_t block_size) {
   Close();
-  if (path == nullptr) return false;
+  if (path == nullptr || block_size == 0) return false;
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
   struct stat info;
@@ -14,13 +14,14 @@ bool InputStream::Open(const char* path) {
     std::fclose(file);
     return false;
   }
-  storage_ = static_cast<unsigned char*>(my_malloc(kBlockSize + 1));
+  storage_ = static_cast<unsigned char*>(my_malloc(block_size + 1));
   if (storage_ == nullptr) {
     std::fclose(file);
     return false;
   }
   std::setvbuf(file, nullptr, _IONBF, 0);  // blocks go straight into storage_
   file_ = file;
+  block_size_ = block_size;
   storage_[0] = 0;
   pos_ = end_ = data();
   base_ = 0;
@@ -44,7 +45,7 @@ int InputStream::Refill() {
   }
   const int64_t consumed = end_ - data();
   const unsigned char last = consumed > 0 ? end_[-1] : storage_[0];
-  const size_t n = std::fread(data(), 1, kBlockSize, file_);
+  const size_t n = std::fread(data(), 1, block_size_, file_);
   if (n == 0) {
     eof_ = true;  // a read error ends the input like its end
     return kEof;

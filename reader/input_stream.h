@@ -18,9 +18,10 @@ class InputStream {
   InputStream& operator=(const InputStream&) = delete;
   ~InputStream() { Close(); }
 
-  // Opens a regular file for reading; false when it cannot be opened, names
-  // a directory, or no buffer can be had.
-  bool Open(const char* path);
+  // Opens a regular file for reading in blocks of `block_size` bytes (small
+  // ones serve tests of the block boundaries); false when it cannot be
+  // opened, names a directory, or no buffer can be had.
+  bool Open(const char* path, size_t block_size = kBlockSize);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
   FILE* file() const { return file_; }
@@ -37,6 +38,11 @@ class InputStream {
     eof_ = false;
   }
   bool Eof() const { return eof_; }
+  // The bytes buffered after the read position, [Cursor(), Limit()), for
+  // scanning runs without a call per byte; Skip(n) consumes n of them.
+  const unsigned char* Cursor() const { return pos_; }
+  const unsigned char* Limit() const { return end_; }
+  void Skip(size_t n) { pos_ += n; }
   int64_t Tell() const { return base_ + (pos_ - data()); }
 
  private:
@@ -44,6 +50,7 @@ class InputStream {
   int Refill();
 
   FILE* file_ = nullptr;
+  size_t block_size_ = kBlockSize;
   // storage_[0] keeps the last byte of the previous block so that Unget
   // works at a block boundary; the block itself starts at storage_ + 1.
   unsigned char* storage_ = nullptr;

@@ -53,34 +53,36 @@ struct SingleCharCodes {
 };
 constexpr SingleCharCodes kSingle;
 
-// First characters of the word entries.
-bool MayBeWordKeyword(char first) {
-  switch (first) {
-    case 'f':
-    case 'm':
-    case 'n':
-    case 'p':
-    case 's':
-    case 't':
-    case 'u':
-    case 'v':
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 int LookupKeyword(const char* token) {
   if (token == nullptr) return kNoToken;
-  // The texts of the table are unique, so the first match is the only one;
-  // one-character tokens and words that cannot be keywords skip the walk.
+  // The texts of the table are unique, so the first match is the only one:
+  // one-character tokens go by a table, words by their first character.
   if (token[0] == '\0') return kWord;
   if (token[1] == '\0') return kSingle.code[static_cast<unsigned char>(token[0])];
-  if (!MayBeWordKeyword(token[0])) return kWord;
-  for (const Keyword* k = kKeywordTable; k->code != kNoToken; ++k) {
-    if (std::strcmp(k->text, token) == 0) return k->code;
+  auto is = [token](const char* text) { return std::strcmp(token, text) == 0; };
+  switch (token[0]) {
+    case 'f':
+      return is("face_indices") ? kFaceIndices : kWord;
+    case 'm':
+      return is("mesh") ? kMesh : is("mesh2") ? kMesh2 : kWord;
+    case 'n':
+      return is("normal_vectors") ? kNormalVectors : is("normal_indices") ? kNormalIndices : kWord;
+    case 'p':
+      return is("polygon") ? kPolygon : kWord;
+    case 's':
+      return is("smooth_triangle") ? kSmoothTriangle : kWord;
+    case 't':
+      return is("triangle") ? kTriangle : is("texture_list") ? kTextureList : kWord;
+    case 'u':
+      return is("uv_vectors")   ? kUvVectors
+             : is("uv_indices") ? kUvIndices
+             : is("uv_mapping") ? kUvMapping
+                                : kWord;
+    case 'v':
+      return is("vertex_vectors") ? kVertexVectors : kWord;
+    default:
+      return kWord;
   }
-  return kWord;
 }

@@ -11,9 +11,6 @@ namespace {
 using AddVector = void (MMesh_P::*)(const MVector3&, double);
 using AddPolygon = void (MMesh_P::*)(const MIPolygon&);
 
-inline double NextDouble() { return TokenToDouble(NextToken(g_InFile)); }
-inline int NextInt() { return TokenToInt(NextToken(g_InFile)); }
-
 // The "," between two items; none after the last one.
 inline bool ItemSeparator(int i, int count) { return i >= count - 1 || Expect(kComma); }
 

@@ -23,11 +23,14 @@ bool FromCharsAgrees(const char* token) {
 }  // namespace
 
 double TokenToDouble(const char* token) {
+  return token == nullptr ? 0.0 : TokenToDouble(token, std::strlen(token));
+}
+
+double TokenToDouble(const char* token, size_t length) {
   if (token == nullptr) return 0.0;
   if (FromCharsAgrees(token)) {
     double value;
-    const char* end = token + std::strlen(token);
-    auto [ptr, ec] = std::from_chars(token, end, value);
+    auto [ptr, ec] = std::from_chars(token, token + length, value);
     // Both round correctly; out-of-range values and "." alone go to strtod.
     if (ec == std::errc() && ptr != token) return value;
   }
@@ -42,6 +45,11 @@ int TokenToInt(const char* token) {
   const char* p = token;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
+  // Up to 18 digits cannot overflow: the common case, without checks.
+  int64_t small = 0;
+  const char* q = p;
+  while (IsDigit(*q) && q - p < 18) small = small * 10 + (*q++ - '0');
+  if (!IsDigit(*q)) return static_cast<int>(negative ? -small : small);
   // strtol saturates at LONG_MIN / LONG_MAX; glibc's atoi keeps the low
   // 32 bits of that long.
   uint64_t magnitude = 0;

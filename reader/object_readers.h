@@ -6,6 +6,7 @@
 
 #include "plugin/host/objects.h"
 #include "reader/keywords.h"
+#include "reader/numbers.h"
 #include "reader/reader_state.h"
 #include "reader/tokenizer.h"
 
@@ -13,6 +14,12 @@
 inline int NextCode() { return LookupKeyword(NextToken(g_InFile)); }
 // Reads the next token and tells whether it has `code`.
 inline bool Expect(int code) { return NextCode() == code; }
+// The next token as strtod and atoi read it (0 at the end of the input).
+inline double NextDouble() {
+  const char* token = NextToken(g_InFile);
+  return token != nullptr ? TokenToDouble(token, static_cast<size_t>(g_TokenLength)) : 0.0;
+}
+inline int NextInt() { return TokenToInt(NextToken(g_InFile)); }
 
 // "<" x "," y "," z ">", logged as "<%f,%f,%f>\n".
 bool ReadVector(MVector3& v);

@@ -1,8 +1,10 @@
 #include "reader/tokenizer.h"
 
+#include <cstring>
 #include <initializer_list>
 
 char g_TokenBuffer[kMaxTokenLength + 1];
+int g_TokenLength = 0;
 int64_t g_LineNumber = 1;
 int g_TokenPushedBack = 0;
 InputStream g_InFile;
@@ -51,6 +53,11 @@ void LineEnd(InputStream& in, int c) {
 
 // After a blank: passes over further spaces, tabs and NULs.
 void SkipBlanks(InputStream& in) {
+  // The run inside the buffer first, without a call per byte.
+  const unsigned char* p = in.Cursor();
+  const unsigned char* const limit = in.Limit();
+  while (p < limit && (*p == ' ' || *p == '\t' || *p == '\0')) ++p;
+  in.Skip(static_cast<size_t>(p - in.Cursor()));
   for (;;) {
     int c = in.Get();
     if (c == ' ' || c == '\t') {
@@ -128,6 +135,95 @@ bool Slash(InputStream& in) {
   return false;
 }
 
+// Appends the run of printable characters at the read position that lies
+// in the buffer (all of it is read; what exceeds the token's room is
+// dropped). Answers false when there is no such run.
+inline bool TakePrintableRun(InputStream& in, int* length) {
+  const unsigned char* const start = in.Cursor();
+  const unsigned char* const limit = in.Limit();
+  const unsigned char* p = start;
+  while (p < limit && kClass.of[*p] == kPrintable) ++p;
+  if (p == start) return false;
+  const int run = static_cast<int>(p - start);
+  const int room = kMaxTokenLength - *length;
+  std::memcpy(g_TokenBuffer + *length, start, static_cast<size_t>(run < room ? run : room));
+  *length += run < room ? run : room;
+  g_LineHasChars = true;
+  in.Skip(static_cast<size_t>(run));
+  return true;
+}
+
+// Fast path: the common token, read straight from the buffer. It passes
+// over blanks and line ends and takes a delimiter, or a run of printable
+// characters that a delimiter, a blank run or a line end closes, exactly
+// as the character loop would; whatever it cannot finish inside the buffer
+// (a run or pair cut by the buffer's end, a comment, a NUL, another
+// character) it leaves untouched for the loop. Answers the token or null.
+const char* FastToken(InputStream& in) {
+  const unsigned char* p = in.Cursor();
+  const unsigned char* const limit = in.Limit();
+  // Blanks and line ends before the token.
+  while (p < limit) {
+    const unsigned char c = *p;
+    if (c == ' ' || c == '\t') {
+      const unsigned char* q = p + 1;
+      while (q < limit && (*q == ' ' || *q == '\t' || *q == '\0')) ++q;
+      if (q == limit) break;  // the run may go on in the next block
+      g_LineHasChars = true;
+      p = q;
+    } else if (c == '\n' || c == '\r') {
+      if (p + 1 == limit) break;  // its pair partner is not buffered
+      ++g_LineNumber;
+      g_LineHasChars = false;
+      p += (p[1] == (c == '\n' ? '\r' : '\n')) ? 2 : 1;
+    } else {
+      break;
+    }
+  }
+  in.Skip(static_cast<size_t>(p - in.Cursor()));
+  if (p == limit) return nullptr;
+  if (kClass.of[*p] == kDelimiter) {
+    g_LineHasChars = true;
+    g_TokenBuffer[0] = static_cast<char>(*p);
+    g_TokenBuffer[1] = '\0';
+    g_TokenLength = 1;
+    in.Skip(1);
+    return g_TokenBuffer;
+  }
+  if (kClass.of[*p] != kPrintable) return nullptr;
+  const unsigned char* end = p + 1;
+  while (end < limit && kClass.of[*end] == kPrintable) ++end;
+  if (end == limit || end - p > kMaxTokenLength) return nullptr;
+  const unsigned char* next = end;  // after what closes the token
+  const unsigned char c = *end;
+  bool line_end = false;
+  if (kClass.of[c] == kDelimiter) {
+    // left unread: it is the next token
+  } else if (c == ' ' || c == '\t') {
+    ++next;
+    while (next < limit && (*next == ' ' || *next == '\t' || *next == '\0')) ++next;
+    if (next == limit) return nullptr;
+  } else if (c == '\n' || c == '\r') {
+    if (end + 1 == limit) return nullptr;
+    next += (end[1] == (c == '\n' ? '\r' : '\n')) ? 2 : 1;
+    line_end = true;
+  } else {
+    return nullptr;  // a slash, a NUL or a dropped character: the loop's work
+  }
+  const int length = static_cast<int>(end - p);
+  for (int i = 0; i < length; ++i) g_TokenBuffer[i] = static_cast<char>(p[i]);
+  g_TokenBuffer[length] = '\0';
+  g_TokenLength = length;
+  if (line_end) {
+    ++g_LineNumber;
+    g_LineHasChars = false;
+  } else {
+    g_LineHasChars = true;
+  }
+  in.Skip(static_cast<size_t>(next - in.Cursor()));
+  return g_TokenBuffer;
+}
+
 }  // namespace
 
 void ResetTokenizer() {
@@ -135,6 +231,7 @@ void ResetTokenizer() {
   g_LineHasChars = false;
   g_TokenPushedBack = 0;
   g_TokenBuffer[0] = '\0';
+  g_TokenLength = 0;
 }
 
 const char* NextToken(InputStream& in) {
@@ -142,14 +239,17 @@ const char* NextToken(InputStream& in) {
     g_TokenPushedBack = 0;
     return g_TokenBuffer;
   }
+  if (const char* token = FastToken(in)) return token;
   int length = 0;
   for (;;) {
     if (in.Eof()) {
       g_TokenBuffer[0] = '\0';  // a later push-back hands out the empty token
+      g_TokenLength = 0;
       return nullptr;
     }
     bool ended = false;
     while (!ended && !in.Eof()) {
+      if (TakePrintableRun(in, &length)) continue;
       const int c = in.Get();
       if (c == InputStream::kEof) {
         EndOfInput();
@@ -188,6 +288,7 @@ const char* NextToken(InputStream& in) {
     }
     if (length > 0) {
       g_TokenBuffer[length] = '\0';
+      g_TokenLength = length;
       return g_TokenBuffer;
     }
   }

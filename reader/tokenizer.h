@@ -13,6 +13,8 @@ constexpr int kMaxTokenLength = 4096;
 
 // The current token, zero-terminated; valid until the next NextToken.
 extern char g_TokenBuffer[kMaxTokenLength + 1];
+// Its length (0 after the end of the input).
+extern int g_TokenLength;
 // Line counter: 1 before the first token, raised at every line end and once
 // more when the input ends inside a line. 64-bit so that no file overflows it.
 extern int64_t g_LineNumber;

@@ -5,11 +5,11 @@
 
 bool ReadVector(MVector3& v) {
   if (!Expect(kOpenAngle)) return false;
-  const double x = TokenToDouble(NextToken(g_InFile));
+  const double x = NextDouble();
   if (!Expect(kComma)) return false;
-  const double y = TokenToDouble(NextToken(g_InFile));
+  const double y = NextDouble();
   if (!Expect(kComma)) return false;
-  const double z = TokenToDouble(NextToken(g_InFile));
+  const double z = NextDouble();
   if (!Expect(kCloseAngle)) return false;
   Log().write("<%f,%f,%f>\n", x, y, z);
   v = MVector3(x, y, z);

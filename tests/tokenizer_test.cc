@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,200 @@ TEST(Keywords, LookupMatchesTheTable) {
   }
   EXPECT_EQ(LookupKeyword("face_indices"), 54);
   EXPECT_EQ(LookupKeyword("="), 14);
+}
+
+}  // namespace
+
+namespace {
+
+// The tokenizer as its definition reads, one character at a time over a
+// string with a one-character push-back: the reference the buffered one,
+// with its fast paths, must agree with exactly.
+class ReferenceTokenizer {
+ public:
+  explicit ReferenceTokenizer(std::string text) : text_(std::move(text)) {}
+
+  bool Next(std::string* token) {
+    token->clear();
+    for (;;) {
+      if (eof_) return false;
+      while (!eof_) {
+        int c = Get();
+        if (c < 0) {
+          EndOfInput();
+          break;
+        }
+        if (c == ' ' || c == '\t') {
+          seen_ = true;
+          for (;;) {
+            int d = Get();
+            if (d == ' ' || d == '\t') {
+              seen_ = true;
+            } else if (d == 0) {
+            } else if (d < 0) {
+              EndOfInput();
+              break;
+            } else {
+              seen_ = true;
+              Unget();
+              break;
+            }
+          }
+          break;
+        }
+        if (c == '\n' || c == '\r' || c == 0) {
+          LineEnd(c);
+          break;
+        }
+        seen_ = true;
+        if (c == '/') {
+          int d = Get();
+          if (d < 0) {
+            EndOfInput();
+            break;
+          }
+          if (d == '/') {
+            for (;;) {
+              int e = Get();
+              if (e < 0) {
+                EndOfInput();
+                break;
+              }
+              if (e == '\n' || e == '\r' || e == 0) {
+                Unget();
+                break;
+              }
+              seen_ = true;
+            }
+            break;
+          }
+          if (d == '*') {
+            BlockComment();
+            break;
+          }
+          Unget();
+          continue;
+        }
+        if (std::string("{}()<>[];,=").find(static_cast<char>(c)) != std::string::npos) {
+          if (!token->empty()) {
+            Unget();
+          } else {
+            *token += static_cast<char>(c);
+          }
+          break;
+        }
+        if (c >= 33 && c <= 126 && token->size() < kMaxTokenLength) *token += static_cast<char>(c);
+      }
+      if (!token->empty()) return true;
+    }
+  }
+  int64_t lines() const { return lines_; }
+
+ private:
+  int Get() {
+    if (pos_ >= text_.size()) {
+      eof_ = true;
+      return -1;
+    }
+    return static_cast<unsigned char>(text_[pos_++]);
+  }
+  void Unget() {
+    --pos_;
+    eof_ = false;
+  }
+  void EndOfInput() {
+    if (seen_) ++lines_;
+    seen_ = false;
+  }
+  void LineEnd(int c) {
+    ++lines_;
+    seen_ = false;
+    int d = Get();
+    if (d < 0) {
+      EndOfInput();
+    } else if (!((c == '\r' && d == '\n') || (c == '\n' && d == '\r'))) {
+      Unget();
+    }
+  }
+  void BlockComment() {
+    for (;;) {
+      int c = Get();
+      if (c < 0) {
+        EndOfInput();
+        return;
+      }
+      if (c == '\n' || c == '\r' || c == 0) {
+        LineEnd(c);
+        continue;
+      }
+      seen_ = true;
+      if (c != '*') continue;
+      int d = Get();
+      if (d < 0) {
+        EndOfInput();
+        return;
+      }
+      if (d == '/') return;
+      Unget();
+    }
+  }
+
+  std::string text_;
+  size_t pos_ = 0;
+  bool eof_ = false;
+  bool seen_ = false;
+  int64_t lines_ = 1;
+};
+
+TEST(Tokenizer, AgreesWithTheCharacterLoopOnRandomInput) {
+  const std::string pieces[] = {"a",
+                                "12.5",
+                                "-3",
+                                "mesh2",
+                                "{",
+                                "}",
+                                "<",
+                                ">",
+                                ",",
+                                " ",
+                                "  ",
+                                "\t",
+                                "\n",
+                                "\r",
+                                "\r\n",
+                                "\n\r",
+                                std::string(1, '\0'),
+                                "/",
+                                "//c",
+                                "/*",
+                                "*/",
+                                "*",
+                                "\f",
+                                "\x80",
+                                "=",
+                                ";",
+                                "x_y"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 400; ++round) {
+    std::string text;
+    const int n = static_cast<int>(random() % 60);
+    for (int i = 0; i < n; ++i) text += pieces[random() % std::size(pieces)];
+    const std::string path = WriteTestFile("random.pov", text);
+    for (size_t block : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, InputStream::kBlockSize}) {
+      ReferenceTokenizer reference(text);
+      ASSERT_TRUE(g_InFile.Open(path.c_str(), block));
+      ResetTokenizer();
+      std::string want, got;
+      for (std::string t; reference.Next(&t);) want += t + "|";
+      for (const char* t; (t = NextToken(g_InFile)) != nullptr;) got += std::string(t) + "|";
+      g_InFile.Close();
+      std::string shown;
+      for (char c : text) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+      ASSERT_EQ(got, want) << "block " << block << ", input: \"" << shown << "\"";
+      ASSERT_EQ(g_LineNumber, reference.lines())
+          << "block " << block << ", input: \"" << shown << "\"";
+    }
+  }
 }
 
 }  // namespace
