@@ -6,6 +6,7 @@
 #include <assimp/Exporter.hpp>
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 
@@ -23,24 +24,14 @@ bool Finite(const MVector3& v) {
 // (-1 where the channel is not written).
 struct Corner {
   int32_t position, normal, uv;
-  bool operator==(const Corner& o) const {
-    return position == o.position && normal == o.normal && uv == o.uv;
-  }
-};
-struct CornerHash {
-  size_t operator()(const Corner& c) const {
-    uint64_t h = static_cast<uint32_t>(c.position);
-    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(c.normal);
-    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(c.uv);
-    return static_cast<size_t>(h ^ (h >> 29));
-  }
 };
 
 // The faces of one material of one host mesh, being gathered.
 struct MeshPart {
-  std::vector<Corner> corners;  // one per written vertex
-  std::unordered_map<Corner, uint32_t, CornerHash> index;
-  std::vector<std::vector<uint32_t>> faces;
+  int32_t material = 0;
+  std::vector<Corner> corners;     // one per written vertex
+  std::vector<uint32_t> indices;   // the faces' corners, face after face
+  std::vector<uint32_t> sizes;     // corners of each face
 };
 
 class MeshConverter {
@@ -48,13 +39,15 @@ class MeshConverter {
   MeshConverter(MMesh_P& mesh, const ExportOptions& options) : mesh_(mesh), options_(options) {
     with_normals_ = mesh.NormalsUsed() && mesh.Get_NFace_Count() == mesh.Get_Face_Count();
     with_uv_ = mesh.UVUsed() && mesh.Get_UVFace_Count() == mesh.Get_Face_Count();
+    first_.assign(static_cast<size_t>(mesh.Get_Vertex_Count()), kNone);
   }
 
   // Gathers every writable face into the part of its material.
   void Gather(MeshReport* report) {
     const int32_t materials = mesh_.Get_MaterialNames()->Get_Count();
+    std::vector<Corner> corners;
     for (int64_t f = 0; f < mesh_.Get_Face_Count(); ++f) {
-      std::vector<Corner> corners;
+      corners.clear();
       if (!FaceCorners(f, &corners)) {
         ++report->faces_left_out;
         continue;
@@ -64,24 +57,62 @@ class MeshConverter {
         ++report->materials_replaced;
         material = 0;
       }
-      MeshPart& part = parts_[material];
-      std::vector<uint32_t> face;
-      for (const Corner& c : corners) face.push_back(VertexOf(part, c));
-      if (!options_.keep_handedness) std::reverse(face.begin(), face.end());
-      part.faces.push_back(std::move(face));
+      const uint32_t part = PartOf(material);
+      MeshPart& p = parts_[part];
+      const size_t start = p.indices.size();
+      for (const Corner& c : corners) p.indices.push_back(VertexOf(part, c));
+      if (!options_.keep_handedness) std::reverse(p.indices.begin() + start, p.indices.end());
+      p.sizes.push_back(static_cast<uint32_t>(corners.size()));
     }
   }
 
-  // The Assimp meshes, one per material used, with their material's name.
-  std::vector<std::pair<aiMesh*, std::string>> Build() const {
+  // The Assimp meshes, one per material used (in material order), with
+  // their material's name.
+  std::vector<std::pair<aiMesh*, std::string>> Build() {
+    std::sort(parts_.begin(), parts_.end(),
+              [](const MeshPart& a, const MeshPart& b) { return a.material < b.material; });
     std::vector<std::pair<aiMesh*, std::string>> meshes;
-    for (const auto& [material, part] : parts_) {
-      meshes.emplace_back(BuildPart(part), MaterialName(material));
+    for (const MeshPart& part : parts_) {
+      meshes.emplace_back(BuildPart(part), MaterialName(part.material));
     }
     return meshes;
   }
 
  private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  // One written vertex: its part, its index there, and the next one made
+  // from the same position (a chain per position).
+  struct Made {
+    uint32_t part, index, next;
+  };
+
+  uint32_t PartOf(int32_t material) {
+    auto [it, added] = part_of_.emplace(material, static_cast<uint32_t>(parts_.size()));
+    if (added) {
+      parts_.emplace_back();
+      parts_.back().material = material;
+    }
+    return it->second;
+  }
+
+  // The part's vertex for `c`, made when it is new: one per distinct
+  // (position, normal, uv) triple.
+  uint32_t VertexOf(uint32_t part, const Corner& c) {
+    for (uint32_t m = first_[c.position]; m != kNone; m = made_[m].next) {
+      const Made& made = made_[m];
+      if (made.part != part) continue;
+      const Corner& other = parts_[part].corners[made.index];
+      if (other.normal == c.normal && other.uv == c.uv) return made.index;
+    }
+    MeshPart& p = parts_[part];
+    const auto index = static_cast<uint32_t>(p.corners.size());
+    p.corners.push_back(c);
+    made_.push_back({part, index, first_[c.position]});
+    first_[c.position] = static_cast<uint32_t>(made_.size() - 1);
+    return index;
+  }
+
   bool FaceCorners(int64_t f, std::vector<Corner>* corners) const {
     const int32_t n = mesh_.Faces().CornerCount(f);
     if (n < 3) return false;
@@ -101,8 +132,8 @@ class MeshConverter {
                  !Finite(mesh_.Get_NVertex(c.normal)))) {
         return false;
       }
-      if (uv &&
-          (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() || !Finite(mesh_.Get_UVVertex(c.uv)))) {
+      if (uv && (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() ||
+                 !Finite(mesh_.Get_UVVertex(c.uv)))) {
         return false;
       }
       corners->push_back(c);
@@ -110,16 +141,9 @@ class MeshConverter {
     return true;
   }
 
-  static uint32_t VertexOf(MeshPart& part, const Corner& c) {
-    auto [it, added] = part.index.emplace(c, static_cast<uint32_t>(part.corners.size()));
-    if (added) part.corners.push_back(c);
-    return it->second;
-  }
-
   aiVector3D Converted(const MVector3& v) const {
     const double z = options_.keep_handedness ? v.z : -v.z;
-    return aiVector3D(static_cast<ai_real>(v.x), static_cast<ai_real>(v.y),
-                      static_cast<ai_real>(z));
+    return aiVector3D(static_cast<ai_real>(v.x), static_cast<ai_real>(v.y), static_cast<ai_real>(z));
   }
 
   aiMesh* BuildPart(const MeshPart& part) const {
@@ -138,33 +162,39 @@ class MeshConverter {
       if (with_normals_) out->mNormals[i] = Converted(mesh_.Get_NVertex(c.normal));
       if (with_uv_) {
         const MVector3& t = mesh_.Get_UVVertex(c.uv);
-        out->mTextureCoords[0][i] =
-            aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
+        out->mTextureCoords[0][i] = aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
       }
     }
-    out->mNumFaces = static_cast<unsigned>(part.faces.size());
+    out->mNumFaces = static_cast<unsigned>(part.sizes.size());
     out->mFaces = new aiFace[out->mNumFaces];
     unsigned types = 0;
+    const uint32_t* index = part.indices.data();
     for (unsigned f = 0; f < out->mNumFaces; ++f) {
-      const std::vector<uint32_t>& face = part.faces[f];
-      out->mFaces[f].mNumIndices = static_cast<unsigned>(face.size());
-      out->mFaces[f].mIndices = new unsigned[face.size()];
-      std::memcpy(out->mFaces[f].mIndices, face.data(), face.size() * sizeof(unsigned));
-      types |= face.size() == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
+      const uint32_t n = part.sizes[f];
+      out->mFaces[f].mNumIndices = n;
+      out->mFaces[f].mIndices = new unsigned[n];
+      std::memcpy(out->mFaces[f].mIndices, index, n * sizeof(unsigned));
+      index += n;
+      types |= n == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
     }
     out->mPrimitiveTypes = types;
     return out;
   }
 
   std::string MaterialName(int32_t material) const {
-    const auto* name = static_cast<const char*>(mesh_.Get_MaterialNames()->Get(material));
-    return name != nullptr ? name : "";
+    // Walk from the head: the host's list cursor is not ours to move.
+    MListNode* node = mesh_.Get_MaterialNames()->head;
+    for (int32_t i = 0; i < material && node != nullptr; ++i) node = node->next;
+    return node != nullptr && node->item != nullptr ? static_cast<const char*>(node->item) : "";
   }
 
   MMesh_P& mesh_;
   const ExportOptions& options_;
   bool with_normals_ = false, with_uv_ = false;
-  std::map<int32_t, MeshPart> parts_;  // by material id, in order
+  std::vector<MeshPart> parts_;
+  std::unordered_map<int32_t, uint32_t> part_of_;  // material id -> part
+  std::vector<uint32_t> first_;  // per position: its last made vertex, or kNone
+  std::vector<Made> made_;
 };
 
 // A colour per material, so that viewers tell the materials apart.

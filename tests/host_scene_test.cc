@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "korvan/memory_stats.h"
 #include "korvan/scene_json.h"
+#include "plugin/host/log_file.h"
 #include "plugin/host/scene.h"
 #include "tests/test_support.h"
 
@@ -182,6 +185,44 @@ TEST(HostScene, JsonForm) {
             "\"nvertices\":[],\"uvvertices\":[[0.5,1,0]],\"faces\":[[0,1,-7,3]],\"nfaces\":[],"
             "\"uvfaces\":[[0,1,-7]]}\n"
             "],\n\"materials\":[\"mat_0\"],\n\"cameras\":0,\"lights\":0,\"bounding_box\":null}\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The log's own number formatting must give printf's bytes exactly.
+TEST(HostLog, FormatsLikePrintf) {
+  const std::string path = TestDir() + "format.log";
+  std::mt19937_64 random(99);
+  std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, 0.0000005, 0.0000015, -0.0000025,
+                                1e-7, 123456789.123456789, 1e300, -1e300, 5e-324,
+                                2.2250738585072014e-308, std::nan(""), -std::nan(""), HUGE_VAL,
+                                -HUGE_VAL, 0.1, 0.7071, 1.0 / 3.0};
+  for (int i = 0; i < 2000; ++i) {
+    const uint64_t bits = random();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    values.push_back(i % 2 ? d : static_cast<double>(static_cast<int64_t>(bits) % 2000000) / 7e3);
+  }
+  std::string expected;
+  {
+    LogFile log("x.pov", path.c_str());
+    char line[1200];
+    for (double v : values) {
+      log.write("<%f,%f,%f>\n", v, -v, v * 3);
+      snprintf(line, sizeof line, "<%f,%f,%f>\n", v, -v, v * 3);
+      expected += line;
+    }
+    log.write("%.3f seconds parsing time\n", 0.0125);
+    log.write("%d mesh objects %lld %ld %s %c%%\n", -7, -9000000000LL, 42L, "obj_1", 'x');
+    log.write("###Error in line %d \n", 12);
+    expected += "0.013 seconds parsing time\n-7 mesh objects -9000000000 42 obj_1 x%\n";
+    expected += "###Error in line 12 \n";
+    log.write("%5d|%-3s|%x\n", 4, "a", 255);  // other conversions: printf itself
+    expected += "    4|a  |ff\n";
+  }
+  EXPECT_EQ(ReadWholeFile(path), expected);
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Speed and memory figures of the reader and the plug-in on grid scenes:
+# 300 x 300 and 1000 x 1000 vertices, as one mesh2 and as smooth_triangle
+# objects. Files go to a temporary folder, removed afterwards. When POV-Ray
+# is installed, it parses the same mesh2 file for comparison.
+# Usage: bench/run.sh [BUILD_BIN] (default build/release/bin)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bin=${1:-build/release/bin}
+dir=$(mktemp -d /tmp/tarvo-bench-XXXXXX)
+trap 'rm -rf "$dir"' EXIT
+
+echo "# machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
+for n in 300 1000; do
+  "$bin/gen_grid" "$n" mesh2 "$dir/mesh2_$n.pov" >/dev/null
+  "$bin/gen_grid" "$n" smooth "$dir/smooth_$n.pov" >/dev/null
+done
+
+echo "## ImportFile through the plug-in (progress on, no window; peak = process peak RSS)"
+"$bin/import_bench" "$dir/mesh2_300.pov" 15
+"$bin/import_bench" "$dir/mesh2_300.pov" 7 --log
+"$bin/import_bench" "$dir/smooth_300.pov" 9
+"$bin/import_bench" "$dir/smooth_300.pov" 5 --log
+"$bin/import_bench" "$dir/mesh2_1000.pov" 3
+"$bin/import_bench" "$dir/smooth_1000.pov" 3
+
+echo "## korvan import -o out.glb (import and export, one process)"
+for n in 300; do
+  /usr/bin/time -f "mesh2_$n.pov -> glb: %e s, peak %M KB" \
+    "$bin/korvan" import "$dir/mesh2_$n.pov" -o "$dir/out.glb" --no-progress
+done
+
+if command -v povray >/dev/null; then
+  echo "## POV-Ray parsing the same mesh2 file (median of 5)"
+  printf 'camera { location <0,20,-20> look_at 0 }\n#include "%s"\n' "$dir/mesh2_300.pov" > "$dir/scene.pov"
+  for i in 1 2 3 4 5; do
+    /usr/bin/time -f "%e" povray +I"$dir/scene.pov" +O/dev/null -D +W8 +H8 -GA 2>&1 >/dev/null | tail -1
+  done | sort -n | sed -n 3p | xargs printf 'povray: %s s\n'
+fi
