@@ -13,8 +13,9 @@
 
 namespace {
 
+// Without the blanks and carriage returns at either end.
 std::string Trim(const std::string& s) {
-  size_t begin = s.find_first_not_of(" \t");
+  size_t begin = s.find_first_not_of(" \t\r");
   if (begin == std::string::npos) return "";
   size_t end = s.find_last_not_of(" \t\r");
   return s.substr(begin, end - begin + 1);

@@ -14,6 +14,12 @@ bool InputStream::Open(const char* path, size_t block_size) {
     std::fclose(file);
     return false;
   }
+  // A small file needs no large block (it may grow while read: then the
+  // block just refills more often).
+  const auto size = static_cast<uint64_t>(info.st_size);
+  if (S_ISREG(info.st_mode) && size + 1 < block_size) {
+    block_size = size < 4096 ? 4096 : static_cast<size_t>(size + 1);
+  }
   storage_ = static_cast<unsigned char*>(my_malloc(block_size + 1));
   if (storage_ == nullptr) {
     std::fclose(file);

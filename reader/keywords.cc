@@ -38,17 +38,17 @@ struct SingleCharCodes {
   int code[256];
   constexpr SingleCharCodes() : code() {
     for (int& c : code) c = kWord;
-    code['{'] = kOpenBrace;
-    code['}'] = kCloseBrace;
-    code['('] = kOpenParen;
-    code[')'] = kCloseParen;
-    code['<'] = kOpenAngle;
-    code['>'] = kCloseAngle;
-    code['['] = kOpenBracket;
-    code[']'] = kCloseBracket;
-    code[';'] = kSemicolon;
-    code[','] = kComma;
-    code['='] = kEquals;
+    code[static_cast<unsigned char>('{')] = kOpenBrace;
+    code[static_cast<unsigned char>('}')] = kCloseBrace;
+    code[static_cast<unsigned char>('(')] = kOpenParen;
+    code[static_cast<unsigned char>(')')] = kCloseParen;
+    code[static_cast<unsigned char>('<')] = kOpenAngle;
+    code[static_cast<unsigned char>('>')] = kCloseAngle;
+    code[static_cast<unsigned char>('[')] = kOpenBracket;
+    code[static_cast<unsigned char>(']')] = kCloseBracket;
+    code[static_cast<unsigned char>(';')] = kSemicolon;
+    code[static_cast<unsigned char>(',')] = kComma;
+    code[static_cast<unsigned char>('=')] = kEquals;
   }
 };
 constexpr SingleCharCodes kSingle;

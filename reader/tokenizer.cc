@@ -21,9 +21,10 @@ struct CharClasses {
   unsigned char of[256];
   constexpr CharClasses() : of() {
     for (int c = 0; c < 256; ++c) of[c] = (c >= 33 && c <= 126) ? kPrintable : kOther;
-    of[' '] = of['\t'] = kBlank;
-    of['\n'] = of['\r'] = of['\0'] = kLineEnd;
-    of['/'] = kSlash;
+    of[static_cast<unsigned char>(' ')] = of[static_cast<unsigned char>('\t')] = kBlank;
+    of[static_cast<unsigned char>('\n')] = of[static_cast<unsigned char>('\r')] = kLineEnd;
+    of[0] = kLineEnd;
+    of[static_cast<unsigned char>('/')] = kSlash;
     for (unsigned char c : {'{', '}', '(', ')', '<', '>', '[', ']', ';', ',', '='}) {
       of[c] = kDelimiter;
     }

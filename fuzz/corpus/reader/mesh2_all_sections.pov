@@ -1,0 +1,1 @@
+mesh2 { vertex_vectors { 2, <0,0,0>, <1,0,0> } normal_vectors { 1, <0,0,1> } uv_vectors { 1, <0,0> } texture_list { 2, texture{A} texture{B} } face_indices { 2, <0,1,2>, 1, <2,1,0>, 0 } normal_indices { 2, <0,0,0>, <0,0,0> } uv_indices { 2, <0,0,0>, <0,0,0> } uv_mapping }

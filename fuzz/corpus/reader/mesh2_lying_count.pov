@@ -1,0 +1,1 @@
+mesh2 { vertex_vectors { 2147483647, <1,2,3> } }

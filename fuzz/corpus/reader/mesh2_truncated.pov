@@ -1,0 +1,1 @@
+mesh2 { face_indices { 3, <0,1,2>, 

@@ -1,0 +1,1 @@
+{{{{ }}}} mesh2 { { { vertex_vectors { 0, } } } }
