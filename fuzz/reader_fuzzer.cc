@@ -54,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t blocks = korvan_live_blocks();
   {
     LogFile log(path.c_str(), nullptr);
-    MessageCallBack1 messages(NoMessage, NoProgress, NoMessage, NoProgress, NoMessage,
-                              NoProgress);
+    MessageCallBack1 messages(NoMessage, NoProgress, NoMessage, NoProgress, NoMessage, NoProgress);
     auto* scene = new MScene(path.c_str());
     g_Log = &log;
     g_Messages = &messages;

@@ -3,10 +3,10 @@
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <assimp/Exporter.hpp>
 #include <cmath>
 #include <cstring>
-#include <algorithm>
 #include <map>
 #include <unordered_map>
 
@@ -29,9 +29,9 @@ struct Corner {
 // The faces of one material of one host mesh, being gathered.
 struct MeshPart {
   int32_t material = 0;
-  std::vector<Corner> corners;     // one per written vertex
-  std::vector<uint32_t> indices;   // the faces' corners, face after face
-  std::vector<uint32_t> sizes;     // corners of each face
+  std::vector<Corner> corners;    // one per written vertex
+  std::vector<uint32_t> indices;  // the faces' corners, face after face
+  std::vector<uint32_t> sizes;    // corners of each face
 };
 
 class MeshConverter {
@@ -132,8 +132,8 @@ class MeshConverter {
                  !Finite(mesh_.Get_NVertex(c.normal)))) {
         return false;
       }
-      if (uv && (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() ||
-                 !Finite(mesh_.Get_UVVertex(c.uv)))) {
+      if (uv &&
+          (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() || !Finite(mesh_.Get_UVVertex(c.uv)))) {
         return false;
       }
       corners->push_back(c);
@@ -143,7 +143,8 @@ class MeshConverter {
 
   aiVector3D Converted(const MVector3& v) const {
     const double z = options_.keep_handedness ? v.z : -v.z;
-    return aiVector3D(static_cast<ai_real>(v.x), static_cast<ai_real>(v.y), static_cast<ai_real>(z));
+    return aiVector3D(static_cast<ai_real>(v.x), static_cast<ai_real>(v.y),
+                      static_cast<ai_real>(z));
   }
 
   aiMesh* BuildPart(const MeshPart& part) const {
@@ -162,7 +163,8 @@ class MeshConverter {
       if (with_normals_) out->mNormals[i] = Converted(mesh_.Get_NVertex(c.normal));
       if (with_uv_) {
         const MVector3& t = mesh_.Get_UVVertex(c.uv);
-        out->mTextureCoords[0][i] = aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
+        out->mTextureCoords[0][i] =
+            aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
       }
     }
     out->mNumFaces = static_cast<unsigned>(part.sizes.size());
@@ -193,7 +195,7 @@ class MeshConverter {
   bool with_normals_ = false, with_uv_ = false;
   std::vector<MeshPart> parts_;
   std::unordered_map<int32_t, uint32_t> part_of_;  // material id -> part
-  std::vector<uint32_t> first_;  // per position: its last made vertex, or kNone
+  std::vector<uint32_t> first_;                    // per position: its last made vertex, or kNone
   std::vector<Made> made_;
 };
 

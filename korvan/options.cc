@@ -1,5 +1,7 @@
 #include "plugin/host/options.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -20,10 +22,11 @@ std::string SectionName(const char* option_set, const char* section) {
   return name;
 }
 
-// Copies `text` into the log-name buffer, cut to what it holds.
+// Copies `text` into the log-name buffer, cut to the 258 characters that
+// the configuration dialog takes.
 void CopyLogName(char* buffer, const char* text) {
-  std::strncpy(buffer, text != nullptr ? text : "", kLogNameCapacity - 1);
-  buffer[kLogNameCapacity - 1] = '\0';
+  std::strncpy(buffer, text != nullptr ? text : "", kLogNameCapacity - 2);
+  buffer[kLogNameCapacity - 2] = '\0';
 }
 
 // Whole decimal number or `fallback`.
@@ -134,6 +137,11 @@ int Import_FileOption::TakeOption(const char* name, const char* value) {
 }
 
 int Import_FileOption::LoadFile(const char* path) {
+  struct stat info;
+  if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fprintf(stderr, "korvan: warning: options file %s is a folder, not read\n", path);
+    return -1;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "korvan: warning: cannot read options file %s\n", path);

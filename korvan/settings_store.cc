@@ -106,6 +106,12 @@ std::string SettingsStore::DefaultPath() {
 
 SettingsStore::SettingsStore(std::string path)
     : path_(path.empty() ? DefaultPath() : std::move(path)) {
+  struct stat info;
+  if (stat(path_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    std::fprintf(stderr, "korvan: warning: settings %s are not a file; using defaults\n",
+                 path_.c_str());
+    return;
+  }
   std::ifstream in(path_, std::ios::binary);
   if (!in) {
     if (errno != ENOENT) {

@@ -1,6 +1,11 @@
 #include "plugin/import_options.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 const char kOptionSetName[] = "tarvo_in";
 const char kDefaultLogName[] = "tarvoin.log";
@@ -32,13 +37,33 @@ void ImportOptions::PrintOptions(FILE* stream) const {
   Print_Options(stream);
 }
 
+// The file is written beside its place and then renamed over it, so that a
+// crash never leaves half an options file: it is the old one or the new.
 int ImportOptions::SaveToFile(const char* path) const {
-  FILE* file = path != nullptr ? std::fopen(path, "wb") : nullptr;
-  if (file == nullptr) return 0;
+  if (path == nullptr) return 0;
+  std::string temp = std::string(path) + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return 0;
+  FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) {
+    close(fd);
+    unlink(temp.c_str());
+    return 0;
+  }
   Save(file);
   std::fputs("// Tarvo in options\n", file);
   std::fputs("// \n", file);
-  return std::fclose(file) == 0 ? 1 : 0;
+  bool written = std::fflush(file) == 0 && fsync(fd) == 0;
+  written = std::fclose(file) == 0 && written;
+  // mkstemp makes the file private; an options file gets the usual mode.
+  const mode_t mask = umask(0);
+  umask(mask);
+  written = written && chmod(temp.c_str(), 0666 & ~mask) == 0;
+  if (!written || rename(temp.c_str(), path) != 0) {
+    unlink(temp.c_str());
+    return 0;
+  }
+  return 1;
 }
 
 int ImportOptions::LoadFromFile(const char* path) {

@@ -195,10 +195,17 @@ namespace {
 TEST(HostLog, FormatsLikePrintf) {
   const std::string path = TestDir() + "format.log";
   std::mt19937_64 random(99);
-  std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, 0.0000005, 0.0000015, -0.0000025,
-                                1e-7, 123456789.123456789, 1e300, -1e300, 5e-324,
-                                2.2250738585072014e-308, std::nan(""), -std::nan(""), HUGE_VAL,
-                                -HUGE_VAL, 0.1, 0.7071, 1.0 / 3.0};
+  std::vector<double> values = {0.0,          -0.0,
+                                0.5,          1.5,
+                                2.5,          0.0000005,
+                                0.0000015,    -0.0000025,
+                                1e-7,         123456789.123456789,
+                                1e300,        -1e300,
+                                5e-324,       2.2250738585072014e-308,
+                                std::nan(""), -std::nan(""),
+                                HUGE_VAL,     -HUGE_VAL,
+                                0.1,          0.7071,
+                                1.0 / 3.0};
   for (int i = 0; i < 2000; ++i) {
     const uint64_t bits = random();
     double d;

@@ -35,16 +35,16 @@ TEST(HostileInput, Table) {
     std::string label, text;
   };
   std::string nested = "mesh2 { ";
-  for (int i = 0; i < 100000; ++i) nested += "{";
+  for (int i = 0; i < 1000000; ++i) nested += "{";
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) & 0xff);
   const Case cases[] = {
       {"NUL bytes", std::string("triangle\0{\0<0,0,0>,<1,0,0>,<0,1,0>}\0\0", 36)},
       {"binary", binary},
-      {"1 MB token", std::string(1 << 20, '7') + " triangle"},
+      {"10 MB token", std::string(10 << 20, '7') + " triangle"},
       {"1 MB number", "triangle { <" + std::string(1 << 20, '9') + ",0,0>,<1,0,0>,<0,1,0> }"},
-      {"100,000 nested braces in mesh2", nested},
-      {"100,000 nested braces at top", std::string(100000, '{') + std::string(100000, '}')},
+      {"1,000,000 nested braces in mesh2", nested},
+      {"1,000,000 nested braces at top", std::string(1000000, '{') + std::string(1000000, '}')},
       {"lying counts", "mesh2 { vertex_vectors { 2147483647, <1,2,3> } }"},
       {"negative count", "mesh2 { face_indices { -2147483648, } }"},
       {"huge indices",
