@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
@@ -108,7 +109,7 @@ TEST(HostileHost, OptionsFileThatIsAFolder) {
 TEST(HostileHost, SettingsStoreThatCannotBeRead) {
   const std::string path = SettingsStore::DefaultPath();
   std::remove(path.c_str());
-  ASSERT_EQ(mkdir(path.c_str(), 0700), 0);  // a folder where the file should be
+  ASSERT_TRUE(std::filesystem::create_directories(path));  // a folder in the file's place
   EXPECT_STREQ(NewImporter()->GetFilter(),
                "POV-Ray File     (*.pov;*.inc)|*.pov;*.inc|All Files (*.*)|*.*||");
   EXPECT_EQ(StoredLogName(), "tarvoin.log") << "the defaults";
