@@ -10,6 +10,7 @@
 #include <map>
 #include <unordered_map>
 
+#include "korvan/material_palette.h"
 #include "korvan/scene_json.h"
 
 void AiSceneDeleter::operator()(aiScene* scene) const { delete scene; }
@@ -199,20 +200,13 @@ class MeshConverter {
   std::vector<Made> made_;
 };
 
-// A colour per material, so that viewers tell the materials apart.
-aiColor3D PaletteColor(size_t i) {
-  static const float kPalette[][3] = {{0.80f, 0.80f, 0.80f}, {0.90f, 0.35f, 0.20f},
-                                      {0.20f, 0.55f, 0.90f}, {0.35f, 0.75f, 0.30f},
-                                      {0.95f, 0.75f, 0.20f}, {0.60f, 0.35f, 0.80f}};
-  const float* c = kPalette[i % (sizeof kPalette / sizeof kPalette[0])];
-  return aiColor3D(c[0], c[1], c[2]);
-}
-
 aiMaterial* NewMaterial(const std::string& name, size_t i) {
   auto* material = new aiMaterial();
   const aiString text(name);
   material->AddProperty(&text, AI_MATKEY_NAME);
-  const aiColor3D color = PaletteColor(i);
+  // A colour per material, so that viewers tell the materials apart.
+  const PaletteColor c = MaterialColor(i);
+  const aiColor3D color(c.r, c.g, c.b);
   material->AddProperty(&color, 1, AI_MATKEY_COLOR_DIFFUSE);
   return material;
 }

@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "korvan/assimp_export.h"
+#include "korvan/gui/gui_main.h"
+#include "korvan/importer_host.h"
 #include "korvan/log_outcome.h"
 #include "korvan/plugin_loader.h"
 #include "korvan/scene_json.h"
@@ -36,6 +38,7 @@ constexpr char kUsage[] =
     "  import --pick [-o OUT] ...\n"
     "                 choose the scene file in the plug-in's open-file dialog\n"
     "  formats        list the formats -o can write\n"
+    "  gui [SCENE]    the host's window: import, look at the scene, export\n"
     "  configure      the plug-in's configuration dialog (logging, log file name)\n"
     "  help           the plug-in's help\n"
     "  plugins        list the plug-ins found and their classes\n"
@@ -113,37 +116,6 @@ std::string Absolute(const std::string& path) {
 }
 
 // An importer made by one of the plug-ins, released when it goes.
-struct ImporterDeleter {
-  void operator()(ImporterBase* importer) const { importer->Release(); }
-};
-using ImporterPtr = std::unique_ptr<ImporterBase, ImporterDeleter>;
-
-struct SceneDeleter {
-  void operator()(MScene* scene) const { delete scene; }
-};
-using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
-
-// The importer for `scene_file`: the first importer class whose filter
-// takes the file's extension, else the first importer class at all.
-ImporterPtr FindImporter(const PluginSet& set, const std::string& scene_file) {
-  ImporterPtr fallback;
-  for (const LoadedPlugin& plugin : set.plugins) {
-    for (ClassDescriptorBase* descriptor : plugin.classes) {
-      if (descriptor->ClassCategory() != kKorvanImporterCategory || !descriptor->IsAvailable()) {
-        continue;
-      }
-      ImporterPtr importer(descriptor->Create());
-      if (!importer) continue;
-      if (scene_file.empty() ||
-          MatchesPatterns(scene_file, FilterPatterns(importer->GetFilter()))) {
-        return importer;
-      }
-      if (!fallback) fallback = std::move(importer);
-    }
-  }
-  return fallback;
-}
-
 PluginSet LoadAndReport(const CommandLine& cl) {
   PluginSet set = LoadPlugins(PluginFolders(cl.plugin_dir.c_str()));
   for (const std::string& error : set.errors) std::fprintf(stderr, "korvan: %s\n", error.c_str());
@@ -160,23 +132,6 @@ ImporterPtr NeedImporter(const CommandLine& cl, const std::string& scene_file) {
     std::fprintf(stderr, "korvan: no import plug-in found in %s\n", folders.c_str());
   }
   return importer;
-}
-
-struct SceneCounts {
-  long meshes = 0, vertices = 0, faces = 0;
-};
-
-SceneCounts Count(MScene& scene) {
-  SceneCounts counts;
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* object = static_cast<MObj3d*>(n->item);
-    if (object == nullptr || object->get_type() != kObjMesh) continue;
-    auto* mesh = static_cast<MMesh_P*>(object);
-    ++counts.meshes;
-    counts.vertices += mesh->Get_Vertex_Count();
-    counts.faces += mesh->Get_Face_Count();
-  }
-  return counts;
 }
 
 std::string Extension(const std::string& path) {
@@ -416,6 +371,13 @@ int RunKorvan(const std::vector<std::string>& args) {
   if (command == "import") return Import(cl);
   if (command == "plugins") return Plugins(cl);
   if (command == "formats") return Formats();
+  if (command == "gui") {
+    if (cl.words.size() > 2) {
+      std::fprintf(stderr, "korvan: gui takes at most one scene file\n");
+      return 1;
+    }
+    return RunGui(cl.words.size() == 2 ? cl.words[1] : "", cl.plugin_dir);
+  }
   if (command == "options") return Options(cl);
   if (command == "configure" || command == "help") return Window(cl, command);
   std::fprintf(stderr, "korvan: unknown command %s\n%s", command.c_str(), kUsage);

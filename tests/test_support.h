@@ -7,13 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "korvan/importer_host.h"
 #include "plugin/host/scene.h"
 #include "tests/test_files.h"
-
-struct SceneDeleter {
-  void operator()(MScene* scene) const { delete scene; }
-};
-using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
 
 struct Reading {
   ScenePtr scene;

@@ -52,7 +52,11 @@ bool ChooseSceneFile(const char* initial, const char* filter, char* chosen, size
   wxFileDialog dialog(nullptr, "Import", start.GetPath(), start.GetFullName(), Wildcard(filter),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
-  const std::string path = dialog.GetPath().utf8_string();
+  std::string path = dialog.GetPath().utf8_string();
+  // GTK's chooser fills in its starting file asynchronously: accepted before
+  // it showed it (a host answering for the user), it chose that file.
+  if (path.empty() && initial != nullptr) path = initial;
+  if (path.empty()) return false;
   if (path.size() + 1 > capacity) return false;
   std::memcpy(chosen, path.c_str(), path.size() + 1);
   return true;

@@ -1,0 +1,168 @@
+#include "korvan/gui/scene_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+
+#include "korvan/material_palette.h"
+
+namespace {
+
+bool Finite(const MVector3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+std::vector<std::string> NamesOf(MList& list) {
+  std::vector<std::string> names;
+  for (MListNode* n = list.head; n != nullptr; n = n->next) {
+    if (n->item != nullptr) names.emplace_back(static_cast<const char*>(n->item));
+  }
+  return names;
+}
+
+void Push(std::vector<float>& to, float x, float y, float z) {
+  to.push_back(x);
+  to.push_back(y);
+  to.push_back(z);
+}
+
+// Appends the triangles of one mesh.
+void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, size_t>& scene_materials,
+             RenderMesh& out) {
+  const std::vector<std::string> names = NamesOf(*mesh.Get_MaterialNames());
+  const bool normals = mesh.NormalsUsed() && mesh.Get_NFace_Count() == mesh.Get_Face_Count();
+  for (int64_t f = 0; f < mesh.Get_Face_Count(); ++f) {
+    const int32_t n = mesh.Faces().CornerCount(f);
+    const int32_t* p = mesh.Faces().Corners(f);
+    const int32_t* nn =
+        normals && mesh.NFaces().CornerCount(f) == n ? mesh.NFaces().Corners(f) : nullptr;
+    bool usable = n >= 3;
+    for (int32_t i = 0; usable && i < n; ++i) {
+      usable = p[i] >= 0 && p[i] < mesh.Get_Vertex_Count() && Finite(mesh.Get_Vertex(p[i]));
+      if (nn != nullptr &&
+          (nn[i] < 0 || nn[i] >= mesh.Get_NVertex_Count() || !Finite(mesh.Get_NVertex(nn[i])))) {
+        nn = nullptr;  // the face's own normal instead
+      }
+    }
+    if (!usable) continue;
+    const int32_t mat = mesh.Get_Face_MatId(f);
+    size_t color_index = 0;
+    if (mat >= 0 && static_cast<size_t>(mat) < names.size()) {
+      auto it = scene_materials.find(names[mat]);
+      if (it != scene_materials.end()) color_index = it->second;
+    }
+    const PaletteColor color = MaterialColor(color_index);
+    for (int32_t k = 1; k + 1 < n; ++k) {
+      // Reversed order (0, k+1, k) with z negated: right-handed, same facing.
+      const int32_t corner[3] = {0, k + 1, k};
+      const MVector3 a = mesh.Get_Vertex(p[0]), b = mesh.Get_Vertex(p[k + 1]),
+                     c = mesh.Get_Vertex(p[k]);
+      const double ux = b.x - a.x, uy = b.y - a.y, uz = -(b.z - a.z);
+      const double vx = c.x - a.x, vy = c.y - a.y, vz = -(c.z - a.z);
+      double fx = uy * vz - uz * vy, fy = uz * vx - ux * vz, fz = ux * vy - uy * vx;
+      const double length = std::sqrt(fx * fx + fy * fy + fz * fz);
+      if (length > 0) fx /= length, fy /= length, fz /= length;
+      for (int32_t i : corner) {
+        const MVector3& v = mesh.Get_Vertex(p[i]);
+        Push(out.positions, static_cast<float>(v.x), static_cast<float>(v.y),
+             static_cast<float>(-v.z));
+        if (nn != nullptr) {
+          const MVector3& m = mesh.Get_NVertex(nn[i]);
+          Push(out.normals, static_cast<float>(m.x), static_cast<float>(m.y),
+               static_cast<float>(-m.z));
+        } else {
+          Push(out.normals, static_cast<float>(fx), static_cast<float>(fy), static_cast<float>(fz));
+        }
+        Push(out.colors, color.r, color.g, color.b);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+SceneSummary Summarize(MScene& scene) {
+  SceneSummary summary;
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    auto* object = static_cast<MObj3d*>(n->item);
+    if (object == nullptr || object->get_type() != kObjMesh) continue;
+    auto* mesh = static_cast<MMesh_P*>(object);
+    MeshRow row;
+    row.name = mesh->get_name();
+    row.vertices = mesh->Get_Vertex_Count();
+    row.faces = mesh->Get_Face_Count();
+    row.normals = mesh->NormalsUsed() ? mesh->Get_NVertex_Count() : 0;
+    row.uv = mesh->UVUsed() ? mesh->Get_UVVertex_Count() : 0;
+    for (const std::string& name : NamesOf(*mesh->Get_MaterialNames())) {
+      row.materials += (row.materials.empty() ? "" : ", ") + name;
+    }
+    summary.meshes.push_back(row);
+  }
+  for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next) {
+    if (n->item != nullptr)
+      summary.materials.emplace_back(static_cast<MSurface*>(n->item)->get_name());
+  }
+  summary.cameras = scene.Get_Cameras()->Get_Count();
+  summary.lights = scene.Get_Lights()->Get_Count();
+  return summary;
+}
+
+RenderMesh BuildRenderMesh(MScene& scene) {
+  RenderMesh out;
+  std::unordered_map<std::string, size_t> materials;
+  size_t index = 0;
+  for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next, ++index) {
+    if (n->item != nullptr) materials.emplace(static_cast<MSurface*>(n->item)->get_name(), index);
+  }
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    auto* object = static_cast<MObj3d*>(n->item);
+    if (object != nullptr && object->get_type() == kObjMesh) {
+      AddMesh(*static_cast<MMesh_P*>(object), materials, out);
+    }
+  }
+  if (out.positions.empty()) return out;
+  float low[3] = {out.positions[0], out.positions[1], out.positions[2]};
+  float high[3] = {low[0], low[1], low[2]};
+  for (size_t i = 0; i < out.positions.size(); ++i) {
+    low[i % 3] = std::min(low[i % 3], out.positions[i]);
+    high[i % 3] = std::max(high[i % 3], out.positions[i]);
+  }
+  float r2 = 0;
+  for (int k = 0; k < 3; ++k) {
+    out.center[k] = (low[k] + high[k]) / 2;
+    r2 += (high[k] - low[k]) * (high[k] - low[k]) / 4;
+  }
+  out.radius = std::max(std::sqrt(r2), 1e-6f);
+  return out;
+}
+
+void OrbitCamera::Frame(const float center[3], float r) {
+  std::copy(center, center + 3, target);
+  radius = r > 0 ? r : 1;
+  distance = radius * 2.8f;  // the whole sphere inside a 45° view
+  yaw = kFrontYaw;
+  pitch = kFrontPitch;
+}
+
+void OrbitCamera::Orbit(float dx, float dy) {
+  yaw += dx;
+  pitch = std::clamp(pitch + dy, -1.55f, 1.55f);
+}
+
+void OrbitCamera::Pan(float dx, float dy) {
+  // Along the screen's right and up at the target's distance.
+  const float right[3] = {std::cos(yaw), 0, -std::sin(yaw)};
+  const float up[3] = {-std::sin(pitch) * std::sin(yaw), std::cos(pitch),
+                       -std::sin(pitch) * std::cos(yaw)};
+  for (int k = 0; k < 3; ++k) target[k] += (-dx * right[k] + dy * up[k]) * distance;
+}
+
+void OrbitCamera::Zoom(float steps) {
+  distance = std::clamp(distance * std::pow(0.9f, steps), radius * 0.05f, radius * 100.0f);
+}
+
+void OrbitCamera::Eye(float eye[3]) const {
+  eye[0] = target[0] + distance * std::cos(pitch) * std::sin(yaw);
+  eye[1] = target[1] + distance * std::sin(pitch);
+  eye[2] = target[2] + distance * std::cos(pitch) * std::cos(yaw);
+}
