@@ -21,9 +21,14 @@ int main(int argc, char** argv) {
   if (plugin == nullptr) return 1;
   auto describe = reinterpret_cast<LibClassDescriptionFunc>(dlsym(plugin, "LibClassDescription"));
   ImporterBase* importer = describe(0)->Create();
-  std::puts("ready");
-  std::fflush(stdout);
+  bool announced = false;
   for (char which = 'A';; which = which == 'A' ? 'B' : 'A') {
+    if (which == 'B' && !announced) {
+      // A first whole version is on disk: from now on a kill may come.
+      std::puts("ready");
+      std::fflush(stdout);
+      announced = true;
+    }
     if (store_mode) {
       SettingsStore store;
       store.Set("tarvo_in", "file_name", Version(which));
