@@ -17,13 +17,8 @@ inline bool ItemSeparator(int i, int count) { return i >= count - 1 || Expect(kC
 // "<" x "," y "," z ">" items (no log line per item).
 bool ReadVectorItems(MMesh_P* mesh, int count, AddVector add) {
   for (int i = 0; i < count; ++i) {
-    if (!Expect(kOpenAngle)) return false;
-    const double x = NextDouble();
-    if (!Expect(kComma)) return false;
-    const double y = NextDouble();
-    if (!Expect(kComma)) return false;
-    const double z = NextDouble();
-    if (!Expect(kCloseAngle) || !ItemSeparator(i, count)) return false;
+    double x, y, z;
+    if (!ReadTriple(&x, &y, &z) || !ItemSeparator(i, count)) return false;
     (mesh->*add)(MVector3(x, y, z), -1.0);
   }
   return true;

@@ -21,7 +21,10 @@ inline double NextDouble() {
 }
 inline int NextInt() { return TokenToInt(NextToken(g_InFile)); }
 
-// "<" x "," y "," z ">", logged as "<%f,%f,%f>\n".
+// "<" x "," y "," z ">" without a log line; the number tokens are
+// converted whatever they are.
+bool ReadTriple(double* x, double* y, double* z);
+// ReadTriple, logged as "<%f,%f,%f>\n".
 bool ReadVector(MVector3& v);
 // Reads tokens until the brace depth, counted from `depth` (at least 1),
 // falls to 0 or the input ends. Never fails.

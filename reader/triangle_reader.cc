@@ -3,14 +3,19 @@
 #include "reader/numbers.h"
 #include "reader/object_readers.h"
 
-bool ReadVector(MVector3& v) {
+bool ReadTriple(double* x, double* y, double* z) {
   if (!Expect(kOpenAngle)) return false;
-  const double x = NextDouble();
+  *x = NextDouble();
   if (!Expect(kComma)) return false;
-  const double y = NextDouble();
+  *y = NextDouble();
   if (!Expect(kComma)) return false;
-  const double z = NextDouble();
-  if (!Expect(kCloseAngle)) return false;
+  *z = NextDouble();
+  return Expect(kCloseAngle);
+}
+
+bool ReadVector(MVector3& v) {
+  double x, y, z;
+  if (!ReadTriple(&x, &y, &z)) return false;
   Log().write("<%f,%f,%f>\n", x, y, z);
   v = MVector3(x, y, z);
   return true;

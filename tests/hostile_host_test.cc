@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "korvan/importer_host.h"
 #include "korvan/settings_store.h"
 #include "plugin/host/plugin_api.h"
 #include "plugin/host/scene.h"
@@ -24,15 +25,6 @@
 namespace {
 
 const std::string kSource = TARVO_SOURCE_DIR;
-
-struct ImporterDeleter {
-  void operator()(ImporterBase* importer) const { importer->Release(); }
-};
-using ImporterPtr = std::unique_ptr<ImporterBase, ImporterDeleter>;
-struct SceneDeleter {
-  void operator()(MScene* scene) const { delete scene; }
-};
-using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
 
 ImporterPtr NewImporter() {
   static void* handle = dlopen(TARVO_PLUGIN_FILE, RTLD_NOW | RTLD_LOCAL);

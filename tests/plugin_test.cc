@@ -11,6 +11,7 @@
 #include <regex>
 #include <string>
 
+#include "korvan/importer_host.h"
 #include "korvan/memory_stats.h"
 #include "korvan/settings_store.h"
 #include "plugin/host/plugin_api.h"
@@ -43,15 +44,6 @@ const Exports& Plugin() {
   }();
   return exports;
 }
-
-struct ImporterDeleter {
-  void operator()(ImporterBase* importer) const { importer->Release(); }
-};
-using ImporterPtr = std::unique_ptr<ImporterBase, ImporterDeleter>;
-struct SceneDeleter {
-  void operator()(MScene* scene) const { delete scene; }
-};
-using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
 
 ImporterPtr NewImporter() { return ImporterPtr(Plugin().describe(0)->Create()); }
 
