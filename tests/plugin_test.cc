@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -170,6 +171,18 @@ TEST_F(PluginTest, VerboseImportWritesTheWholeLog) {
     std::fclose(f);
   }
   EXPECT_EQ(log, ReadWholeFile(golden));
+}
+
+TEST_F(PluginTest, RelativeLogNameGoesBesideTheScene) {
+  const std::string folder = TestDir() + "scenes";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string scene_path = folder + "/quad.inc";
+  ASSERT_EQ(std::system(("cp '" + kSource + "/examples/quad.inc' '" + scene_path + "'").c_str()),
+            0);
+  Store("", "relative.log", "1");
+  ScenePtr scene(NewImporter()->ImportFile(scene_path.c_str()));
+  const std::string log = ReadWholeFile(folder + "/relative.log");
+  EXPECT_NE(log.find("9 lines parsed\n"), std::string::npos) << log;
 }
 
 TEST_F(PluginTest, LogIsWrittenOnlyForVerboseOne) {
