@@ -65,10 +65,11 @@ void RunPendingMessages() {
     while (loop->Pending()) loop->Dispatch();
     return;
   }
-  // A console host runs no event loop: run the pending events through one.
-  wxGUIEventLoop pump;
-  wxEventLoopActivator active(&pump);
-  while (pump.Pending()) pump.Dispatch();
+  // A console host runs no event loop: run the pending events through one,
+  // made once (the pump runs about a hundred times an import).
+  static wxGUIEventLoop* pump = new wxGUIEventLoop;
+  wxEventLoopActivator active(pump);
+  while (pump->Pending()) pump->Dispatch();
 }
 
 wxWindow* SafeOwner() { return wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr; }
