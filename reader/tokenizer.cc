@@ -176,7 +176,8 @@ const char* FastToken(InputStream& in) {
       if (p + 1 == limit) break;  // its pair partner is not buffered
       ++g_LineNumber;
       g_LineHasChars = false;
-      p += (p[1] == (c == '\n' ? '\r' : '\n')) ? 2 : 1;
+      const unsigned char partner = c == '\n' ? '\r' : '\n';
+      p += p[1] == partner ? 2 : 1;
     } else {
       break;
     }
@@ -206,7 +207,8 @@ const char* FastToken(InputStream& in) {
     if (next == limit) return nullptr;
   } else if (c == '\n' || c == '\r') {
     if (end + 1 == limit) return nullptr;
-    next += (end[1] == (c == '\n' ? '\r' : '\n')) ? 2 : 1;
+    const unsigned char partner = c == '\n' ? '\r' : '\n';
+    next += end[1] == partner ? 2 : 1;
     line_end = true;
   } else {
     return nullptr;  // a slash, a NUL or a dropped character: the loop's work
