@@ -17,10 +17,6 @@ void AiSceneDeleter::operator()(aiScene* scene) const { delete scene; }
 
 namespace {
 
-bool Finite(const MVector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 // One vertex of an Assimp mesh: indices into the host mesh's three lists
 // (-1 where the channel is not written).
 struct Corner {
@@ -126,15 +122,15 @@ class MeshConverter {
     for (int32_t i = 0; i < n; ++i) {
       Corner c{p[i], nn ? nn[i] : -1, uv ? uv[i] : -1};
       if (c.position < 0 || c.position >= mesh_.Get_Vertex_Count() ||
-          !Finite(mesh_.Get_Vertex(c.position))) {
+          !IsFinite(mesh_.Get_Vertex(c.position))) {
         return false;
       }
       if (nn && (c.normal < 0 || c.normal >= mesh_.Get_NVertex_Count() ||
-                 !Finite(mesh_.Get_NVertex(c.normal)))) {
+                 !IsFinite(mesh_.Get_NVertex(c.normal)))) {
         return false;
       }
       if (uv &&
-          (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() || !Finite(mesh_.Get_UVVertex(c.uv)))) {
+          (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() || !IsFinite(mesh_.Get_UVVertex(c.uv)))) {
         return false;
       }
       corners->push_back(c);

@@ -18,6 +18,19 @@ namespace {
 // backs its heap with transparent huge pages only when asked through
 // GLIBC_TUNABLES, which it reads at start: so ask, once, by running again.
 void UseHugePagesForTheHeap(char** argv) {
+  // Only the commands that build scenes need it; the others start once.
+  const char* command = nullptr;
+  for (char** arg = argv + 1; *arg != nullptr && command == nullptr; ++arg) {
+    if (std::strcmp(*arg, "--plugin-dir") == 0 && arg[1] != nullptr) {
+      ++arg;
+    } else if ((*arg)[0] != '-') {
+      command = *arg;
+    }
+  }
+  if (command == nullptr ||
+      (std::strcmp(command, "import") != 0 && std::strcmp(command, "gui") != 0)) {
+    return;
+  }
   const char* tunables = std::getenv("GLIBC_TUNABLES");
   if (std::getenv("KORVAN_SMALL_PAGES") != nullptr ||
       (tunables != nullptr && std::strstr(tunables, "glibc.malloc.hugetlb") != nullptr)) {

@@ -25,7 +25,7 @@ bool NameIndex::StillPrefixOf(const MList& list) const {
 void NameIndex::IndexFrom(MListNode* node, int32_t position, NameOf name_of) {
   for (; node != nullptr; node = node->next, ++position) {
     const char* name = name_of(node->item);
-    if (name != nullptr) positions_.emplace(name, position);  // the first one wins
+    if (name != nullptr) entries_.emplace(name, Entry{position, node});  // the first one wins
     node->tag = stamp_;
     last_ = node;
     indexed_ = position + 1;
@@ -33,7 +33,7 @@ void NameIndex::IndexFrom(MListNode* node, int32_t position, NameOf name_of) {
 }
 
 void NameIndex::Rebuild(MList& list, NameOf name_of) {
-  positions_.clear();
+  entries_.clear();
   stamp_ = ++g_next_stamp;  // nodes stamped before are not ours any more
   if (stamp_ == 0) stamp_ = ++g_next_stamp;
   last_ = nullptr;
@@ -41,14 +41,14 @@ void NameIndex::Rebuild(MList& list, NameOf name_of) {
   IndexFrom(list.head, 0, name_of);
 }
 
-int NameIndex::Find(MList& list, NameOf name_of, const char* name) {
-  if (name == nullptr) return -1;
+NameIndex::Entry NameIndex::Find(MList& list, NameOf name_of, const char* name) {
+  if (name == nullptr) return {-1, nullptr};
   if (!StillPrefixOf(list)) {
     Rebuild(list, name_of);
   } else if (list.count > indexed_) {
     MListNode* next = indexed_ == 0 ? list.head : const_cast<MListNode*>(last_)->next;
     IndexFrom(next, indexed_, name_of);
   }
-  auto it = positions_.find(name);
-  return it == positions_.end() ? -1 : it->second;
+  auto it = entries_.find(name);
+  return it == entries_.end() ? Entry{-1, nullptr} : it->second;
 }

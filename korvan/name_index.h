@@ -19,16 +19,21 @@ class NameIndex {
 
   NameIndex();
 
-  // Position of the first item of `list` whose name is `name`, or -1.
-  // Does not move the list's cursor.
-  int Find(MList& list, NameOf name_of, const char* name);
+  struct Entry {
+    int32_t position;  // -1: not in the list
+    MListNode* node;   // null: not in the list
+  };
+
+  // The first item of `list` whose name is `name`. Does not move the
+  // list's cursor.
+  Entry Find(MList& list, NameOf name_of, const char* name);
 
  private:
   bool StillPrefixOf(const MList& list) const;
   void Rebuild(MList& list, NameOf name_of);
   void IndexFrom(MListNode* node, int32_t position, NameOf name_of);
 
-  std::unordered_map<std::string, int32_t> positions_;
+  std::unordered_map<std::string, Entry> entries_;
   int32_t stamp_;                    // non-zero, written into indexed nodes
   const MListNode* last_ = nullptr;  // last node indexed
   int32_t indexed_ = 0;              // nodes indexed, from the head

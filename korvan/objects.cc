@@ -20,7 +20,7 @@ MObj3d::~MObj3d() {
 
 int MObj3d::GetIndexMaterialbyName(const char* name) {
   if (name_index_ == nullptr) name_index_ = new NameIndex;
-  return name_index_->Find(material_names_, NameText, name);
+  return name_index_->Find(material_names_, NameText, name).position;
 }
 
 // ---- FaceStream ----

@@ -13,7 +13,7 @@ const char* SurfaceName(const void* item) {
 }
 
 void Extend(MBoundingBox& box, const MVector3& v) {
-  if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) return;
+  if (!IsFinite(v)) return;
   if (!box.valid) {
     box.min = box.max = v;
     box.valid = 1;
@@ -45,12 +45,8 @@ MScene::~MScene() {
 
 MSurface* MScene::GetMaterialbyName(const char* name) {
   if (material_index_ == nullptr) material_index_ = new NameIndex;
-  int position = material_index_->Find(materials_, SurfaceName, name);
-  if (position < 0) return nullptr;
-  // Walk from the head rather than moving the list's cursor.
-  MListNode* node = materials_.head;
-  for (int i = 0; i < position; ++i) node = node->next;
-  return static_cast<MSurface*>(node->item);
+  const NameIndex::Entry found = material_index_->Find(materials_, SurfaceName, name);
+  return found.node != nullptr ? static_cast<MSurface*>(found.node->item) : nullptr;
 }
 
 int MScene::CalculateBoundingBox(int /*flags*/) {

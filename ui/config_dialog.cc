@@ -80,28 +80,30 @@ wxTextCtrl* Field(wxWindow* dialog, int id) {
   return dynamic_cast<wxTextCtrl*>(dialog->FindWindow(id));
 }
 
+// Reads field `id` with `read`, reports malformed text, shows the value.
+template <class Value, class Read>
+Value ReadField(wxWindow* dialog, int id, Value value, Read read) {
+  wxTextCtrl* field = Field(dialog, id);
+  if (field == nullptr) return value;
+  const auto result = read(field->GetValue().ToStdString(), value);
+  if (result.malformed) ReportMalformed(dialog);
+  field->ChangeValue(result.shown);
+  return result.value;
+}
+
 }  // namespace
 
 double CConfigDialog::GetFieldDouble(int id, double value) {
-  wxTextCtrl* field = Field(this, id);
-  if (field == nullptr) return value;
-  const DoubleField read = ReadDoubleField(field->GetValue().ToStdString(), value);
-  if (read.malformed) ReportMalformed(this);
-  field->ChangeValue(read.shown);
-  return read.value;
+  return ReadField(this, id, value, ReadDoubleField);
 }
 
 int CConfigDialog::GetFieldInt(int id, int value) {
-  wxTextCtrl* field = Field(this, id);
-  if (field == nullptr) return value;
-  const IntField read = ReadIntField(field->GetValue().ToStdString(), value);
-  if (read.malformed) ReportMalformed(this);
-  field->ChangeValue(read.shown);
-  return read.value;
+  return ReadField(this, id, value, ReadIntField);
 }
 
 int ShowConfigDialog(char* log_name, int* verbose) {
   auto* dialog = new CConfigDialog(nullptr);
+  if (dialog == nullptr) return 0;  // no memory: as if cancelled
   std::strncpy(dialog->m_logFileName, log_name, CConfigDialog::kLogNameSize - 2);
   dialog->m_verbose = *verbose;
   dialog->InitControls();

@@ -10,7 +10,7 @@
 
 #include "plugin/host/memory.h"
 
-class CConfigDialog : public wxDialog {
+class CConfigDialog : public wxDialog, public HostAllocated {
  public:
   enum : int {
     kOkId = 1,
@@ -21,9 +21,6 @@ class CConfigDialog : public wxDialog {
   };
   // m_logFileName's size; the dialog keeps at most 258 characters of the edit.
   static constexpr int kLogNameSize = 260;
-
-  static void* operator new(size_t size) { return my_malloc(size); }
-  static void operator delete(void* block) { my_free(block); }
 
   explicit CConfigDialog(wxWindow* parent);
 

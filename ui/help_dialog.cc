@@ -30,6 +30,7 @@ CHelpDialog::CHelpDialog(wxWindow* parent)
 
 void ShowHelpDialog() {
   auto* dialog = new CHelpDialog(nullptr);
+  if (dialog == nullptr) return;
   dialog->ShowModal();
   dialog->Destroy();
 }

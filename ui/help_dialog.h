@@ -7,12 +7,9 @@
 
 #include "plugin/host/memory.h"
 
-class CHelpDialog : public wxDialog {
+class CHelpDialog : public wxDialog, public HostAllocated {
  public:
   enum : int { kOkId = 1, kTextId = 1001 };
-
-  static void* operator new(size_t size) { return my_malloc(size); }
-  static void operator delete(void* block) { my_free(block); }
 
   explicit CHelpDialog(wxWindow* parent);
 

@@ -13,7 +13,7 @@
 class wxGauge;
 class wxStaticText;
 
-class CProgressWindow : public wxDialog, public ProgressWindow {
+class CProgressWindow : public wxDialog, public ProgressWindow, public HostAllocated {
  public:
   // Control ids of the template.
   enum : int {
@@ -28,9 +28,6 @@ class CProgressWindow : public wxDialog, public ProgressWindow {
     kPercent3 = 1010,
     kStatus3 = 1011,
   };
-
-  static void* operator new(size_t size) { return my_malloc(size); }
-  static void operator delete(void* block) { my_free(block); }
 
   CProgressWindow();
   ~CProgressWindow() override;

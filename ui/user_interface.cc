@@ -74,6 +74,7 @@ void RunHelpDialog() {
 ProgressWindow* OpenProgressWindow(const char* file_name) {
   if (EnsureToolkit()) {
     auto* window = new CProgressWindow;
+    if (window == nullptr) return nullptr;
     window->m_fileName = wxString::FromUTF8(file_name);
     if (window->Create(nullptr)) return window;
     delete window;

@@ -8,10 +8,6 @@
 
 namespace {
 
-bool Finite(const MVector3& v) {
-  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 std::vector<std::string> NamesOf(MList& list) {
   std::vector<std::string> names;
   for (MListNode* n = list.head; n != nullptr; n = n->next) {
@@ -38,9 +34,9 @@ void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, size_t>& scene
         normals && mesh.NFaces().CornerCount(f) == n ? mesh.NFaces().Corners(f) : nullptr;
     bool usable = n >= 3;
     for (int32_t i = 0; usable && i < n; ++i) {
-      usable = p[i] >= 0 && p[i] < mesh.Get_Vertex_Count() && Finite(mesh.Get_Vertex(p[i]));
+      usable = p[i] >= 0 && p[i] < mesh.Get_Vertex_Count() && IsFinite(mesh.Get_Vertex(p[i]));
       if (nn != nullptr &&
-          (nn[i] < 0 || nn[i] >= mesh.Get_NVertex_Count() || !Finite(mesh.Get_NVertex(nn[i])))) {
+          (nn[i] < 0 || nn[i] >= mesh.Get_NVertex_Count() || !IsFinite(mesh.Get_NVertex(nn[i])))) {
         nn = nullptr;  // the face's own normal instead
       }
     }

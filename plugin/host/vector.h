@@ -3,6 +3,8 @@
 // system, y up; nothing converts them.
 #pragma once
 
+#include <cmath>
+
 #include "plugin/host/api.h"
 
 struct MVector3 {
@@ -11,6 +13,11 @@ struct MVector3 {
   MVector3() = default;
   MVector3(double x_, double y_, double z_) : x(x_), y(y_), z(z_) {}
 };
+
+// Whether all three coordinates are finite (no NaN, no infinity).
+inline bool IsFinite(const MVector3& v) {
+  return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // Unit normal of the triangle (a, b, c): (b - a) x (c - a) divided by its
 // length when the length is above 0 and finite, otherwise (0, 0, 0).
