@@ -14,18 +14,6 @@
 
 namespace {
 
-TEST(HostMesh, NewMeshIsEmpty) {
-  MMesh_P mesh("m");
-  EXPECT_EQ(mesh.get_type(), 2);
-  EXPECT_STREQ(mesh.get_name(), "m");
-  EXPECT_EQ(mesh.Get_Vertex_Count() + mesh.Get_Face_Count() + mesh.Get_NFace_Count() +
-                mesh.Get_UVFace_Count() + mesh.Get_NVertex_Count() + mesh.Get_UVVertex_Count(),
-            0);
-  EXPECT_EQ(mesh.NormalsUsed(), 0);
-  EXPECT_EQ(mesh.UVUsed(), 0);
-  EXPECT_EQ(mesh.Get_MaterialNames()->Get_Count(), 0);
-}
-
 TEST(HostMesh, AddTriMakesThreeNewVerticesAndAFace) {
   MMesh_P mesh("m");
   mesh.Add_Vertex(MVector3(9, 9, 9), -1.0);

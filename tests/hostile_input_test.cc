@@ -3,7 +3,6 @@
 // the scene frees everything it was given.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "korvan/memory_stats.h"
@@ -66,48 +65,6 @@ TEST(HostileInput, EveryTruncationOfAnExample) {
   ASSERT_FALSE(cube.empty());
   for (size_t n = 0; n <= cube.size(); n += 7) {
     ReadSurvives(cube.substr(0, n), "cube.pov cut at " + std::to_string(n));
-  }
-}
-
-TEST(HostileInput, RandomTokenSoup) {
-  const char* const pieces[] = {"mesh2",
-                                "mesh",
-                                "triangle",
-                                "smooth_triangle",
-                                "vertex_vectors",
-                                "normal_vectors",
-                                "uv_vectors",
-                                "texture_list",
-                                "face_indices",
-                                "normal_indices",
-                                "uv_indices",
-                                "{",
-                                "}",
-                                "<",
-                                ">",
-                                ",",
-                                "1",
-                                "-3",
-                                "2147483647",
-                                "0.5",
-                                "x",
-                                "//c\n",
-                                "/*",
-                                "*/",
-                                "\r\n",
-                                "\0",
-                                " ",
-                                "polygon"};
-  std::mt19937 random(12345);
-  for (int round = 0; round < 300; ++round) {
-    std::string text;
-    const int n = static_cast<int>(random() % 200);
-    for (int i = 0; i < n; ++i) {
-      const char* piece = pieces[random() % std::size(pieces)];
-      text += piece[0] == '\0' ? std::string(1, '\0') : std::string(piece);
-      text += ' ';
-    }
-    ReadSurvives(text, "round " + std::to_string(round) + ": " + text);
   }
 }
 

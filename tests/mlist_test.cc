@@ -33,15 +33,6 @@ void ExpectConsistent(const MList& list) {
   }
 }
 
-TEST(MList, NewListIsEmpty) {
-  MList list = MakeList(0);
-  EXPECT_EQ(list.Get(0), nullptr);
-  EXPECT_EQ(list.Get_Current(), nullptr);
-  EXPECT_EQ(list.IsEmpty(), 1);
-  EXPECT_EQ(list.cursor_index, -1);
-  EXPECT_EQ(list.Seek(1), 1);
-}
-
 TEST(MList, AddMovesCursorAndMarkToTheNewTail) {
   MList list = MakeList(3);
   list.Get(0);

@@ -19,19 +19,15 @@ std::string Tail(int lines, const std::string& post) {
 
 const char kTri[] = "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n";
 
-TEST(ReadSceneFile, MissingFileLogsOnlyTheNotFoundLine) {
-  const std::string path = TestDir() + "no-such-file.pov";
-  Reading r = ReadScenePath(path);
-  EXPECT_EQ(r.log, "File " + path + " not found\n");
-  EXPECT_EQ(r.scene->Get_Objects()->Get_Count(), 0);
-  EXPECT_EQ(r.scene->Get_Materials()->Get_Count(), 0);
-  EXPECT_TRUE(r.progress.empty());
-  EXPECT_TRUE(r.messages.empty());
-}
-
-TEST(ReadSceneFile, DirectoryIsNotFoundToo) {
-  Reading r = ReadScenePath(TestDir());
-  EXPECT_EQ(r.log, "File " + TestDir() + " not found\n");
+TEST(ReadSceneFile, UnreadablePathLogsOnlyTheNotFoundLine) {
+  for (const std::string& path : {TestDir() + "no-such-file.pov", TestDir()}) {
+    Reading r = ReadScenePath(path);
+    EXPECT_EQ(r.log, "File " + path + " not found\n");
+    EXPECT_EQ(r.scene->Get_Objects()->Get_Count(), 0) << path;
+    EXPECT_EQ(r.scene->Get_Materials()->Get_Count(), 0) << path;
+    EXPECT_TRUE(r.progress.empty()) << path;
+    EXPECT_TRUE(r.messages.empty()) << path;
+  }
 }
 
 TEST(ReadSceneFile, EmptyFile) {

@@ -131,19 +131,6 @@ TEST(Tokenizer, UngetHandsTheSameTokenBackOnce) {
   g_InFile.Close();
 }
 
-TEST(Tokenizer, BlockBoundariesAreInvisible) {
-  // Tokens and line ends that straddle the stream's block size.
-  const size_t block = InputStream::kBlockSize;
-  std::string text(block - 3, ' ');
-  text += "ab\r";  // the CR ends the first block, its LF starts the second
-  text += "\ncd{";
-  text.resize(2 * block - 1, ' ');
-  text += "//x\nef";  // the comment's "//" straddles the second boundary
-  const Tokens t = Tokenize(text);
-  EXPECT_EQ(t.joined, "ab|cd|{|ef");
-  EXPECT_EQ(t.lines, 4);
-}
-
 // The table walk as the keyword table defines it, to check the fast lookup.
 int WalkTable(const char* token) {
   if (token == nullptr) return kNoToken;

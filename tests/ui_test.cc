@@ -50,22 +50,6 @@ TEST(ProgressArithmetic, Percent) {
   }
 }
 
-TEST(ProgressArithmetic, Throttle) {
-  struct Case {
-    int bar, percent, last;
-    bool moves;
-  };
-  const Case cases[] = {
-      {1, 5, 5, false},   {1, 4, 5, true},    {1, 0, 0, true},  {2, 100, 96, false},
-      {2, 101, 96, true}, {2, 50, 60, false}, {2, 0, 60, true}, {3, 100, 91, false},
-      {3, 101, 91, true}, {3, 0, 0, true},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(BarMoves(c.bar, c.percent, c.last), c.moves)
-        << "bar " << c.bar << " " << c.last << " -> " << c.percent;
-  }
-}
-
 // Records what the callbacks do to a window.
 class RecordingWindow : public ProgressWindow {
  public:
