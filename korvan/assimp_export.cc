@@ -1,7 +1,9 @@
 #include "korvan/assimp_export.h"
 
 #include <assimp/material.h>
+#include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/version.h>
 
 #include <algorithm>
 #include <assimp/Exporter.hpp>
@@ -13,12 +15,71 @@
 #include "korvan/material_palette.h"
 #include "korvan/scene_json.h"
 
-void AiSceneDeleter::operator()(aiScene* scene) const { delete scene; }
+void AiSceneDeleter::operator()(aiScene* scene) const {
+  // The converter gives the faces of a mesh one block of indices, which the
+  // first face holds (and deletes); the other faces only point into it.
+  for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+    aiMesh* mesh = scene->mMeshes[m];
+    for (unsigned f = 1; f < mesh->mNumFaces; ++f) mesh->mFaces[f].mIndices = nullptr;
+  }
+  delete scene;
+}
 
 namespace {
 
-// One vertex of an Assimp mesh: indices into the host mesh's three lists
-// (-1 where the channel is not written).
+// For each of `count` values, the index of the first one that is equal to
+// it (bit for bit, with -0 taken as 0), or -1 for a value that is not
+// finite: an open-addressing table of indices keyed by the values, linear
+// in the count.
+template <class ValueAt>
+std::vector<int32_t> FirstOfEqual(int64_t count, ValueAt value_at) {
+  struct Key {
+    uint32_t bits[3];
+    bool operator==(const Key& o) const { return std::memcmp(bits, o.bits, sizeof bits) == 0; }
+    bool Finite() const {
+      constexpr uint32_t kExponent = 0x7F800000u;  // all ones: inf or NaN
+      return (bits[0] & kExponent) != kExponent && (bits[1] & kExponent) != kExponent &&
+             (bits[2] & kExponent) != kExponent;
+    }
+  };
+  std::vector<Key> keys(static_cast<size_t>(count));
+  for (int64_t i = 0; i < count; ++i) {
+    const aiVector3D v = value_at(i);
+    const float xyz[3] = {v.x + 0.0f, v.y + 0.0f, v.z + 0.0f};  // -0 + 0 is +0
+    std::memcpy(keys[i].bits, xyz, sizeof xyz);
+  }
+  size_t size = 16;
+  while (size < static_cast<size_t>(count) * 2) size *= 2;
+  std::vector<int32_t> table(size, -1);
+  std::vector<int32_t> first(static_cast<size_t>(count));
+  for (int64_t i = 0; i < count; ++i) {
+    const Key& k = keys[i];
+    if (!k.Finite()) {
+      first[i] = -1;
+      continue;
+    }
+    // Whole numbers leave the low bits zero: mix every bit into every bit.
+    uint64_t h = (uint64_t{k.bits[0]} << 32 | k.bits[1]) ^ (k.bits[2] * 0x9E3779B97F4A7C15ull);
+    h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ (h >> 33)) * 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    for (size_t slot = h & (size - 1);; slot = (slot + 1) & (size - 1)) {
+      if (table[slot] < 0) {
+        table[slot] = static_cast<int32_t>(i);
+        first[i] = static_cast<int32_t>(i);
+        break;
+      }
+      if (keys[table[slot]] == k) {
+        first[i] = table[slot];
+        break;
+      }
+    }
+  }
+  return first;
+}
+
+// One vertex of an Assimp mesh: indices into the host mesh's three lists,
+// each the first item of its value (-1 where the channel is not written).
 struct Corner {
   int32_t position, normal, uv;
 };
@@ -37,11 +98,22 @@ class MeshConverter {
     with_normals_ = mesh.NormalsUsed() && mesh.Get_NFace_Count() == mesh.Get_Face_Count();
     with_uv_ = mesh.UVUsed() && mesh.Get_UVFace_Count() == mesh.Get_Face_Count();
     first_.assign(static_cast<size_t>(mesh.Get_Vertex_Count()), kNone);
+    same_position_ = FirstOfEqual(mesh.Get_Vertex_Count(),
+                                  [&](int64_t i) { return Converted(mesh.Get_Vertex(i)); });
+    if (with_normals_) {
+      same_normal_ = FirstOfEqual(mesh.Get_NVertex_Count(),
+                                  [&](int64_t i) { return Converted(mesh.Get_NVertex(i)); });
+    }
+    if (with_uv_) {
+      same_uv_ = FirstOfEqual(mesh.Get_UVVertex_Count(),
+                              [&](int64_t i) { return ConvertedUV(mesh.Get_UVVertex(i)); });
+    }
   }
 
   // Gathers every writable face into the part of its material.
   void Gather(MeshReport* report) {
     const int32_t materials = mesh_.Get_MaterialNames()->Get_Count();
+    part_of_.assign(static_cast<size_t>(std::max(materials, 1)), kNone);
     std::vector<Corner> corners;
     for (int64_t f = 0; f < mesh_.Get_Face_Count(); ++f) {
       corners.clear();
@@ -85,12 +157,13 @@ class MeshConverter {
   };
 
   uint32_t PartOf(int32_t material) {
-    auto [it, added] = part_of_.emplace(material, static_cast<uint32_t>(parts_.size()));
-    if (added) {
+    uint32_t& part = part_of_[material];
+    if (part == kNone) {
+      part = static_cast<uint32_t>(parts_.size());
       parts_.emplace_back();
       parts_.back().material = material;
     }
-    return it->second;
+    return part;
   }
 
   // The part's vertex for `c`, made when it is new: one per distinct
@@ -120,28 +193,29 @@ class MeshConverter {
       return false;
     }
     for (int32_t i = 0; i < n; ++i) {
-      Corner c{p[i], nn ? nn[i] : -1, uv ? uv[i] : -1};
-      if (c.position < 0 || c.position >= mesh_.Get_Vertex_Count() ||
-          !IsFinite(mesh_.Get_Vertex(c.position))) {
-        return false;
-      }
-      if (nn && (c.normal < 0 || c.normal >= mesh_.Get_NVertex_Count() ||
-                 !IsFinite(mesh_.Get_NVertex(c.normal)))) {
-        return false;
-      }
-      if (uv &&
-          (c.uv < 0 || c.uv >= mesh_.Get_UVVertex_Count() || !IsFinite(mesh_.Get_UVVertex(c.uv)))) {
-        return false;
-      }
+      const Corner c{FirstOfItsValue(same_position_, p[i]),
+                     nn ? FirstOfItsValue(same_normal_, nn[i]) : -1,
+                     uv ? FirstOfItsValue(same_uv_, uv[i]) : -1};
+      if (c.position < 0 || (nn && c.normal < 0) || (uv && c.uv < 0)) return false;
       corners->push_back(c);
     }
     return true;
+  }
+
+  // The first item of a list with the value of item `i`, or -1 when `i` is
+  // outside the list or its value cannot be written.
+  static int32_t FirstOfItsValue(const std::vector<int32_t>& same, int32_t i) {
+    return i >= 0 && static_cast<size_t>(i) < same.size() ? same[i] : -1;
   }
 
   aiVector3D Converted(const MVector3& v) const {
     const double z = options_.keep_handedness ? v.z : -v.z;
     return aiVector3D(static_cast<ai_real>(v.x), static_cast<ai_real>(v.y),
                       static_cast<ai_real>(z));
+  }
+
+  static aiVector3D ConvertedUV(const MVector3& t) {
+    return aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
   }
 
   aiMesh* BuildPart(const MeshPart& part) const {
@@ -158,21 +232,19 @@ class MeshConverter {
       const Corner& c = part.corners[i];
       out->mVertices[i] = Converted(mesh_.Get_Vertex(c.position));
       if (with_normals_) out->mNormals[i] = Converted(mesh_.Get_NVertex(c.normal));
-      if (with_uv_) {
-        const MVector3& t = mesh_.Get_UVVertex(c.uv);
-        out->mTextureCoords[0][i] =
-            aiVector3D(static_cast<ai_real>(t.x), static_cast<ai_real>(t.y), 0);
-      }
+      if (with_uv_) out->mTextureCoords[0][i] = ConvertedUV(mesh_.Get_UVVertex(c.uv));
     }
     out->mNumFaces = static_cast<unsigned>(part.sizes.size());
     out->mFaces = new aiFace[out->mNumFaces];
+    // One block for all the faces' indices, held by the first face (see
+    // AiSceneDeleter).
+    auto* index = new unsigned[part.indices.size()];
+    std::copy(part.indices.begin(), part.indices.end(), index);
     unsigned types = 0;
-    const uint32_t* index = part.indices.data();
     for (unsigned f = 0; f < out->mNumFaces; ++f) {
       const uint32_t n = part.sizes[f];
       out->mFaces[f].mNumIndices = n;
-      out->mFaces[f].mIndices = new unsigned[n];
-      std::memcpy(out->mFaces[f].mIndices, index, n * sizeof(unsigned));
+      out->mFaces[f].mIndices = index;
       index += n;
       types |= n == 3 ? aiPrimitiveType_TRIANGLE : aiPrimitiveType_POLYGON;
     }
@@ -191,8 +263,10 @@ class MeshConverter {
   const ExportOptions& options_;
   bool with_normals_ = false, with_uv_ = false;
   std::vector<MeshPart> parts_;
-  std::unordered_map<int32_t, uint32_t> part_of_;  // material id -> part
-  std::vector<uint32_t> first_;                    // per position: its last made vertex, or kNone
+  std::vector<uint32_t> part_of_;  // per material id: its part, or kNone
+  std::vector<uint32_t> first_;    // per position: its last made vertex, or kNone
+  // Per item of each list: the first item with the same written value.
+  std::vector<int32_t> same_position_, same_normal_, same_uv_;
   std::vector<Made> made_;
 };
 
@@ -207,6 +281,28 @@ aiMaterial* NewMaterial(const std::string& name, size_t i) {
   return material;
 }
 
+// Assimp's glTF writers ask for identical vertices to be joined, and its
+// exporter runs that step on its own copy of the scene (at a cost above
+// that of the whole import of a large mesh) unless the scene records it as
+// applied. The converter joins them already, so the scene records it. The
+// record lives in Assimp's private scene data, laid out as below since
+// Assimp 3; nothing is written unless a new scene shows exactly the initial
+// values there, and without the record the export is only slower.
+struct AssimpScenePrivate {
+  void* importer;
+  unsigned int steps_applied;
+  bool is_copy;
+};
+
+void RecordVerticesJoined(aiScene* scene) {
+  auto* data = static_cast<AssimpScenePrivate*>(scene->mPrivate);
+  if (aiGetVersionMajor() != 5 || data == nullptr || data->importer != nullptr ||
+      data->steps_applied != 0 || data->is_copy) {
+    return;
+  }
+  data->steps_applied = aiProcess_JoinIdenticalVertices;
+}
+
 template <class T>
 T** ToArray(const std::vector<T*>& items) {
   if (items.empty()) return nullptr;
@@ -219,6 +315,7 @@ T** ToArray(const std::vector<T*>& items) {
 
 AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportReport* report) {
   AiScenePtr out(new aiScene());
+  RecordVerticesJoined(out.get());
   out->mRootNode = new aiNode("scene");
   std::vector<aiMaterial*> materials;
   std::unordered_map<std::string, unsigned> material_index;

@@ -2,7 +2,8 @@
 // converted first: each host mesh becomes one node, its faces split by
 // material into one Assimp mesh per material used, and the three index
 // streams (positions, normals, uv) merged into one by making one vertex per
-// distinct (position, normal, uv) triple. Faces that cannot be written
+// distinct (position, normal, uv) triple of written values, so that shared
+// and equal corners stay one vertex. Faces that cannot be written
 // (indices outside their lists, non-finite coordinates, fewer than three
 // corners) are left out and counted. POV-Ray is left-handed, y up; unless
 // asked to keep it, z is negated and the winding reversed so that the

@@ -17,6 +17,9 @@ namespace {
 // touch of each fresh 4 KiB page costs more than the work on it. glibc
 // backs its heap with transparent huge pages only when asked through
 // GLIBC_TUNABLES, which it reads at start: so ask, once, by running again.
+// The same tunables keep blocks of up to 32 MiB in the heap and freed
+// memory there, so that the export's growing and short-lived arrays reuse
+// pages already touched instead of mapping fresh ones each time.
 void UseHugePagesForTheHeap(char** argv) {
   // Only the commands that build scenes need it; the others start once.
   const char* command = nullptr;
@@ -36,7 +39,9 @@ void UseHugePagesForTheHeap(char** argv) {
       (tunables != nullptr && std::strstr(tunables, "glibc.malloc.hugetlb") != nullptr)) {
     return;
   }
-  std::string value = "glibc.malloc.hugetlb=1";
+  std::string value =
+      "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432:"
+      "glibc.malloc.trim_threshold=1073741824";
   if (tunables != nullptr && *tunables != '\0') value = std::string(tunables) + ":" + value;
   setenv("GLIBC_TUNABLES", value.c_str(), 1);
   execv("/proc/self/exe", argv);  // returns only when it failed: go on as we are

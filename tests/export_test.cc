@@ -163,6 +163,19 @@ TEST(Export, UnwritableFacesAreLeftOutAndCounted) {
   }
 }
 
+TEST(Export, EqualCornersAreOneVertex) {
+  // Loose triangles repeat their shared corners (and -0 is 0).
+  Reading r = ReadSceneText(
+      "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "triangle { <1,0,0>, <1,1,0>, <-0,1,0> }\n");
+  Assimp::Importer importer;
+  ExportReport report;
+  const aiScene* back = RoundTrip(*r.scene, "glb2", &importer, &report);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(CountScene(*back).faces, 2u);
+  EXPECT_EQ(CountScene(*back).vertices, 4u);
+}
+
 TEST(Export, EmptySceneStillWrites) {
   Reading r = ReadSceneText("sphere { <0,0,0>, 1 }");
   for (const char* format : {"glb2", "obj", "plyb", "stlb", "collada"}) {
