@@ -39,8 +39,10 @@ done | sort -k1,1 -k2,2n | awk '
   }'
 
 if command -v xvfb-run >/dev/null; then
-  echo "## ImportFile with the progress window shown (Xvfb)"
+  echo "## ImportFile with the progress window shown (Xvfb); compare with the runs above"
   xvfb-run -a "$bin/import_bench" "$dir/mesh2_300.pov" 15
+  xvfb-run -a "$bin/import_bench" "$dir/smooth_300.pov" 9
+  xvfb-run -a "$bin/import_bench" "$dir/mesh2_1000.pov" 3
 fi
 
 if command -v povray >/dev/null; then
