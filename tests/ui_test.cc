@@ -2,6 +2,7 @@
 // need a display (CTest runs them under xvfb-run) and drive the dialogs
 // through the toolkit's events and a modal-dialog hook.
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <unistd.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -357,6 +358,27 @@ TEST_F(ConfigDialogTest, NumberFieldsCheckTheirInput) {
 }
 
 using ProgressWindowTest = NeedsDisplay;
+
+TEST_F(ProgressWindowTest, OnATerminalACommandLineHostGetsTheConsoleForm) {
+  // No host application object here: the tests are a command-line host.
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  std::fflush(stderr);
+  const int saved = dup(2);
+  dup2(slave, 2);
+  ProgressWindow* on_terminal = OpenProgressWindow("a.pov");
+  const bool console = dynamic_cast<ConsoleProgress*>(on_terminal) != nullptr;
+  CloseProgressWindow(on_terminal);
+  std::fflush(stderr);
+  dup2(saved, 2);
+  close(saved);
+  close(slave);
+  close(master);
+  EXPECT_TRUE(console);
+  ProgressWindow* elsewhere = OpenProgressWindow("a.pov");  // stderr is no terminal
+  EXPECT_NE(dynamic_cast<CProgressWindow*>(elsewhere), nullptr);
+  CloseProgressWindow(elsewhere);
+}
 
 TEST_F(ProgressWindowTest, ShowsTheReaderProgressAndStaysOpen) {
   ResetProgressState();

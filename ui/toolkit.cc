@@ -58,6 +58,10 @@ bool EnsureToolkit() {
 
 bool ToolkitIsOwn() { return g_state == State::kOwn; }
 
+bool HostRunsToolkit() {
+  return g_state == State::kHost || (g_state == State::kUntried && wxTheApp != nullptr);
+}
+
 void RunPendingMessages() {
   if (wxTheApp == nullptr) return;
   wxTheApp->ProcessPendingEvents();

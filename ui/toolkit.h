@@ -22,6 +22,8 @@ class CImporterApp : public wxApp {
 bool EnsureToolkit();
 // Whether the plug-in made the application object itself (console host).
 bool ToolkitIsOwn();
+// Whether the host brings the application object (a toolkit host).
+bool HostRunsToolkit();
 // Dispatches every pending event of the thread, so that every window of the
 // process repaints and reacts while an import runs on this thread.
 void RunPendingMessages();

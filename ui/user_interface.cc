@@ -72,15 +72,19 @@ void RunHelpDialog() {
 }
 
 ProgressWindow* OpenProgressWindow(const char* file_name) {
-  if (EnsureToolkit()) {
-    auto* window = new CProgressWindow;
-    if (window == nullptr) return nullptr;
-    window->m_fileName = wxString::FromUTF8(file_name);
-    if (window->Create(nullptr)) return window;
-    delete window;
-    return nullptr;
+  // The progress shows where the user is looking: in a window beside the
+  // host's when the host runs the toolkit, on the terminal of a command-line
+  // host (starting the toolkit there would cost more than many an import),
+  // and in a window of the plug-in's own when such a host has no terminal.
+  if (!HostRunsToolkit() && isatty(fileno(stderr))) {
+    return new ConsoleProgress(stderr, file_name);
   }
-  if (isatty(fileno(stderr))) return new ConsoleProgress(stderr, file_name);
+  if (!EnsureToolkit()) return nullptr;
+  auto* window = new CProgressWindow;
+  if (window == nullptr) return nullptr;
+  window->m_fileName = wxString::FromUTF8(file_name);
+  if (window->Create(nullptr)) return window;
+  delete window;
   return nullptr;
 }
 
