@@ -15,6 +15,7 @@ for n in 300 1000; do
   "$bin/gen_grid" "$n" mesh2 "$dir/mesh2_$n.pov" >/dev/null
   "$bin/gen_grid" "$n" smooth "$dir/smooth_$n.pov" >/dev/null
 done
+sync  # the files' write-back would otherwise run during the first timings
 
 echo "## ImportFile through the plug-in (progress on, no window; peak = process peak RSS)"
 "$bin/import_bench" "$dir/mesh2_300.pov" 15
