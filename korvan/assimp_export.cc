@@ -285,9 +285,10 @@ aiMaterial* NewMaterial(const std::string& name, size_t i) {
 // exporter runs that step on its own copy of the scene (at a cost above
 // that of the whole import of a large mesh) unless the scene records it as
 // applied. The converter joins them already, so the scene records it. The
-// record lives in Assimp's private scene data, laid out as below since
-// Assimp 3; nothing is written unless a new scene shows exactly the initial
-// values there, and without the record the export is only slower.
+// record lives in Assimp's private scene data, laid out as below in Assimp
+// 5 (and before); nothing is written unless a new scene of Assimp 5 shows
+// exactly the initial values there, and without the record the export is
+// only slower.
 struct AssimpScenePrivate {
   void* importer;
   unsigned int steps_applied;
