@@ -1,8 +1,11 @@
-// import_bench FILE [RUNS] [--log]: times the plug-in's ImportFile on FILE
-// as the host calls it (progress on, detailed logging off or, with --log,
-// on into a temporary file) and prints the median seconds, MB/s and the
-// peak memory of the process. Loads the built tarvo_in.so like a host.
+// import_bench FILE [RUNS] [--log] [--terminal]: times the plug-in's
+// ImportFile on FILE as the host calls it (progress on, detailed logging
+// off or, with --log, on into a temporary file) and prints the median
+// seconds, MB/s and the peak memory of the process. With --terminal,
+// stderr is a pseudo-terminal, so the progress is drawn there as text.
+// Loads the built tarvo_in.so like a host.
 #include <dlfcn.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -12,7 +15,27 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
+
+namespace {
+
+// Makes stderr a pseudo-terminal whose output a thread reads and drops
+// (a full terminal would block the writer). False when there is none.
+bool StderrToTerminal() {
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return false;
+  dup2(slave, 2);
+  close(slave);
+  std::thread([master] {
+    char buffer[4096];
+    while (read(master, buffer, sizeof buffer) > 0) {
+    }
+  }).detach();
+  return true;
+}
+
+}  // namespace
 
 #include "korvan/settings_store.h"
 #include "plugin/host/plugin_api.h"
@@ -20,12 +43,20 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: import_bench FILE [RUNS] [--log]\n");
+    std::fprintf(stderr, "usage: import_bench FILE [RUNS] [--log] [--terminal]\n");
     return 2;
   }
   const std::string file = argv[1];
   const int runs = argc > 2 && argv[2][0] != '-' ? std::atoi(argv[2]) : 5;
-  const bool log = argc > 2 && std::strcmp(argv[argc - 1], "--log") == 0;
+  bool log = false, terminal = false;
+  for (int i = 2; i < argc; ++i) {
+    log = log || std::strcmp(argv[i], "--log") == 0;
+    terminal = terminal || std::strcmp(argv[i], "--terminal") == 0;
+  }
+  if (terminal && !StderrToTerminal()) {
+    std::fprintf(stderr, "import_bench: no pseudo-terminal\n");
+    return 1;
+  }
   char config[] = "/tmp/tarvo-import-bench-XXXXXX";
   if (mkdtemp(config) == nullptr) return 1;
   setenv("KORVAN_CONFIG_HOME", config, 1);
@@ -61,9 +92,10 @@ int main(int argc, char** argv) {
   const double median = seconds[seconds.size() / 2];
   struct rusage usage;
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("%-28s %7.1f MB  %s  median %.3f s of %d  %6.0f MB/s  peak %.0f MB\n",
-              file.substr(file.rfind('/') + 1).c_str(), mb, log ? "log on " : "log off", median,
-              runs, mb / median, static_cast<double>(usage.ru_maxrss) / 1024.0);
+  std::printf("%-28s %7.1f MB  %s%s  median %.4f s of %d  %6.0f MB/s  peak %.0f MB\n",
+              file.substr(file.rfind('/') + 1).c_str(), mb, log ? "log on " : "log off",
+              terminal ? ", progress as text" : "", median, runs, mb / median,
+              static_cast<double>(usage.ru_maxrss) / 1024.0);
   std::remove(log_path.c_str());
   return 0;
 }

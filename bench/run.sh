@@ -39,6 +39,10 @@ done | sort -k1,1 -k2,2n | awk '
       med["glb"], m["glb"], med["glb"] - med["plain"]
   }'
 
+echo "## ImportFile with the progress drawn as text on a (pseudo-)terminal"
+"$bin/import_bench" "$dir/mesh2_300.pov" 15 --terminal
+"$bin/import_bench" "$dir/smooth_300.pov" 9 --terminal
+
 if command -v xvfb-run >/dev/null; then
   echo "## ImportFile with the progress window shown (Xvfb); compare with the runs above"
   xvfb-run -a "$bin/import_bench" "$dir/mesh2_300.pov" 15
