@@ -43,6 +43,16 @@ echo "## ImportFile with the progress drawn as text on a (pseudo-)terminal"
 "$bin/import_bench" "$dir/mesh2_300.pov" 15 --terminal
 "$bin/import_bench" "$dir/smooth_300.pov" 9 --terminal
 
+echo "## The progress alone, driven as the grid imports drive it (time in the callbacks)"
+for pace in "60 8" "125 88" "1400 100"; do  # mesh2 300², smooth 300², smooth 1000²
+  # shellcheck disable=SC2086
+  "$bin/progress_bench" $pace | head -1
+  if command -v xvfb-run >/dev/null; then
+    # shellcheck disable=SC2086
+    xvfb-run -a "$bin/progress_bench" $pace | tail -1
+  fi
+done
+
 if command -v xvfb-run >/dev/null; then
   echo "## ImportFile with the progress window shown (Xvfb); compare with the runs above"
   xvfb-run -a "$bin/import_bench" "$dir/mesh2_300.pov" 15

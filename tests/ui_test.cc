@@ -99,19 +99,39 @@ TEST(ProgressCallbacks, ThrottleAndStatus) {
 
 TEST(ConsoleProgress, DrawsTheThreeBars) {
   FILE* sink = tmpfile();
-  ConsoleProgress console(sink, "scene.pov");
-  console.SetBarPos(1, 42);
-  console.SetBarStatus(1, "Parsing ...");
-  console.SetBarPos(2, 102);
-  const std::string text = console.Render();
-  EXPECT_EQ(text,
-            "File Progress: 42%   [############..................] Parsing ...\n"
-            "Mesh Progress: 2%    [##############################] Status\n"
-            "Mesh Progress:  0 %  [..............................] Status\n");
-  char status[8];
-  console.GetBarStatus(1, status, sizeof status);
-  EXPECT_STREQ(status, "Parsing");
+  {
+    ConsoleProgress console(sink, "scene.pov");
+    console.SetBarPos(1, 42);
+    console.SetBarStatus(1, "Parsing ...");
+    console.SetBarPos(2, 102);
+    const std::string text = console.Render();
+    EXPECT_EQ(text,
+              "File Progress: 42%   [############..................] Parsing ...\n"
+              "Mesh Progress: 2%    [##############################] Status\n"
+              "Mesh Progress:  0 %  [..............................] Status\n");
+    char status[8];
+    console.GetBarStatus(1, status, sizeof status);
+    EXPECT_STREQ(status, "Parsing");
+  }  // closes (and draws) before its stream goes
   fclose(sink);
+}
+
+TEST(ConsoleProgress, DrawsNoFasterThanATerminalShowsAndTheLastStateAtTheEnd) {
+  FILE* sink = tmpfile();
+  {
+    ConsoleProgress console(sink, "scene.pov");
+    for (int percent = 1; percent <= 100; ++percent) console.SetBarPos(1, percent);
+  }
+  std::rewind(sink);
+  std::string out;
+  for (int c; (c = std::fgetc(sink)) != EOF;) out += static_cast<char>(c);
+  fclose(sink);
+  int redraws = 0;
+  for (size_t at = 0; (at = out.find("\033[3A", at)) != std::string::npos; ++at) ++redraws;
+  EXPECT_GE(redraws, 1);
+  EXPECT_LT(redraws, 50) << "a hundred moves in well under a second";
+  const size_t last = out.rfind("\033[3A");
+  EXPECT_NE(out.find("File Progress: 100%", last), std::string::npos) << out.substr(last);
 }
 
 TEST(Strings, TableAndLineBreaks) {

@@ -7,6 +7,8 @@
 
 namespace {
 constexpr int kBarWidth = 30;
+// A terminal shows no more than some 50 pictures a second.
+constexpr std::chrono::milliseconds kFrame(20);
 }  // namespace
 
 ConsoleProgress::ConsoleProgress(FILE* out, const std::string& file_name) : out_(out) {
@@ -18,7 +20,10 @@ ConsoleProgress::ConsoleProgress(FILE* out, const std::string& file_name) : out_
   Draw();
 }
 
-ConsoleProgress::~ConsoleProgress() { std::fflush(out_); }
+ConsoleProgress::~ConsoleProgress() {
+  if (pending_) Draw();
+  std::fflush(out_);
+}
 
 std::string ConsoleProgress::Render() const {
   std::string text;
@@ -35,16 +40,30 @@ std::string ConsoleProgress::Render() const {
   return text;
 }
 
+void ConsoleProgress::Redraw() {
+  if (drawn_ && std::chrono::steady_clock::now() - last_drawn_ < kFrame) {
+    pending_ = true;
+    return;
+  }
+  Draw();
+}
+
 void ConsoleProgress::Draw() {
-  // Back to the first of the three lines, each cleared before it is drawn.
-  if (drawn_) std::fputs("\033[3A", out_);
-  std::string text = Render();
+  // Back to the first of the three lines, each cleared before it is drawn;
+  // in one write, since stderr is unbuffered and every piece written to it
+  // would be a system call of its own.
+  std::string frame = drawn_ ? "\033[3A" : "";
+  const std::string text = Render();
   for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
        start = end + 1) {
-    std::fprintf(out_, "\r\033[K%s\n", text.substr(start, end - start).c_str());
+    frame += "\r\033[K";
+    frame.append(text, start, end + 1 - start);
   }
+  std::fwrite(frame.data(), 1, frame.size(), out_);
   std::fflush(out_);
   drawn_ = true;
+  pending_ = false;
+  last_drawn_ = std::chrono::steady_clock::now();
 }
 
 int ConsoleProgress::SetBarPos(int bar, int position) {
@@ -52,13 +71,13 @@ int ConsoleProgress::SetBarPos(int bar, int position) {
   const int previous = b.position;
   b.position = position < 0 ? 0 : position > 100 ? 100 : position;
   b.percent = std::to_string(PercentLabel(position, 0, 100)) + "%";
-  Draw();
+  Redraw();
   return previous;
 }
 
 void ConsoleProgress::SetBarStatus(int bar, const char* text) {
   BarAt(bar).status = text;
-  Draw();
+  Redraw();
 }
 
 void ConsoleProgress::GetBarStatus(int bar, char* buffer, int capacity) {

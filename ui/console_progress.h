@@ -1,9 +1,12 @@
 // ConsoleProgress: the progress window's console form for hosts that run no
 // GUI: the same three bars with their percent labels and status texts,
-// drawn as three lines on a terminal and redrawn in place. Driven by the
-// same callbacks as the window. Owned by the importer for one import.
+// drawn as three lines on a terminal and redrawn in place, at most about
+// as often as a terminal shows a new picture; the last state is drawn when
+// it closes. Driven by the same callbacks as the window. Owned by the
+// importer for one import.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -30,9 +33,14 @@ class ConsoleProgress : public ProgressWindow {
     std::string status = "Status";
   };
   Bar& BarAt(int bar) { return bars_[(bar < 1 ? 1 : bar > 3 ? 3 : bar) - 1]; }
+  // Draws the bars, unless they were drawn less than a frame ago (then the
+  // next draw or the closing shows the change).
+  void Redraw();
   void Draw();
 
   FILE* out_;
   Bar bars_[3];
   bool drawn_ = false;
+  bool pending_ = false;  // a change not drawn yet
+  std::chrono::steady_clock::time_point last_drawn_;
 };
