@@ -411,12 +411,15 @@ const ExportFormat* FindFormatForExtension(const std::string& extension) {
 }
 
 bool ExportScene(MScene& scene, const std::string& path, const ExportFormat& format,
-                 const ExportOptions& options, ExportReport* report) {
+                 const ExportOptions& options, ExportReport* report,
+                 const std::function<void()>& scene_read) {
   if (format.id == "json") {
     if (!WriteSceneJson(scene, path.c_str())) report->error = std::strerror(errno);
+    if (scene_read) scene_read();
     return report->error.empty();
   }
   AiScenePtr converted = ToAssimpScene(scene, options, report);
+  if (scene_read) scene_read();
   Assimp::Exporter exporter;
   if (exporter.Export(converted.get(), format.id, path) != aiReturn_SUCCESS) {
     report->error = exporter.GetErrorString();

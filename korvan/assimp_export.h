@@ -10,6 +10,7 @@
 // right-handed formats (glTF and the rest) do not show the model mirrored.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,9 @@ using AiScenePtr = std::unique_ptr<aiScene, AiSceneDeleter>;
 AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportReport* report);
 
 // Writes `scene` to `path` in `format`; false with report->error set when
-// it cannot.
+// it cannot. `scene_read`, when given, is called once the scene has been
+// read in full (before the writer makes its own copies of it), so that a
+// caller done with the scene can free it then.
 bool ExportScene(MScene& scene, const std::string& path, const ExportFormat& format,
-                 const ExportOptions& options, ExportReport* report);
+                 const ExportOptions& options, ExportReport* report,
+                 const std::function<void()>& scene_read = {});

@@ -161,15 +161,18 @@ const ExportFormat* OutputFormat(const CommandLine& cl, const std::string& outpu
   return format;
 }
 
-// Writes the scene; reports left-out faces per mesh. False when not written.
-bool WriteOutput(const CommandLine& cl, MScene& scene, const std::string& scene_file,
+// Writes the scene, which it frees as soon as the writer has read it (the
+// writer's copies are as large); reports left-out faces per mesh. False
+// when not written.
+bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene_file,
                  const std::string& output, long* left_out) {
   const ExportFormat* format = OutputFormat(cl, output);
   if (format == nullptr) return false;
   ExportOptions options;
   options.keep_handedness = cl.keep_handedness;
   ExportReport report;
-  const bool written = ExportScene(scene, output, *format, options, &report);
+  const bool written =
+      ExportScene(*scene, output, *format, options, &report, [&scene] { scene.reset(); });
   for (const MeshReport& mesh : report.meshes) {
     *left_out += mesh.faces_left_out;
     if (mesh.faces_left_out > 0) {
@@ -221,12 +224,12 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
     std::fprintf(stderr, "korvan: %s: cannot read the file\n", file.c_str());
     return 1;
   }
-  long left_out = 0;
-  const bool written = output.empty() || WriteOutput(cl, *scene, file, output, &left_out);
   const SceneCounts counts = Count(*scene);
+  const int materials = scene->Get_Materials()->Get_Count();
+  long left_out = 0;
+  const bool written = output.empty() || WriteOutput(cl, std::move(scene), file, output, &left_out);
   std::printf("%s: %ld meshes, %ld vertices, %ld faces, %d materials, %.3f s", file.c_str(),
-              counts.meshes, counts.vertices, counts.faces, scene->Get_Materials()->Get_Count(),
-              seconds);
+              counts.meshes, counts.vertices, counts.faces, materials, seconds);
   if (left_out > 0) std::printf(", %ld faces not written", left_out);
   std::printf("\n");
   if (!cl.log.empty()) std::printf("log %s: %s\n", cl.log.c_str(), outcome.line.c_str());
