@@ -39,6 +39,11 @@ done | sort -k1,1 -k2,2n | awk '
       med["glb"], m["glb"], med["glb"] - med["plain"]
   }'
 
+for output in "" "$dir/out.glb"; do
+  /usr/bin/time -f "mesh2_1000.pov${output:+ -> glb}: %e s, peak %M KB" \
+    "$bin/korvan" import "$dir/mesh2_1000.pov" ${output:+-o "$output"} --no-progress >/dev/null
+done
+
 echo "## ImportFile with the progress drawn as text on a (pseudo-)terminal"
 "$bin/import_bench" "$dir/mesh2_300.pov" 15 --terminal
 "$bin/import_bench" "$dir/smooth_300.pov" 9 --terminal
