@@ -281,27 +281,29 @@ aiMaterial* NewMaterial(const std::string& name, size_t i) {
   return material;
 }
 
-// Assimp's glTF writers ask for identical vertices to be joined, and its
-// exporter runs that step on its own copy of the scene (at a cost above
-// that of the whole import of a large mesh) unless the scene records it as
-// applied. The converter joins them already, so the scene records it. The
-// record lives in Assimp's private scene data, laid out as below in Assimp
-// 5 (and before); nothing is written unless a new scene of Assimp 5 shows
-// exactly the initial values there, and without the record the export is
-// only slower.
+// Assimp's writers ask for steps that its exporter runs on its own copy of
+// the scene unless the scene records them as applied: joining identical
+// vertices (glTF; it costs more than the whole import of a large mesh) and
+// moving vertices by their nodes' transformations (PLY, STL; it takes time
+// that grows with the square of the number of meshes). The converter joins
+// the vertices itself, and its nodes carry no transformations, so the scene
+// records both. The record lives in Assimp's private scene data, laid out
+// as below in Assimp 5 (and before); nothing is written unless a new scene
+// of Assimp 5 shows exactly the initial values there, and without the
+// record the export is only slower.
 struct AssimpScenePrivate {
   void* importer;
   unsigned int steps_applied;
   bool is_copy;
 };
 
-void RecordVerticesJoined(aiScene* scene) {
+void RecordStepsDone(aiScene* scene) {
   auto* data = static_cast<AssimpScenePrivate*>(scene->mPrivate);
   if (aiGetVersionMajor() != 5 || data == nullptr || data->importer != nullptr ||
       data->steps_applied != 0 || data->is_copy) {
     return;
   }
-  data->steps_applied = aiProcess_JoinIdenticalVertices;
+  data->steps_applied = aiProcess_JoinIdenticalVertices | aiProcess_PreTransformVertices;
 }
 
 template <class T>
@@ -316,7 +318,7 @@ T** ToArray(const std::vector<T*>& items) {
 
 AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportReport* report) {
   AiScenePtr out(new aiScene());
-  RecordVerticesJoined(out.get());
+  RecordStepsDone(out.get());
   out->mRootNode = new aiNode("scene");
   std::vector<aiMaterial*> materials;
   std::unordered_map<std::string, unsigned> material_index;
