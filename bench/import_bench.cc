@@ -5,7 +5,6 @@
 // stderr is a pseudo-terminal, so the progress is drawn there as text.
 // Loads the built tarvo_in.so like a host.
 #include <dlfcn.h>
-#include <pty.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -15,28 +14,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
-namespace {
-
-// Makes stderr a pseudo-terminal whose output a thread reads and drops
-// (a full terminal would block the writer). False when there is none.
-bool StderrToTerminal() {
-  int master = -1, slave = -1;
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return false;
-  dup2(slave, 2);
-  close(slave);
-  std::thread([master] {
-    char buffer[4096];
-    while (read(master, buffer, sizeof buffer) > 0) {
-    }
-  }).detach();
-  return true;
-}
-
-}  // namespace
-
+#include "bench/pseudo_terminal.h"
 #include "korvan/settings_store.h"
 #include "plugin/host/plugin_api.h"
 #include "plugin/host/scene.h"
@@ -53,7 +33,11 @@ int main(int argc, char** argv) {
     log = log || std::strcmp(argv[i], "--log") == 0;
     terminal = terminal || std::strcmp(argv[i], "--terminal") == 0;
   }
-  if (terminal && !StderrToTerminal()) {
+  const int tty = terminal ? OpenDrainedTerminal() : -1;
+  if (tty >= 0) {
+    dup2(tty, 2);
+    close(tty);
+  } else if (terminal) {
     std::fprintf(stderr, "import_bench: no pseudo-terminal\n");
     return 1;
   }

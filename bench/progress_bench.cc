@@ -5,16 +5,13 @@
 // counted. Times the console form (on a pseudo-terminal) and, when there
 // is a display, the window: opening, the callbacks and closing, as the
 // median of 7 imports, and their share of the import.
-#include <pty.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
+#include "bench/pseudo_terminal.h"
 #include "ui/console_progress.h"
 #include "ui/progress_callbacks.h"
 #include "ui/progress_window_wx.h"
@@ -79,18 +76,6 @@ void Report(const char* what, Open open, double import_ms, int moves) {
       100.0 * median.Total() / import_ms);
 }
 
-// A terminal to draw on whose output a thread reads and drops.
-FILE* PseudoTerminal() {
-  int master = -1, slave = -1;
-  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return nullptr;
-  std::thread([master] {
-    char buffer[4096];
-    while (read(master, buffer, sizeof buffer) > 0) {
-    }
-  }).detach();
-  return fdopen(slave, "w");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,7 +85,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: progress_bench [IMPORT_MS] [MOVES]\n");
     return 2;
   }
-  FILE* terminal = PseudoTerminal();
+  const int tty = OpenDrainedTerminal();
+  FILE* terminal = tty >= 0 ? fdopen(tty, "w") : nullptr;
   if (terminal == nullptr) {
     std::fprintf(stderr, "progress_bench: no pseudo-terminal\n");
     return 1;

@@ -36,28 +36,21 @@ std::vector<int32_t> FirstOfEqual(int64_t count, ValueAt value_at) {
   struct Key {
     uint32_t bits[3];
     bool operator==(const Key& o) const { return std::memcmp(bits, o.bits, sizeof bits) == 0; }
-    bool Finite() const {
-      constexpr uint32_t kExponent = 0x7F800000u;  // all ones: inf or NaN
-      return (bits[0] & kExponent) != kExponent && (bits[1] & kExponent) != kExponent &&
-             (bits[2] & kExponent) != kExponent;
-    }
   };
   std::vector<Key> keys(static_cast<size_t>(count));
+  std::vector<int32_t> first(static_cast<size_t>(count), 0);
   for (int64_t i = 0; i < count; ++i) {
     const aiVector3D v = value_at(i);
     const float xyz[3] = {v.x + 0.0f, v.y + 0.0f, v.z + 0.0f};  // -0 + 0 is +0
     std::memcpy(keys[i].bits, xyz, sizeof xyz);
+    if (!std::isfinite(xyz[0]) || !std::isfinite(xyz[1]) || !std::isfinite(xyz[2])) first[i] = -1;
   }
   size_t size = 16;
   while (size < static_cast<size_t>(count) * 2) size *= 2;
   std::vector<int32_t> table(size, -1);
-  std::vector<int32_t> first(static_cast<size_t>(count));
   for (int64_t i = 0; i < count; ++i) {
+    if (first[i] < 0) continue;  // not finite
     const Key& k = keys[i];
-    if (!k.Finite()) {
-      first[i] = -1;
-      continue;
-    }
     // Whole numbers leave the low bits zero: mix every bit into every bit.
     uint64_t h = (uint64_t{k.bits[0]} << 32 | k.bits[1]) ^ (k.bits[2] * 0x9E3779B97F4A7C15ull);
     h = (h ^ (h >> 33)) * 0xFF51AFD7ED558CCDull;
