@@ -26,6 +26,7 @@ constexpr char kUsage[] =
     "commands:\n"
     "  import SCENE... [-o OUT | -o DIR/] [--format ID] [--keep-handedness]\n"
     "                 [--log FILE] [--no-progress]\n"
+    "                 [--grammar literal|povray] [--include-path DIR]...\n"
     "                 import scene files with the plug-in that reads them and print\n"
     "                 a summary of each; -o writes the scene in the format of OUT's\n"
     "                 extension (or --format): .glb .gltf .obj .ply .stl .dae .fbx\n"
@@ -34,7 +35,11 @@ constexpr char kUsage[] =
     "                 POV-Ray is left-handed with y up: written coordinates get z\n"
     "                 negated and faces reversed so that they are not mirrored in\n"
     "                 right-handed formats; --keep-handedness writes them as read.\n"
-    "                 --log writes the plug-in's detailed log for this run only\n"
+    "                 --log writes the plug-in's detailed log for this run only.\n"
+    "                 --grammar povray reads the file as POV-Ray does (directives,\n"
+    "                 macros, expressions, optional commas, #include searched beside\n"
+    "                 the file and in each --include-path DIR); literal (the default)\n"
+    "                 reads the documented grammar only. Both for this run only.\n"
     "  import --pick [-o OUT] ...\n"
     "                 choose the scene file in the plug-in's open-file dialog\n"
     "  formats        list the formats -o can write\n"
@@ -61,7 +66,8 @@ constexpr char kVersion[] = "korvan 1.0";
 struct CommandLine {
   std::string plugin_dir;
   std::vector<std::string> words;  // the command and its operands
-  std::string output, log;
+  std::string output, log, grammar;
+  std::vector<std::string> include_paths;
   bool no_progress = false;
   bool pick = false;
   bool keep_handedness = false;
@@ -91,6 +97,15 @@ CommandLine Parse(const std::vector<std::string>& args) {
       value(&cl.output);
     } else if (a == "--log") {
       value(&cl.log);
+    } else if (a == "--grammar") {
+      value(&cl.grammar);
+      if (cl.grammar != "literal" && cl.grammar != "povray") {
+        cl.error = "--grammar takes literal or povray";
+      }
+    } else if (a == "--include-path") {
+      std::string folder;
+      value(&folder);
+      cl.include_paths.push_back(folder);
     } else if (a == "--no-progress") {
       cl.no_progress = true;
     } else if (a == "--pick") {
@@ -198,10 +213,19 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
 // `output` when one is given. Answers the exit status for this scene.
 int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
               const std::string& output) {
+  // Settings for this run only: the stored ones stay as they are.
   if (!cl.log.empty()) {
-    // Detailed logging for this run only: the stored settings stay as they are.
     SettingsStore::SetOverride("*", "verbose", "1");
     SettingsStore::SetOverride("*", "log_name", Absolute(cl.log));
+  }
+  if (!cl.grammar.empty()) SettingsStore::SetOverride("*/Specific Settings", "grammar", cl.grammar);
+  if (!cl.include_paths.empty()) {
+    std::string folders;
+    for (const std::string& folder : cl.include_paths) {
+      if (!folders.empty()) folders += ':';
+      folders += Absolute(folder);
+    }
+    SettingsStore::SetOverride("*/Specific Settings", "library_path", folders);
   }
   const auto start = std::chrono::steady_clock::now();
   ScenePtr scene(file.empty() ? importer->Import() : importer->ImportFile(file.c_str()));
@@ -223,6 +247,9 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
   if (outcome.kind == ImportOutcome::kNotFound) {
     std::fprintf(stderr, "korvan: %s: cannot read the file\n", file.c_str());
     return 1;
+  }
+  for (int32_t i = 0; i < scene->Get_Messages()->Get_Count(); ++i) {
+    std::fprintf(stderr, "%s\n", static_cast<const char*>(scene->Get_Messages()->Get(i)));
   }
   const SceneCounts counts = Count(*scene);
   const int materials = scene->Get_Materials()->Get_Count();

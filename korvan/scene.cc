@@ -32,12 +32,14 @@ MScene::MScene(const char* path) : path_(my_strdup(path)) {
   MList_Init(&cameras_, kMListDeleteItems, DeleteObject);
   MList_Init(&lights_, kMListDeleteItems, DeleteObject);
   MList_Init(&materials_, kMListDeleteItems, DeleteSurface);
+  MList_Init(&messages_, kMListFreeItems, nullptr);
 }
 
 MScene::~MScene() {
   MList_Clear(&objects_);
   MList_Clear(&cameras_);
   MList_Clear(&lights_);
+  MList_Clear(&messages_);
   MList_Clear(&materials_);
   delete material_index_;
   my_free(path_);

@@ -77,11 +77,15 @@ const std::string* Find(const std::map<std::string, SettingsStore::Section>& sec
   return k == s->second.end() ? nullptr : &k->second;
 }
 
-// An override of section "*" holds for every option set's own section.
+// An override of section "*" holds for every option set's own section, and
+// one of "*/SUB" for every option set's subsection SUB.
 const std::string* FindOverride(const std::string& section, const std::string& key) {
   if (const std::string* value = Find(Overrides(), section, key)) return value;
-  if (section.find('/') != std::string::npos) return nullptr;
-  return Find(Overrides(), "*", key);
+  const size_t slash = section.find('/');
+  if (slash == std::string::npos) return Find(Overrides(), "*", key);
+  std::string any = "*";
+  any.append(section, slash, std::string::npos);
+  return Find(Overrides(), any, key);
 }
 
 }  // namespace

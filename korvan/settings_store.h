@@ -29,7 +29,8 @@ class KORVAN_API SettingsStore {
 
   // A value that holds for this process only (a command-line setting): Get
   // answers it in place of the stored one, and Set leaves the key alone.
-  // Section "*" stands for the own section of every option set.
+  // Section "*" stands for the own section of every option set, "*/SUB"
+  // for the subsection SUB of every option set.
   static void SetOverride(const std::string& section, const std::string& key,
                           const std::string& value);
   static void ClearOverrides();

@@ -21,13 +21,50 @@ ImportOptions::~ImportOptions() { SaveSpecific(); }
 
 void ImportOptions::SetImportFilter() { Set_Filter(kImportFilter); }
 
+namespace {
+
+constexpr char kGrammarKey[] = "grammar";
+constexpr char kLibraryPathKey[] = "library_path";
+constexpr char kLoopKey[] = "max_loop_iterations";
+constexpr char kMacroCallsKey[] = "max_macro_calls";
+constexpr char kNestingKey[] = "max_nesting";
+
+// A stored limit below 1 would stop every scene: such a value is not taken.
+int Positive(int value, int fallback) { return value >= 1 ? value : fallback; }
+
+}  // namespace
+
+Grammar GrammarFromText(const char* text, Grammar fallback) {
+  if (text == nullptr) return fallback;
+  if (std::strcmp(text, "literal") == 0) return kGrammarLiteral;
+  if (std::strcmp(text, "povray") == 0) return kGrammarPovray;
+  return fallback;
+}
+
+const char* GrammarText(Grammar grammar) {
+  return grammar == kGrammarPovray ? "povray" : "literal";
+}
+
 int ImportOptions::LoadSpecific() {
-  Profile profile(option_name);  // no plug-in specific values to read
+  Profile profile(option_name);
+  grammar =
+      GrammarFromText(profile.GetString(kSpecificSection, kGrammarKey, "literal"), kGrammarLiteral);
+  library_path = profile.GetString(kSpecificSection, kLibraryPathKey, "");
+  max_loop_iterations = Positive(profile.GetInt(kSpecificSection, kLoopKey, max_loop_iterations),
+                                 max_loop_iterations);
+  max_macro_calls =
+      Positive(profile.GetInt(kSpecificSection, kMacroCallsKey, max_macro_calls), max_macro_calls);
+  max_nesting = Positive(profile.GetInt(kSpecificSection, kNestingKey, max_nesting), max_nesting);
   return 1;
 }
 
 int ImportOptions::SaveSpecific() {
-  Profile profile(option_name);  // no plug-in specific values to write
+  Profile profile(option_name);
+  profile.SetString(kSpecificSection, kGrammarKey, GrammarText(grammar));
+  profile.SetString(kSpecificSection, kLibraryPathKey, library_path.c_str());
+  profile.SetInt(kSpecificSection, kLoopKey, max_loop_iterations);
+  profile.SetInt(kSpecificSection, kMacroCallsKey, max_macro_calls);
+  profile.SetInt(kSpecificSection, kNestingKey, max_nesting);
   return 1;
 }
 
@@ -35,6 +72,10 @@ void ImportOptions::PrintOptions(FILE* stream) const {
   if (stream == nullptr) return;
   std::fputs("Options:\n", stream);
   Print_Options(stream);
+  // The documented grammar's log stays as it always was.
+  if (grammar == kGrammarPovray) {
+    std::fprintf(stream, "  Grammar:    povray\n  Library:    %s\n", library_path.c_str());
+  }
 }
 
 // The file is written beside its place and then renamed over it, so that a

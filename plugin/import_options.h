@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "plugin/host/options.h"
 
@@ -17,13 +18,23 @@ extern const char kDefaultLogName[];   // "tarvoin.log"
 extern const char kImportFilter[];     // the open-file filter, "|"-pairs
 extern const char kSpecificSection[];  // "Specific Settings"
 
+// How the scene file is read: the documented grammar, or POV-Ray's own
+// language (directives, macros, expressions, includes).
+enum Grammar : int { kGrammarLiteral = 0, kGrammarPovray = 1 };
+
+// The grammar a settings text names ("literal", "povray"); `fallback` for
+// anything else.
+Grammar GrammarFromText(const char* text, Grammar fallback);
+const char* GrammarText(Grammar grammar);
+
 class ImportOptions : public Import_FileOption {
  public:
   ImportOptions();
   ~ImportOptions() override;
 
   void SetImportFilter();
-  // The plug-in's own settings: there are none; each answers 1.
+  // The plug-in's own settings under "Specific Settings": the grammar, the
+  // library path and the POV-Ray-syntax reader's limits. Each answers 1.
   int LoadSpecific();
   int SaveSpecific();
   // "Options:\n" and the host's print of the options; nothing for null.
@@ -33,4 +44,12 @@ class ImportOptions : public Import_FileOption {
   // Reads an options file through the base's "@path" argument; answers 1.
   int LoadFromFile(const char* path);
   int LoadArgs(int count, char** vector);
+
+  Grammar grammar = kGrammarLiteral;
+  // Folders searched for #include in the POV-Ray-syntax mode, ':' between.
+  std::string library_path;
+  // Bounds of the POV-Ray-syntax reader (loops, macro calls, nesting).
+  int max_loop_iterations = 10'000'000;
+  int max_macro_calls = 10'000'000;
+  int max_nesting = 1000;
 };

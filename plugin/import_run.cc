@@ -4,7 +4,10 @@
 #include <optional>
 
 #include "plugin/host/log_file.h"
+#include "plugin/host/scene.h"
 #include "reader/reader.h"
+#include "reader/tokenizer.h"
+#include "sdl/povray_reader.h"
 
 const char kBannerName[] = "Tarvo Import Plugin 1.0";
 
@@ -33,6 +36,33 @@ void FinishScene(MScene* scene) {
   g_Log->write("Done                            \n");
 }
 
+PovrayReadOptions PovrayOptions(const ImportOptions& options) {
+  PovrayReadOptions out;
+  const std::string& path = options.library_path;
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) out.library_paths.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  out.limits.loop_iterations = options.max_loop_iterations;
+  out.limits.macro_calls = options.max_macro_calls;
+  out.limits.nesting = options.max_nesting;
+  return out;
+}
+
+// Tells the host when a file that the documented grammar stops on reads
+// without error in POV-Ray's syntax, so that the user learns of the switch.
+void SuggestPovraySyntax(MScene* scene, const ImportOptions& options) {
+  if (!PovrayModeReads(options.Get_Filename(), PovrayOptions(options))) return;
+  const long long line = static_cast<long long>(g_LineNumber);
+  std::string text = std::string(options.Get_Filename()) + ":" + std::to_string(line) +
+                     ": note: the documented grammar stops here, but POV-Ray's syntax reads "
+                     "the whole file: switch on \"POV-Ray syntax\" in the configuration "
+                     "(korvan import --grammar povray)";
+  if (char* copy = my_strdup(text.c_str())) scene->Get_Messages()->Add(copy);
+}
+
 }  // namespace
 
 void RunImport(MScene* scene, ImportOptions* options, MessageCallBack1* messages) {
@@ -47,11 +77,17 @@ void RunImport(MScene* scene, ImportOptions* options, MessageCallBack1* messages
   g_Log->write("Parsing %s started ...      \n", options->Get_Filename());
 
   const int64_t start = MillisecondClock();
-  ReadSceneFile(scene, options);
+  bool literal_error = false;
+  if (options->grammar == kGrammarPovray) {
+    ReadPovrayScene(scene, options->Get_Filename(), PovrayOptions(*options));
+  } else {
+    literal_error = ReadSceneFile(scene, options) == kReadStoppedAtError;
+  }
   const int64_t ticks = MillisecondClock() - start;
   g_Log->write("%.3f seconds parsing time\n", static_cast<double>(ticks) / 1000.0);
 
   FinishScene(scene);
+  if (literal_error) SuggestPovraySyntax(scene, *options);
   delete log;
   g_Log = nullptr;
 }

@@ -44,6 +44,10 @@ void MaterialStep(ReaderState& state, MObj3d* object) {
 MMesh_P* BeginMesh(ReaderState& state) {
   char name[16];
   std::snprintf(name, sizeof name, "obj_%d", state.object_counter++);
+  return BeginNamedMesh(state, name);
+}
+
+MMesh_P* BeginNamedMesh(ReaderState& state, const char* name) {
   auto* mesh = new MMesh_P(name);
   if (mesh == nullptr) return nullptr;
   const int32_t before = state.objects->Get_Count();
@@ -112,7 +116,7 @@ void WriteOutcome(const ReaderState& state) {
 
 }  // namespace
 
-void ReadSceneFile(MScene* scene, Import_FileOption* options) {
+ReadOutcome ReadSceneFile(MScene* scene, Import_FileOption* options) {
   std::optional<LogFile> quiet;  // stands in when the caller set no log
   LogFile* const caller_log = g_Log;
   if (g_Log == nullptr) g_Log = &quiet.emplace(nullptr, nullptr);
@@ -121,6 +125,7 @@ void ReadSceneFile(MScene* scene, Import_FileOption* options) {
   state.scene = scene;
   state.objects = scene->Get_Objects();
   state.materials = scene->Get_Materials();
+  ReadOutcome outcome = kReadNotOpened;
   if (StartReading(options->Get_Filename())) {
     state.first_mesh = BeginMesh(state);
     state.current_mesh = nullptr;
@@ -133,6 +138,8 @@ void ReadSceneFile(MScene* scene, Import_FileOption* options) {
     g_InFile.Close();
     WriteOutcome(state);
     PostProcess(state);
+    outcome = state.error ? kReadStoppedAtError : kReadToEnd;
   }
   g_Log = caller_log;
+  return outcome;
 }

@@ -13,7 +13,9 @@ struct MessageCallBack1;
 extern LogFile* g_Log;
 extern MessageCallBack1* g_Messages;
 
+enum ReadOutcome { kReadToEnd, kReadStoppedAtError, kReadNotOpened };
+
 // Adds what the file named by `options`->Get_Filename() holds to `scene`,
 // then post-processes the scene's meshes. A file that cannot be opened is
 // logged and leaves the scene untouched.
-void ReadSceneFile(MScene* scene, Import_FileOption* options);
+ReadOutcome ReadSceneFile(MScene* scene, Import_FileOption* options);

@@ -49,6 +49,8 @@ void MaterialStep(ReaderState& state, MObj3d* object);
 // A new mesh "obj_%d", appended to the scene's objects and made current;
 // null when no memory is left (the list then holds nothing new).
 MMesh_P* BeginMesh(ReaderState& state);
+// The same with a name of the caller's (copied by the mesh).
+MMesh_P* BeginNamedMesh(ReaderState& state, const char* name);
 
 // The log of the reading under way.
 inline LogFile& Log() { return *g_Log; }

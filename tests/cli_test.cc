@@ -59,7 +59,11 @@ TEST(Cli, ImportWritesJsonAndSummary) {
 TEST(Cli, ExitStatusTellsTheOutcome) {
   Outcome r = Korvan("import '" + kExamples + "broken.pov' -o broken.json");
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "korvan: " + kExamples + "broken.pov: ###Error in line 11 \n");
+  // The file reads in POV-Ray's syntax, and the message says how to switch.
+  EXPECT_EQ(r.err, kExamples + "broken.pov:11: note: the documented grammar stops here, but " +
+                       "POV-Ray's syntax reads the whole file: switch on \"POV-Ray syntax\" " +
+                       "in the configuration (korvan import --grammar povray)\nkorvan: " +
+                       kExamples + "broken.pov: ###Error in line 11 \n");
   EXPECT_TRUE(Contains(ReadWholeFile(TestDir() + "broken.json"), "\"obj_1\""))
       << "the scene is still written";
 

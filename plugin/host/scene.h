@@ -1,5 +1,6 @@
-// MScene: the host's scene. It owns four lists: objects (MObj3d, meshes
-// first of all), cameras (MCamera), lights (MLight) and materials (MSurface);
+// MScene: the host's scene. It owns its lists: objects (MObj3d, meshes
+// first of all), cameras (MCamera), lights (MLight), materials (MSurface)
+// and the import's messages (texts);
 // removing an item from one of them or destroying the scene frees the item.
 // Created empty by the importer, handed to the host after the import, which
 // deletes it. Not thread-safe.
@@ -28,6 +29,9 @@ class KORVAN_API MScene : public HostAllocated {
   MList* Get_Cameras() { return &cameras_; }
   MList* Get_Lights() { return &lights_; }
   MList* Get_Materials() { return &materials_; }
+  // The import's messages for the user, in order: my_strdup texts
+  // ("FILE:LINE:COLUMN: error: ..."), owned by the list.
+  MList* Get_Messages() { return &messages_; }
 
   // The material called `name` (exact, case-sensitive), or null. Indexed:
   // materials appended straight to the list are found as well.
@@ -44,7 +48,7 @@ class KORVAN_API MScene : public HostAllocated {
 
  private:
   char* path_;
-  MList objects_, cameras_, lights_, materials_;
+  MList objects_, cameras_, lights_, materials_, messages_;
   NameIndex* material_index_ = nullptr;
   MBoundingBox box_;
 };

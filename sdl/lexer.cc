@@ -1,0 +1,281 @@
+#include "sdl/lexer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+namespace sdl {
+
+namespace {
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
+
+// Reads a whole regular file; false with `error` set when it cannot.
+bool ReadWholeFile(const std::string& path, std::string* text, std::string* error) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *error = "not a regular file";
+    close(fd);
+    return false;
+  }
+  text->resize(static_cast<size_t>(info.st_size));
+  size_t done = 0;
+  while (done < text->size()) {
+    const ssize_t n = read(fd, text->data() + done, text->size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  text->resize(done);  // a file that shrank meanwhile is read as it is now
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+const Source* SourceSet::Load(const std::string& path, std::string* error) {
+  std::string text;
+  if (!ReadWholeFile(path, &text, error)) return nullptr;
+  return Adopt(path, std::move(text));
+}
+
+const Source* SourceSet::Adopt(std::string path, std::string text) {
+  auto source = std::make_unique<Source>();
+  source->path = std::move(path);
+  source->text = std::move(text);
+  sources_.push_back(std::move(source));
+  return sources_.back().get();
+}
+
+std::string Unescape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (text[++i]) {
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'a':
+        out += '\a';
+        break;
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'v':
+        out += '\v';
+        break;
+      default:
+        out += text[i];
+        break;  // \\ \" \' and anything else: the character
+    }
+  }
+  return out;
+}
+
+// Blanks and comments; block comments nest, as POV-Ray's do.
+void Lexer::SkipSpaceAndComments() {
+  const char* d = data();
+  const size_t n = size();
+  size_t i = pos_.offset;
+  for (;;) {
+    while (i < n && IsSpace(d[i])) {
+      if (d[i] == '\n') NewLine(i);
+      ++i;
+    }
+    if (i + 1 < n && d[i] == '/' && d[i + 1] == '/') {
+      while (i < n && d[i] != '\n') ++i;
+      continue;
+    }
+    if (i + 1 < n && d[i] == '/' && d[i + 1] == '*') {
+      int depth = 1;
+      i += 2;
+      while (i < n && depth > 0) {
+        if (d[i] == '\n') NewLine(i);
+        if (i + 1 < n && d[i] == '/' && d[i + 1] == '*') {
+          ++depth;
+          i += 2;
+        } else if (i + 1 < n && d[i] == '*' && d[i + 1] == '/') {
+          --depth;
+          i += 2;
+        } else {
+          ++i;
+        }
+      }
+      if (depth > 0) problem_ = "a comment that begins here is never closed";
+      continue;
+    }
+    break;
+  }
+  pos_.offset = i;
+}
+
+Token Lexer::Next() {
+  problem_.clear();
+  SkipSpaceAndComments();
+  Token token;
+  const char* d = data();
+  const size_t n = size();
+  size_t i = pos_.offset;
+  token.where = pos_;
+  if (i >= n) {
+    token.kind = TokenKind::kEnd;
+    return token;
+  }
+  const char c = d[i];
+  if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(d[i + 1]))) {
+    double value = 0;
+    auto result = std::from_chars(d + i, d + n, value);
+    size_t end = static_cast<size_t>(result.ptr - d);
+    if (result.ec == std::errc::result_out_of_range) {
+      // from_chars leaves the value alone: take strtod's answer (inf or 0).
+      value = std::strtod(std::string(d + i, end - i).c_str(), nullptr);
+    }
+    if (end == i) end = i + 1;  // cannot happen for a digit; guards the loop
+    token.kind = TokenKind::kNumber;
+    token.number = value;
+    token.text = std::string_view(d + i, end - i);
+    pos_.offset = end;
+    return token;
+  }
+  if (IsWordStart(c)) {
+    size_t end = i + 1;
+    while (end < n && IsWordChar(d[end])) ++end;
+    token.kind = TokenKind::kWord;
+    token.text = std::string_view(d + i, end - i);
+    pos_.offset = end;
+    return token;
+  }
+  if (c == '"') {
+    size_t end = i + 1;
+    while (end < n && d[end] != '"' && d[end] != '\n') {
+      if (d[end] == '\\' && end + 1 < n && d[end + 1] != '\n') ++end;
+      ++end;
+    }
+    token.kind = TokenKind::kString;
+    token.text = std::string_view(d + i + 1, end - i - 1);
+    if (end >= n || d[end] != '"') {
+      problem_ = "a string that begins here is not closed on its line";
+      pos_.offset = end;
+    } else {
+      pos_.offset = end + 1;
+    }
+    return token;
+  }
+  if (c == '#') {
+    token.kind = TokenKind::kHash;
+    token.text = std::string_view(d + i, 1);
+    pos_.offset = i + 1;
+    return token;
+  }
+  static constexpr char kSingles[] = "{}()[]<>,;.+-*/!?:=&|%";
+  if (std::strchr(kSingles, c) != nullptr && c != '\0') {
+    size_t length = 1;
+    if ((c == '<' || c == '>' || c == '!') && i + 1 < n && d[i + 1] == '=') length = 2;
+    token.kind = TokenKind::kPunct;
+    token.text = std::string_view(d + i, length);
+    pos_.offset = i + length;
+    return token;
+  }
+  token.kind = TokenKind::kBad;
+  token.text = std::string_view(d + i, 1);
+  pos_.offset = i + 1;
+  return token;
+}
+
+bool Lexer::FastVector(double* out, int count) {
+  const char* d = data();
+  const size_t n = size();
+  Position saved = pos_;
+  auto skip_blanks = [&](size_t& i) {
+    while (i < n && IsSpace(d[i])) {
+      if (d[i] == '\n') NewLine(i);
+      ++i;
+    }
+  };
+  auto fail = [&] {
+    pos_ = saved;
+    return false;
+  };
+  size_t i = pos_.offset;
+  skip_blanks(i);
+  if (i >= n || d[i] != '<') return fail();
+  ++i;
+  for (int k = 0; k < count; ++k) {
+    skip_blanks(i);
+    if (k > 0 && i < n && d[i] == ',') {
+      ++i;
+      skip_blanks(i);
+    } else if (k > 0 && i < n && !IsDigit(d[i]) && d[i] != '.') {
+      return fail();  // a sign after a blank is a binary operator
+    }
+    bool negative = false;
+    if (i < n && (d[i] == '-' || d[i] == '+')) {
+      negative = d[i] == '-';
+      ++i;
+    }
+    if (i >= n || !(IsDigit(d[i]) || d[i] == '.')) return fail();
+    double value = 0;
+    auto result = std::from_chars(d + i, d + n, value);
+    if (result.ec != std::errc() || result.ptr == d + i) return fail();
+    i = static_cast<size_t>(result.ptr - d);
+    if (i < n && !IsSpace(d[i]) && d[i] != ',' && d[i] != '>') return fail();
+    out[k] = negative ? -value : value;
+  }
+  skip_blanks(i);
+  if (i >= n || d[i] != '>') return fail();
+  ++i;
+  // What follows must end the item: another operator would make the vector
+  // part of a larger expression.
+  size_t j = i;
+  Position after = pos_;
+  skip_blanks(j);
+  if (j < n && std::strchr("+-*/.?:&|=!<>", d[j]) != nullptr && d[j] != '<') {
+    pos_ = saved;
+    return false;
+  }
+  if (j < n && d[j] == '<' && j + 1 < n && d[j + 1] == '=') return fail();
+  pos_ = after;
+  pos_.offset = i;
+  // The blanks after the vector are read again by the next Next(); the line
+  // counter must not count them twice, so keep the state as of `i`.
+  return true;
+}
+
+void Lexer::SkipComma() {
+  SkipSpaceAndComments();
+  if (pos_.offset < size() && data()[pos_.offset] == ',') ++pos_.offset;
+}
+
+char Lexer::PeekChar() {
+  SkipSpaceAndComments();
+  return pos_.offset < size() ? data()[pos_.offset] : '\0';
+}
+
+}  // namespace sdl

@@ -1,0 +1,100 @@
+// Lexer: POV-Ray's scene language cut into tokens, over one source text held
+// in memory. A Position is a plain value (source, offset, line), so that loops
+// and macro calls can jump back to where they began. The sources belong to
+// the SourceSet of the reading and outlive every lexer and token over them.
+// One thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sdl {
+
+// One file's text, loaded whole.
+struct Source {
+  std::string path;
+  std::string text;
+};
+
+// Owns every source opened during one reading; sources never move.
+class SourceSet {
+ public:
+  // Loads `path`; null (and `error` set) when it cannot be read.
+  const Source* Load(const std::string& path, std::string* error);
+  const Source* Adopt(std::string path, std::string text);
+
+ private:
+  std::vector<std::unique_ptr<Source>> sources_;
+};
+
+struct Position {
+  const Source* source = nullptr;
+  size_t offset = 0;
+  int64_t line = 1;
+  size_t line_start = 0;  // offset of the line's first character
+};
+
+enum class TokenKind : uint8_t {
+  kEnd,     // the end of the source
+  kNumber,  // `number` holds its value
+  kWord,    // identifier or keyword
+  kString,  // `text` is the contents as written; Unescape gives the value
+  kPunct,   // one or two characters: { } ( ) [ ] < > , ; . + - * / ! ? : = & | <= >= !=
+  kHash,    // '#', which begins a directive
+  kBad,     // a character that starts no token; `text` holds it
+};
+
+struct Token {
+  TokenKind kind = TokenKind::kEnd;
+  std::string_view text;  // into the source (kString: between the quotes, escapes kept)
+  double number = 0;
+  Position where;  // where the token begins
+
+  bool Is(char c) const { return kind == TokenKind::kPunct && text.size() == 1 && text[0] == c; }
+  bool IsPunct(std::string_view p) const { return kind == TokenKind::kPunct && text == p; }
+  bool IsWord(std::string_view w) const { return kind == TokenKind::kWord && text == w; }
+  int64_t Column() const { return static_cast<int64_t>(where.offset - where.line_start) + 1; }
+};
+
+// A string token's value, with its escapes (\n, \t, \", \\) replaced.
+std::string Unescape(std::string_view text);
+
+class Lexer {
+ public:
+  explicit Lexer(Position start) : pos_(start) {}
+
+  Token Next();
+  const Position& position() const { return pos_; }
+  void Seek(const Position& position) { pos_ = position; }
+  // Messages of the last Next() about an unterminated comment or string, or "".
+  const std::string& problem() const { return problem_; }
+
+  // The fast path for lists of literal numbers: reads "<n, n, ...>" with
+  // `count` plain decimal numbers (commas optional, a sign only at the start
+  // of a component), when nothing else stands between them and the next
+  // item. False, with the position unchanged, for anything else; the caller
+  // then reads the vector as an expression.
+  bool FastVector(double* out, int count);
+  // Consumes a ',' if one comes next (after blanks and comments).
+  void SkipComma();
+  // The next character after blanks and comments, not consumed; '\0' at the end.
+  char PeekChar();
+
+ private:
+  void SkipSpaceAndComments();
+  void NewLine(size_t at) {
+    ++pos_.line;
+    pos_.line_start = at + 1;
+  }
+  const char* data() const { return pos_.source->text.data(); }
+  size_t size() const { return pos_.source->text.size(); }
+
+  Position pos_;
+  std::string problem_;
+};
+
+}  // namespace sdl

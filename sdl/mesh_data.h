@@ -1,0 +1,39 @@
+// MeshData: one mesh as the scene file defines it, before it goes to the
+// host: positions, normals and uv with their own index triples, one material
+// slot per face, and the names of the slots. Filled by the object readers,
+// handed to the SceneBuilder, which copies it into a host mesh.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sdl/transform.h"
+
+namespace sdl {
+
+// A material slot: an identifier's name when the texture was one plain
+// identifier, otherwise empty (the builder then numbers it "mat_N").
+struct MaterialSlot {
+  std::string name;
+};
+
+struct MeshData {
+  std::vector<Vec3> vertices, normals, uvs;  // uv: x = u, y = v
+  std::vector<std::array<int32_t, 3>> faces, normal_faces, uv_faces;
+  std::vector<int32_t> face_slots;  // per face, into `slots`
+  std::vector<MaterialSlot> slots;
+  // Faces of zero area that POV-Ray throws away (mesh and loose triangles).
+  int64_t degenerate_dropped = 0;
+
+  bool HasNormals() const { return !normals.empty() && normal_faces.size() == faces.size(); }
+  bool HasUV() const { return !uvs.empty() && uv_faces.size() == faces.size(); }
+  // Applies `t` to positions and normals (normals renormalised).
+  void Apply(const Transform& t);
+};
+
+// The face normal of a, b, c, not normalised: (b - a) x (c - a).
+Vec3 FaceNormal(const Vec3& a, const Vec3& b, const Vec3& c);
+
+}  // namespace sdl

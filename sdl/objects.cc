@@ -1,0 +1,702 @@
+// Objects of POV-Ray's scene language: the four polygon forms are read into
+// MeshData; every other object is walked through so that the meshes inside
+// it are built too. Also the statement loop and #declare's right side.
+#include <cmath>
+
+#include "sdl/keywords.h"
+#include "sdl/parser.h"
+
+namespace sdl {
+
+namespace {
+
+constexpr int64_t kFastItemsPerProgressCheck = 4096;
+
+bool IsMeshKeyword(std::string_view w) {
+  return w == "mesh2" || w == "mesh" || w == "triangle" || w == "smooth_triangle";
+}
+
+// The sides of a smooth triangle's corner normals against its face normal:
+// POV-Ray gives up a loose smooth_triangle whose normals point to both sides.
+bool NormalsDisagree(const Vec3& face, const Vec3* normals) {
+  bool front = false, back = false;
+  for (int i = 0; i < 3; ++i) {
+    const double d = face.x * normals[i].x + face.y * normals[i].y + face.z * normals[i].z;
+    front = front || d > 0;
+    back = back || d < 0;
+  }
+  return front && back;
+}
+
+bool IsZero(const Vec3& v) { return v.x == 0 && v.y == 0 && v.z == 0; }
+
+// Zero area as a mesh stores it: in single precision.
+bool DegenerateInMesh(const Vec3& a, const Vec3& b, const Vec3& c) {
+  auto f = [](const Vec3& v) {
+    return Vec3{static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)};
+  };
+  return IsZero(FaceNormal(f(a), f(b), f(c)));
+}
+
+}  // namespace
+
+Vec3 FaceNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
+  const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - a.x, c.y - a.y, c.z - a.z};
+  return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+}
+
+void MeshData::Apply(const Transform& t) {
+  if (t.IsIdentity()) return;
+  for (Vec3& p : vertices) p = t.Point(p);
+  for (Vec3& n : normals) {
+    n = t.Normal(n);
+    const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (l > 0) n = {n.x / l, n.y / l, n.z / l};
+  }
+}
+
+// ---- running ----
+
+bool Parser::Open(const std::string& path, std::string* error) {
+  const Source* source = sources_.Load(path, error);
+  if (source == nullptr) return false;
+  Start(source);
+  return true;
+}
+
+void Parser::OpenText(const std::string& path, std::string text) {
+  Start(sources_.Adopt(path, std::move(text)));
+}
+
+void Parser::Read() {
+  if (main_ == nullptr) return;
+  int64_t statement_depth = 0;
+  try {
+    for (;;) {
+      try {
+        statement_depth = brace_depth_;
+        const Token token = Next();
+        if (token.kind == TokenKind::kEnd) break;
+        Statement(token);
+      } catch (const ParseError& e) {
+        Report(true, e.where, e.message);
+        Recover(statement_depth);
+      }
+    }
+  } catch (const FatalError& e) {
+    try {
+      Report(true, e.where, e.message);
+    } catch (const FatalError&) {
+      // the hundredth error was this one: it is reported all the same
+    }
+  }
+}
+
+void Parser::Recover(int64_t depth) {
+  pushed_.clear();
+  for (;;) {
+    if (brace_depth_ <= depth) {
+      // At the depth of the statement: go on at the next directive or
+      // statement word, so that one fault gives one message.
+      const Token token = PeekRaw();
+      if (token.kind == TokenKind::kEnd || token.kind == TokenKind::kHash ||
+          (token.kind == TokenKind::kWord &&
+           (IsObjectKeyword(token.text) || IsSceneKeyword(token.text)))) {
+        return;
+      }
+      if (brace_depth_ < depth) return;
+    }
+    try {
+      const Token token = Next();
+      if (token.kind == TokenKind::kEnd) return;
+      if (token.Is('}') && brace_depth_ <= depth) return;
+    } catch (const ParseError& e) {
+      Report(true, e.where, e.message);
+    }
+  }
+}
+
+// ---- statements ----
+
+void Parser::Statement(const Token& token) {
+  if (token.kind == TokenKind::kWord) {
+    const std::string_view w = token.text;
+    if (IsObjectKeyword(w)) {
+      Object(token, "");
+      return;
+    }
+    if (IsSceneKeyword(w)) {
+      SkipBraces(token);
+      return;
+    }
+    if (Lookup(w) != nullptr) return;  // a bare identifier: POV-Ray passes over it
+    Fail(token,
+         "'" + std::string(w) + "' is neither a statement keyword nor a declared identifier");
+  }
+  if (token.Is(';')) return;
+  Fail(token, "expected an object, a directive or a scene statement, found " + Describe(token));
+}
+
+void Parser::Object(const Token& keyword, const std::string& name) {
+  const std::string_view w = keyword.text;
+  if (w == "mesh2") {
+    Mesh2(keyword, name);
+  } else if (w == "mesh") {
+    Mesh(keyword, name);
+  } else if (w == "triangle" || w == "smooth_triangle") {
+    LooseTriangle(keyword, w == "smooth_triangle");
+  } else if (w == "object") {
+    Expect('{', "after object");
+    const Token inner = Next();
+    if (inner.kind == TokenKind::kWord && IsObjectKeyword(inner.text)) {
+      Object(inner, name);
+    } else if (inner.kind == TokenKind::kWord) {
+      const Value* value = Lookup(inner.text);
+      if (value == nullptr)
+        Fail(inner, "undefined object identifier '" + std::string(inner.text) + "'");
+      if (value->type != ValueType::kObject) {
+        Fail(inner,
+             "'" + std::string(inner.text) + "' is " + TypeName(value->type) + ", not an object");
+      }
+    } else {
+      Fail(inner, "expected an object identifier after 'object {', found " + Describe(inner));
+    }
+    ObjectBody(name);
+  } else {
+    Expect('{', ("after " + std::string(w)).c_str());
+    ObjectBody(name);
+  }
+}
+
+void Parser::ObjectBody(const std::string& name) {
+  const int64_t depth = brace_depth_;  // inside the object's '{'
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(token, "the file ends inside an object");
+    if (token.Is('}') && brace_depth_ < depth) return;
+    if (token.kind == TokenKind::kWord && IsMeshKeyword(token.text)) {
+      const int64_t before = brace_depth_;
+      try {
+        Object(token, name);
+      } catch (const ParseError& e) {
+        Report(true, e.where, e.message);
+        Recover(before);
+      }
+    }
+  }
+}
+
+void Parser::SkipBraces(const Token& keyword) {
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd)
+      Fail(token, "the file ends inside " + std::string(keyword.text) + " { }");
+    if (token.Is('}') && brace_depth_ < depth) return;
+  }
+}
+
+// ---- modifiers ----
+
+void Parser::TransformItem(const Token& token, Transform& transform) {
+  const std::string_view w = token.text;
+  if (w == "translate") {
+    transform.Then(Transform::Translate(Vector3()));
+  } else if (w == "rotate") {
+    transform.Then(Transform::Rotate(Vector3()));
+  } else if (w == "scale") {
+    const Token at = PeekRaw();
+    Vec3 s = Vector3();
+    if (s.x == 0 || s.y == 0 || s.z == 0) {
+      Warn(at.where, "a scale by 0 is taken as 1, as POV-Ray does");
+      if (s.x == 0) s.x = 1;
+      if (s.y == 0) s.y = 1;
+      if (s.z == 0) s.z = 1;
+    }
+    transform.Then(Transform::Scale(s));
+  } else if (w == "matrix") {
+    const Token open = Next();
+    if (!open.Is('<')) Fail(open, "expected '<' and 12 numbers after matrix");
+    // matrix takes 12 components, more than a vector literal holds.
+    double values[12];
+    int n = 0;
+    {
+      ScopedFlag flag(full_, false);
+      while (!PeekRaw().Is('>')) {
+        if (n == 12) Fail(open, "matrix takes 12 numbers");
+        values[n++] = Float();
+        if (PeekRaw().Is(',')) Raw();
+      }
+      Raw();
+    }
+    if (n != 12) Fail(open, "matrix takes 12 numbers, found " + std::to_string(n));
+    transform.Then(Transform::Matrix(values));
+  } else if (w == "transform") {
+    const Token next = Next();
+    if (next.Is('{')) {
+      const int64_t depth = brace_depth_;
+      Transform inner;
+      bool inverse = false;
+      for (;;) {
+        const Token t = Next();
+        if (t.Is('}') && brace_depth_ < depth) break;
+        if (t.kind == TokenKind::kEnd) Fail(t, "the file ends inside transform { }");
+        if (t.IsWord("inverse")) {
+          inverse = true;
+        } else if (t.kind == TokenKind::kWord && Lookup(t.text) != nullptr &&
+                   Lookup(t.text)->type == ValueType::kTransform) {
+          inner.Then(*Lookup(t.text)->transform);
+        } else if (t.kind == TokenKind::kWord) {
+          TransformItem(t, inner);
+        } else {
+          Fail(t, "expected a transformation in transform { }, found " + Describe(t));
+        }
+      }
+      transform.Then(inverse ? inner.Inverse() : inner);
+    } else if (next.kind == TokenKind::kWord && Lookup(next.text) != nullptr &&
+               Lookup(next.text)->type == ValueType::kTransform) {
+      transform.Then(*Lookup(next.text)->transform);
+    } else {
+      Fail(next, "expected '{' or a declared transform after transform, found " + Describe(next));
+    }
+  } else {
+    Fail(token, "expected a transformation, found " + Describe(token));
+  }
+}
+
+bool Parser::Modifier(const Token& token, Transform& transform, MaterialSlot* texture,
+                      bool* has_texture) {
+  if (token.kind != TokenKind::kWord) return false;
+  const std::string_view w = token.text;
+  if (w == "translate" || w == "rotate" || w == "scale" || w == "matrix" || w == "transform") {
+    TransformItem(token, transform);
+    return true;
+  }
+  if (w == "texture" || w == "pigment" || w == "material") {
+    const MaterialSlot slot = TextureBlock(token);
+    if (texture != nullptr) {
+      // A pigment or material after a texture changes that texture; the
+      // name no longer says what it is.
+      if (*has_texture && w != "texture") {
+        texture->name.clear();
+      } else {
+        *texture = slot;
+      }
+      *has_texture = true;
+    }
+    return true;
+  }
+  return false;
+}
+
+MaterialSlot Parser::TextureBlock(const Token& keyword) {
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  MaterialSlot slot;
+  const Token first = Next();
+  if (first.kind == TokenKind::kWord && !IsReservedWord(first.text)) {
+    const Value* value = Lookup(first.text);
+    if (value == nullptr) Fail(first, "undefined identifier '" + std::string(first.text) + "'");
+    const Token next = Next();
+    if (next.Is('}') && brace_depth_ < depth) {
+      if (value->type == ValueType::kTexture)
+        slot.name = value->text.empty() ? std::string(first.text) : value->text;
+      if (keyword.IsWord("texture") && value->type != ValueType::kTexture)
+        slot.name = std::string(first.text);
+      return slot;
+    }
+    Unget(next);
+    if (next.Is('{')) CountDepth(-1);
+    if (next.Is('}')) CountDepth(1);
+  } else {
+    Unget(first);
+    if (first.Is('{')) CountDepth(-1);
+    if (first.Is('}')) CountDepth(1);
+  }
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd)
+      Fail(token, "the file ends inside " + std::string(keyword.text) + " { }");
+    if (token.Is('}') && brace_depth_ < depth) return slot;
+  }
+}
+
+// ---- #declare ----
+
+Value Parser::RValue(const std::string& name) {
+  const Token token = Next();
+  if (token.kind == TokenKind::kWord) {
+    const std::string_view w = token.text;
+    if (IsObjectKeyword(w)) {
+      Object(token, name);
+      Value value;
+      value.type = ValueType::kObject;
+      value.text = name;
+      return value;
+    }
+    if (IsTextureKeyword(w) || w == "finish" || w == "normal" || w == "interior" || w == "media" ||
+        w == "density" || w == "color_map" || w == "colour_map" || w == "pigment_map" ||
+        w == "normal_map" || w == "texture_map" || w == "slope_map" || w == "density_map" ||
+        w == "material_map" || w == "camera" || w == "fog" || w == "rainbow" || w == "sky_sphere" ||
+        w == "spline" || w == "function" || w == "photons" || w == "light_group") {
+      Value value;
+      if (IsTextureKeyword(w)) {
+        const MaterialSlot slot = TextureBlock(token);
+        value.type = ValueType::kTexture;
+        value.text = slot.name.empty() ? name : slot.name;
+        if (w != "texture" && !slot.name.empty()) value.text = name;
+        return value;
+      }
+      if (w == "function" && !PeekRaw().Is('{')) {
+        // function(x, y) { ... }: the parameter list first.
+        Expect('(', "after function");
+        while (!Next().Is(')')) {
+        }
+      }
+      SkipBraces(token);
+      value.type = ValueType::kOther;
+      value.text = std::string(w);
+      return value;
+    }
+    if (w == "transform") {
+      Transform transform;
+      TransformItem(token, transform);
+      Value value;
+      value.type = ValueType::kTransform;
+      value.transform = std::make_shared<Transform>(transform);
+      return value;
+    }
+    if (w == "array") return ArrayDeclaration(token);
+    if (const Value* value = Lookup(w)) {
+      if (!value->IsNumeric() && value->type != ValueType::kString &&
+          !(value->type == ValueType::kArray && PeekRaw().Is('['))) {
+        return *value;
+      }
+    }
+  }
+  Unget(token);
+  if (token.Is('{')) CountDepth(-1);
+  if (token.Is('}')) CountDepth(1);
+  return Expression();
+}
+
+// ---- the polygon objects ----
+
+namespace {
+
+// A list section's count: "n" or "n,".
+int64_t CountOf(double value) { return value < 0 ? 0 : static_cast<int64_t>(value); }
+
+}  // namespace
+
+void Parser::Mesh2(const Token& keyword, const std::string& name) {
+  Expect('{', "after mesh2");
+  const int64_t depth = brace_depth_;
+  MeshData mesh;
+  Transform transform;
+  MaterialSlot texture;
+  bool has_texture = false;
+  bool normal_indices = false, uv_indices = false;
+  std::vector<double> texture_indices;  // per face, -1 when none was given
+
+  auto section_start = [&](const Token& section) -> int64_t {
+    Expect('{', ("after " + std::string(section.text)).c_str());
+    const Token at = PeekRaw();
+    const double count = Float();
+    if (count < 0) Fail(at, "a negative count in " + std::string(section.text));
+    if (PeekRaw().Is(',')) Raw();
+    return CountOf(count);
+  };
+  auto item_comma = [&] {
+    if (pushed_.empty()) {
+      lexer_.SkipComma();
+    } else if (PeekRaw().Is(',')) {
+      Raw();
+    }
+  };
+  auto section_end = [&](const Token& section, int64_t count) {
+    const Token close = Next();
+    if (!close.Is('}')) {
+      Fail(close, "expected '}' after the " + std::to_string(count) + " items of " +
+                      std::string(section.text) + ", found " + Describe(close));
+    }
+  };
+  auto progress = [&](int64_t i) {
+    if (i % kFastItemsPerProgressCheck == 0 && lexer_.position().source == main_ &&
+        static_cast<int64_t>(lexer_.position().offset) >= next_progress_) {
+      sink_.Progress(static_cast<int64_t>(lexer_.position().offset));
+      next_progress_ = static_cast<int64_t>(lexer_.position().offset) +
+                       std::max<int64_t>(1, static_cast<int64_t>(main_->text.size() / 100));
+    }
+  };
+  auto vectors = [&](const Token& section, std::vector<Vec3>& out, int dims) {
+    const int64_t count = section_start(section);
+    const size_t bytes = lexer_.position().source->text.size();
+    out.reserve(out.size() +
+                static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(bytes / 4 + 1))));
+    for (int64_t i = 0; i < count; ++i) {
+      progress(i);
+      double v[3] = {0, 0, 0};
+      if (!(pushed_.empty() && lexer_.FastVector(v, dims))) VectorN(dims, v);
+      out.push_back({v[0], v[1], v[2]});
+      item_comma();
+    }
+    section_end(section, count);
+  };
+  auto triples = [&](const Token& section, std::vector<std::array<int32_t, 3>>& out, bool faces) {
+    const int64_t count = section_start(section);
+    const size_t bytes = lexer_.position().source->text.size();
+    out.reserve(out.size() +
+                static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(bytes / 6 + 1))));
+    for (int64_t i = 0; i < count; ++i) {
+      progress(i);
+      double v[3];
+      if (!(pushed_.empty() && lexer_.FastVector(v, 3))) VectorN(3, v);
+      for (double d : v) {
+        if (!(d >= -2147483648.0 && d <= 2147483647.0))
+          Fail(section, "an index outside the range of 32-bit integers");
+      }
+      out.push_back(
+          {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2])});
+      item_comma();
+      if (!faces) continue;
+      // One or three texture indices may follow a face.
+      double texture_index = -1;
+      const char next = pushed_.empty() ? lexer_.PeekChar() : '\0';
+      if (next != '<' && next != '}') {
+        const Token at = PeekRaw();
+        if (!at.Is('<') && !at.Is('}')) {
+          texture_index = Float();
+          item_comma();
+          const Token more = PeekRaw();
+          if (!more.Is('<') && !more.Is('}')) {
+            Float();  // the second and third indices blend textures by corner; the first is kept
+            item_comma();
+            Float();
+            item_comma();
+          }
+        }
+      }
+      texture_indices.push_back(texture_index);
+    }
+    section_end(section, count);
+  };
+
+  try {
+    for (;;) {
+      const Token token = Next();
+      if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this mesh2");
+      if (token.Is('}') && brace_depth_ < depth) break;
+      if (token.kind != TokenKind::kWord) continue;
+      const std::string_view w = token.text;
+      if (w == "vertex_vectors") {
+        vectors(token, mesh.vertices, 3);
+      } else if (w == "normal_vectors") {
+        vectors(token, mesh.normals, 3);
+      } else if (w == "uv_vectors") {
+        vectors(token, mesh.uvs, 2);
+      } else if (w == "face_indices") {
+        triples(token, mesh.faces, true);
+      } else if (w == "normal_indices") {
+        normal_indices = true;
+        triples(token, mesh.normal_faces, false);
+      } else if (w == "uv_indices") {
+        uv_indices = true;
+        triples(token, mesh.uv_faces, false);
+      } else if (w == "texture_list") {
+        const int64_t count = section_start(token);
+        for (int64_t i = 0; i < count; ++i) {
+          const Token t = Next();
+          if (!t.IsWord("texture")) {
+            Fail(t, "expected texture { } in texture_list, found " + Describe(t));
+          }
+          mesh.slots.push_back(TextureBlock(t));
+          if (PeekRaw().Is(',')) Raw();
+        }
+        section_end(token, count);
+      } else if (w == "inside_vector") {
+        Vector3();
+      } else if (!Modifier(token, transform, &texture, &has_texture)) {
+        if (PeekRaw().Is('{')) SkipBraces(token);
+      }
+    }
+  } catch (const ParseError& e) {
+    Report(true, e.where, e.message);
+    Recover(depth - 1);
+  }
+
+  // POV-Ray's defaults: normals and uv without index lists follow the faces.
+  if (!mesh.normals.empty() && !normal_indices) mesh.normal_faces = mesh.faces;
+  if (!mesh.uvs.empty() && !uv_indices) mesh.uv_faces = mesh.faces;
+  // Texture slots: the list's, else the object's texture.
+  const size_t listed = mesh.slots.size();
+  if (listed == 0 && has_texture) mesh.slots.push_back(texture);
+  mesh.face_slots.resize(mesh.faces.size(), 0);
+  for (size_t f = 0; f < mesh.faces.size(); ++f) {
+    const double t = f < texture_indices.size() ? texture_indices[f] : -1;
+    if (t >= 0 && listed > 0) {
+      mesh.face_slots[f] = t < static_cast<double>(listed) ? static_cast<int32_t>(t) : 0;
+    }
+  }
+  mesh.Apply(transform);
+  sink_.AddMesh(mesh, name);
+}
+
+void Parser::MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int32_t default_slot) {
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  Vec3 v[6];
+  const int count = smooth ? 6 : 3;
+  for (int i = 0; i < count; ++i) {
+    double d[3];
+    if (!(pushed_.empty() && lexer_.FastVector(d, 3))) VectorN(3, d);
+    v[i] = {d[0], d[1], d[2]};
+    if (PeekRaw().Is(',')) Raw();
+  }
+  int32_t slot = default_slot;
+  Vec3 uv[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  bool has_uv = false;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this triangle");
+    if (token.Is('}') && brace_depth_ < depth) break;
+    if (token.IsWord("uv_vectors")) {
+      for (int i = 0; i < 3; ++i) {
+        double d[2];
+        VectorN(2, d);
+        uv[i] = {d[0], d[1], 0};
+        if (PeekRaw().Is(',')) Raw();
+      }
+      has_uv = true;
+    } else if (token.IsWord("texture")) {
+      mesh.slots.push_back(TextureBlock(token));
+      slot = static_cast<int32_t>(mesh.slots.size() - 1);
+    } else if (token.kind == TokenKind::kWord && PeekRaw().Is('{')) {
+      SkipBraces(token);
+    }
+  }
+  const Vec3 a = smooth ? v[0] : v[0], b = smooth ? v[2] : v[1], c = smooth ? v[4] : v[2];
+  if (DegenerateInMesh(a, b, c)) {
+    ++mesh.degenerate_dropped;
+    return;
+  }
+  const int32_t base = static_cast<int32_t>(mesh.vertices.size());
+  mesh.vertices.insert(mesh.vertices.end(), {a, b, c});
+  mesh.faces.push_back({base, base + 1, base + 2});
+  const int32_t nbase = static_cast<int32_t>(mesh.normals.size());
+  if (smooth) {
+    mesh.normals.insert(mesh.normals.end(), {v[1], v[3], v[5]});
+    mesh.normal_faces.push_back({nbase, nbase + 1, nbase + 2});
+  } else {
+    mesh.normals.push_back(FaceNormal(a, b, c));
+    mesh.normal_faces.push_back({nbase, nbase, nbase});
+  }
+  if (has_uv || !mesh.uvs.empty()) {
+    // Faces before the first uv_vectors get the default corners.
+    while (mesh.uv_faces.size() + 1 < mesh.faces.size()) {
+      const int32_t ubase = static_cast<int32_t>(mesh.uvs.size());
+      mesh.uvs.insert(mesh.uvs.end(), {Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 1, 0}});
+      mesh.uv_faces.push_back({ubase, ubase + 1, ubase + 2});
+    }
+    const int32_t ubase = static_cast<int32_t>(mesh.uvs.size());
+    mesh.uvs.insert(mesh.uvs.end(), {uv[0], uv[1], uv[2]});
+    mesh.uv_faces.push_back({ubase, ubase + 1, ubase + 2});
+  }
+  mesh.face_slots.push_back(slot);
+}
+
+void Parser::Mesh(const Token& keyword, const std::string& name) {
+  Expect('{', "after mesh");
+  const int64_t depth = brace_depth_;
+  MeshData mesh;
+  Transform transform;
+  MaterialSlot texture;
+  bool has_texture = false;
+  constexpr int32_t kObjectTexture = -1;
+  try {
+    for (;;) {
+      const Token token = Next();
+      if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this mesh");
+      if (token.Is('}') && brace_depth_ < depth) break;
+      if (token.IsWord("triangle") || token.IsWord("smooth_triangle")) {
+        MeshTriangle(token, token.IsWord("smooth_triangle"), mesh, kObjectTexture);
+      } else if (token.IsWord("inside_vector")) {
+        Vector3();
+      } else if (!Modifier(token, transform, &texture, &has_texture)) {
+        if (token.kind == TokenKind::kWord && PeekRaw().Is('{')) SkipBraces(token);
+      }
+    }
+  } catch (const ParseError& e) {
+    Report(true, e.where, e.message);
+    Recover(depth - 1);
+  }
+  if (mesh.faces.empty()) {
+    Report(true, keyword.where,
+           mesh.degenerate_dropped > 0 ? "no triangles in this mesh: all of them have zero area"
+                                       : "no triangles in this mesh");
+  }
+  // Triangles without a texture of their own take the mesh's.
+  int32_t object_slot = -1;
+  for (int32_t& slot : mesh.face_slots) {
+    if (slot != kObjectTexture) continue;
+    if (object_slot < 0) {
+      mesh.slots.push_back(has_texture ? texture : MaterialSlot{});
+      object_slot = static_cast<int32_t>(mesh.slots.size() - 1);
+    }
+    slot = object_slot;
+  }
+  // The mesh's own texture comes first in its list, as the other readers
+  // give the mesh's material first.
+  if (object_slot > 0) {
+    std::swap(mesh.slots[0], mesh.slots[static_cast<size_t>(object_slot)]);
+    for (int32_t& slot : mesh.face_slots) {
+      if (slot == object_slot)
+        slot = 0;
+      else if (slot == 0)
+        slot = object_slot;
+    }
+  }
+  mesh.Apply(transform);
+  sink_.AddMesh(mesh, name);
+}
+
+void Parser::LooseTriangle(const Token& keyword, bool smooth) {
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  Vec3 v[6];
+  const int count = smooth ? 6 : 3;
+  for (int i = 0; i < count; ++i) {
+    v[i] = Vector3();
+    if (PeekRaw().Is(',')) Raw();
+  }
+  Transform transform;
+  MaterialSlot texture;
+  bool has_texture = false;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this triangle");
+    if (token.Is('}') && brace_depth_ < depth) break;
+    if (!Modifier(token, transform, &texture, &has_texture)) {
+      if (token.kind == TokenKind::kWord && PeekRaw().Is('{')) SkipBraces(token);
+    }
+  }
+  Vec3 corners[3] = {v[0], smooth ? v[2] : v[1], smooth ? v[4] : v[2]};
+  Vec3 normals[3] = {v[1], v[3], v[5]};
+  const Vec3 face = FaceNormal(corners[0], corners[1], corners[2]);
+  if (IsZero(face) || (smooth && NormalsDisagree(face, normals))) {
+    Warn(keyword.where, IsZero(face)
+                            ? "degenerate triangle (zero area): dropped, as POV-Ray drops it"
+                            : "degenerate smooth_triangle (its normals point to both sides): "
+                              "dropped, as POV-Ray drops it");
+    sink_.DroppedLooseTriangle();
+    return;
+  }
+  for (Vec3& p : corners) p = transform.Point(p);
+  if (smooth) {
+    for (Vec3& n : normals) n = transform.Normal(n);
+  }
+  sink_.AddLooseTriangle(corners, smooth ? normals : nullptr, has_texture ? &texture : nullptr);
+}
+
+}  // namespace sdl

@@ -1,0 +1,226 @@
+// Parser: reads a scene file in POV-Ray's scene language as POV-Ray does,
+// evaluating directives, macros, loops and expressions on the way, and hands
+// every mesh it builds to a SceneBuilder. Errors are reported with file, line
+// and column; the statement in which one happens is skipped and the reading
+// goes on. One Parser per reading; it owns the loaded sources, the symbol
+// tables and the control stack. One thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "sdl/lexer.h"
+#include "sdl/mesh_data.h"
+#include "sdl/values.h"
+
+namespace sdl {
+
+// Bounds that keep a hostile file from running forever or taking all memory;
+// no sane scene comes near them.
+struct Limits {
+  int64_t loop_iterations = 10'000'000;  // per #while or #for loop
+  int64_t macro_calls = 10'000'000;      // in one reading
+  int nesting = 1000;                    // macro calls and includes open at once
+  int expression_depth = 400;            // nested parentheses, vectors, calls
+  int64_t array_elements = 16'000'000;   // in one array
+};
+
+struct ParserOptions {
+  std::vector<std::string> library_paths;  // folders searched for #include
+  Limits limits;
+};
+
+// Where the parser's results go.
+class SceneSink {
+ public:
+  virtual ~SceneSink() = default;
+  // A finished mesh; `name` is the identifier it was declared as, or "".
+  virtual void AddMesh(MeshData& mesh, const std::string& name) = 0;
+  // A loose triangle or smooth_triangle; `normals` and `texture` null when
+  // it has none.
+  virtual void AddLooseTriangle(const Vec3 corners[3], const Vec3* normals,
+                                const MaterialSlot* texture) = 0;
+  // A loose triangle that POV-Ray would not render (zero area).
+  virtual void DroppedLooseTriangle() = 0;
+  // "FILE:LINE:COLUMN: text"; `error` false for a warning.
+  virtual void Message(bool error, const std::string& text) = 0;
+  // Reading progress in the main file.
+  virtual void Progress(int64_t position) = 0;
+};
+
+// Sets a flag for the life of the object and restores it.
+class ScopedFlag {
+ public:
+  ScopedFlag(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+  ~ScopedFlag() { flag_ = saved_; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+ private:
+  bool& flag_;
+  bool saved_;
+};
+
+// Thrown inside the parser for an error in the statement being read; caught
+// where the statement began. Never leaves Parser::Run.
+struct ParseError {
+  std::string message;
+  Position where;
+};
+
+// Ends the whole reading (#error, a limit reached).
+struct FatalError {
+  std::string message;
+  Position where;
+};
+
+class Parser {
+ public:
+  Parser(SceneSink& sink, ParserOptions options);
+  Parser(const Parser&) = delete;
+  Parser& operator=(const Parser&) = delete;
+
+  // Loads the file at `path`; false when it cannot be read (`error` says why).
+  bool Open(const std::string& path, std::string* error);
+  // Takes `text` as the file `path` (tests, fuzzing).
+  void OpenText(const std::string& path, std::string text);
+  // Reads the opened file to its end.
+  void Read();
+
+  int64_t errors() const { return errors_; }
+  int64_t warnings() const { return warnings_; }
+  // Where the first error was (line 0 when there was none).
+  int64_t first_error_line() const { return first_error_line_; }
+  // The main file's line count (line ends read).
+  int64_t main_lines() const { return main_lines_; }
+  size_t main_size() const { return main_ != nullptr ? main_->text.size() : 0; }
+
+ private:
+  // ---- the token layer (scanner.cc): directives, macro calls, includes ----
+  enum class FrameKind : uint8_t { kIf, kSwitch, kWhile, kFor, kMacro, kInclude };
+  struct Frame {
+    FrameKind kind;
+    Position resume;  // kWhile: the condition; kFor: the body; kMacro/kInclude: the return
+    int64_t iterations = 0;
+    double switch_value = 0;
+    std::string variable;  // kFor
+    double end = 0, step = 1;
+    size_t scope_depth = 0;  // kMacro / kInclude: the scopes to keep on leaving
+    Position opened;         // for messages
+  };
+
+  void Start(const Source* source);
+  Token Next();
+  Token Peek();
+  void Unget(const Token& token) { pushed_.push_back(token); }
+  // The next token without running a directive: a '#' comes back as kHash
+  // (and stays for the next Next()). Expressions look ahead with this.
+  Token PeekRaw();
+  Token Raw();
+  void Directive(const Token& hash);
+  void DirectiveDeclare(bool local, const Token& at);
+  void DirectiveIf(const Token& at, bool negate, bool defined_test);
+  void DirectiveElse(const Token& at);
+  void DirectiveEnd(const Token& at);
+  void DirectiveSwitch(const Token& at);
+  void DirectiveWhile(const Token& at);
+  void DirectiveFor(const Token& at);
+  void DirectiveMacro(const Token& at);
+  void DirectiveInclude(const Token& at);
+  void CallMacro(const Token& name, const MacroValue& macro);
+  // Skips raw tokens to the directive that ends the current block at depth
+  // 0: one of `stops` ("else", "elseif", "end", "case", "range", "break").
+  // Answers the word found (the position is just after it).
+  std::string SkipBlock(const Token& at, std::initializer_list<const char*> stops);
+  void SkipSwitchToMatch(const Token& at, double value);
+  bool EndOfSource();
+  void PushScope() { scopes_.emplace_back(); }
+  void PopScope() { scopes_.pop_back(); }
+
+  // ---- symbols ----
+  Value* Lookup(std::string_view name);
+  void Assign(const std::string& name, Value value, bool local);
+
+  // ---- expressions (expressions.cc) ----
+  Value Expression();  // ?: and everything below it inside parentheses
+  // "( float )", with comparisons and logic allowed (#if, #while ...).
+  double ParenthesizedFloat(const char* what);
+  double Float();                    // an expression that must be a float
+  Vec3 Vector3();                    // a float or vector, promoted to 3
+  void VectorN(int n, double* out);  // a float or vector, promoted to n
+  std::string StringExpression();
+  Value Conditional();
+  Value LogicalOr();
+  Value LogicalAnd();
+  Value Comparison();
+  Value Additive();
+  Value Multiplicative();
+  Value Unary();
+  Value Postfix();
+  Value Primary();
+  Value VectorLiteral(const Token& open);
+  Value ColourKeyword(const Token& word);
+  Value FunctionCall(const Token& name);
+  Value IdentifierValue(const Token& name);
+  Value ArrayElement(const Token& name, Value* array, Value** slot);
+  // The right side of a #declare (or a macro argument): any value.
+  Value RValue(const std::string& name);
+  Value ArrayDeclaration(const Token& at);
+
+  // ---- objects (objects.cc) ----
+  void Statement(const Token& token);
+  // One object after its keyword; meshes go to the sink. `name`: the
+  // identifier it is declared as, or "".
+  void Object(const Token& keyword, const std::string& name);
+  void Mesh2(const Token& keyword, const std::string& name);
+  void Mesh(const Token& keyword, const std::string& name);
+  void LooseTriangle(const Token& keyword, bool smooth);
+  // Reads the rest of a triangle in a mesh; false when it was degenerate.
+  void MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int32_t default_slot);
+  // A block of an object that is not read (CSG, other shapes): its meshes
+  // are still built.
+  void ObjectBody(const std::string& name);
+  // Mesh modifiers: transformations and textures. True when `token` was one.
+  bool Modifier(const Token& token, Transform& transform, MaterialSlot* texture, bool* has_texture);
+  void TransformItem(const Token& token, Transform& transform);
+  MaterialSlot TextureBlock(const Token& keyword);
+  // Skips a block "{ ... }", running its directives; the '{' is next.
+  void SkipBraces(const Token& keyword);
+  // After an error: skips to the end of the statement that began at `depth`.
+  void Recover(int64_t depth);
+
+  void Expect(char punct, const char* what);
+  Token ExpectWord(const char* what);
+  [[noreturn]] void Fail(const Token& at, const std::string& message);
+  [[noreturn]] void Fail(const Position& at, const std::string& message);
+  void Warn(const Position& at, const std::string& message);
+  void Report(bool error, const Position& at, const std::string& message);
+  std::string Describe(const Token& token) const;
+  void CountDepth(int delta);
+
+  SceneSink& sink_;
+  ParserOptions options_;
+  SourceSet sources_;
+  const Source* main_ = nullptr;
+  Lexer lexer_{Position{}};
+  std::vector<Token> pushed_;
+  std::vector<Frame> frames_;
+  std::vector<std::unordered_map<std::string, Value>> scopes_;
+  int64_t brace_depth_ = 0;  // of the tokens handed out
+  int expression_depth_ = 0;
+  // Inside parentheses: comparisons, '&', '|' and '?:' are operators there
+  // only (elsewhere '<' begins a vector, as in "count <x, y, z>").
+  bool full_ = false;
+  std::vector<uint32_t> random_streams_;
+  int64_t macro_calls_ = 0;
+  int open_calls_ = 0;  // macros and includes
+  int64_t errors_ = 0, warnings_ = 0;
+  int64_t first_error_line_ = 0;
+  int64_t main_lines_ = 0;
+  int64_t next_progress_ = 0;
+};
+
+}  // namespace sdl

@@ -1,0 +1,85 @@
+#include "sdl/povray_reader.h"
+
+#include <new>
+#include <optional>
+
+#include "plugin/host/scene.h"
+#include "reader/object_readers.h"
+#include "sdl/scene_builder.h"
+
+namespace {
+
+sdl::ParserOptions ParserOptionsOf(const PovrayReadOptions& options) {
+  sdl::ParserOptions out;
+  out.library_paths = options.library_paths;
+  out.limits = options.limits;
+  return out;
+}
+
+void StartProgress(int64_t size) {
+  g_FileSize = size;
+  g_ProgressStep = g_FileSize / 100;
+  g_NextProgress = g_ProgressStep - 1;
+  if (g_Messages != nullptr) {
+    if (g_Messages->p1 != nullptr) g_Messages->p1(0, static_cast<long>(g_FileSize));
+    if (g_Messages->m1 != nullptr) g_Messages->m1(const_cast<char*>("Parsing ..."));
+  }
+}
+
+// Reads the opened file; false when the reading failed for want of memory.
+bool ReadGuarded(sdl::Parser& parser) {
+  try {
+    parser.Read();
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+void ReadPovrayScene(MScene* scene, const char* path, const PovrayReadOptions& options) {
+  std::optional<LogFile> quiet;  // stands in when the caller set no log
+  LogFile* const caller_log = g_Log;
+  if (g_Log == nullptr) g_Log = &quiet.emplace(nullptr, nullptr);
+
+  ReaderState state;
+  state.scene = scene;
+  state.objects = scene->Get_Objects();
+  state.materials = scene->Get_Materials();
+  sdl::SceneBuilder builder(state, true);
+  sdl::Parser parser(builder, ParserOptionsOf(options));
+  std::string error;
+  if (!parser.Open(path, &error)) {
+    Log().write("File %s not found\n", path);
+    g_Log = caller_log;
+    return;
+  }
+  StartProgress(static_cast<int64_t>(parser.main_size()));
+  const bool complete = builder.Begin() && ReadGuarded(parser);
+  ReportProgress(g_FileSize);
+  builder.Finish();
+  Log().write("\nMesh Post Processing:\n");
+  if (parser.errors() > 0 || !complete) {
+    const long long line =
+        parser.errors() > 0 ? parser.first_error_line() : parser.main_lines() + 1;
+    Log().write("###Error in line %lld \n", line);
+  } else {
+    Log().write("%lld lines parsed\n", static_cast<long long>(parser.main_lines()));
+  }
+  PostProcess(state);
+  g_Log = caller_log;
+}
+
+bool PovrayModeReads(const char* path, const PovrayReadOptions& options) {
+  MScene scene(path);
+  ReaderState state;
+  state.scene = &scene;
+  state.objects = scene.Get_Objects();
+  state.materials = scene.Get_Materials();
+  sdl::SceneBuilder builder(state, false);
+  sdl::Parser parser(builder, ParserOptionsOf(options));
+  std::string error;
+  if (!parser.Open(path, &error)) return false;
+  return builder.Begin() && ReadGuarded(parser) && parser.errors() == 0;
+}

@@ -1,0 +1,648 @@
+// The token layer of the parser: directives, macro calls, includes, loops
+// and conditionals are carried out here, so that the readers of expressions
+// and objects see only the tokens that POV-Ray would see.
+#include <unistd.h>
+
+#include <cmath>
+
+#include "sdl/keywords.h"
+#include "sdl/parser.h"
+
+namespace sdl {
+
+namespace {
+
+// Words of directives that open a block closed by #end.
+bool OpensBlock(std::string_view word) {
+  return word == "if" || word == "ifdef" || word == "ifndef" || word == "switch" ||
+         word == "while" || word == "for" || word == "macro";
+}
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool IsFile(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
+
+}  // namespace
+
+Parser::Parser(SceneSink& sink, ParserOptions options)
+    : sink_(sink), options_(std::move(options)) {}
+
+void Parser::Start(const Source* source) {
+  main_ = source;
+  lexer_ = Lexer(Position{source, 0, 1, 0});
+  scopes_.clear();
+  scopes_.emplace_back();
+  for (char c : source->text) main_lines_ += c == '\n' ? 1 : 0;
+}
+
+// ---- messages ----
+
+std::string Parser::Describe(const Token& token) const {
+  switch (token.kind) {
+    case TokenKind::kEnd:
+      return "the end of the file";
+    case TokenKind::kString:
+      return "the string \"" + std::string(token.text) + "\"";
+    case TokenKind::kNumber:
+      return "the number " + std::string(token.text);
+    case TokenKind::kHash:
+      return "a directive";
+    default:
+      return "'" + std::string(token.text) + "'";
+  }
+}
+
+void Parser::Report(bool error, const Position& at, const std::string& message) {
+  const std::string file = at.source != nullptr ? at.source->path : std::string("?");
+  const int64_t column = static_cast<int64_t>(at.offset - at.line_start) + 1;
+  std::string text = file + ":" + std::to_string(at.line) + ":" + std::to_string(column) + ": " +
+                     (error ? "error: " : "warning: ") + message;
+  sink_.Message(error, text);
+  if (error) {
+    if (errors_++ == 0) first_error_line_ = at.line;
+    if (errors_ >= 100) throw FatalError{"too many errors; the reading stops", at};
+  } else {
+    ++warnings_;
+  }
+}
+
+void Parser::Fail(const Token& at, const std::string& message) { Fail(at.where, message); }
+
+void Parser::Fail(const Position& at, const std::string& message) { throw ParseError{message, at}; }
+
+void Parser::Warn(const Position& at, const std::string& message) { Report(false, at, message); }
+
+void Parser::Expect(char punct, const char* what) {
+  const Token token = Next();
+  if (!token.Is(punct)) {
+    Fail(token, std::string("expected '") + punct + "' " + what + ", found " + Describe(token));
+  }
+}
+
+Token Parser::ExpectWord(const char* what) {
+  const Token token = Next();
+  if (token.kind != TokenKind::kWord) {
+    Fail(token, std::string("expected ") + what + ", found " + Describe(token));
+  }
+  return token;
+}
+
+// ---- tokens ----
+
+void Parser::CountDepth(int delta) { brace_depth_ += delta; }
+
+Token Parser::Raw() {
+  Token token;
+  if (!pushed_.empty()) {
+    token = pushed_.back();
+    pushed_.pop_back();
+    return token;
+  }
+  token = lexer_.Next();
+  if (!lexer_.problem().empty()) Report(true, token.where, lexer_.problem());
+  if (token.where.source == main_ && static_cast<int64_t>(token.where.offset) >= next_progress_) {
+    sink_.Progress(static_cast<int64_t>(token.where.offset));
+    next_progress_ = static_cast<int64_t>(token.where.offset) +
+                     std::max<int64_t>(1, static_cast<int64_t>(main_->text.size() / 100));
+  }
+  return token;
+}
+
+Token Parser::PeekRaw() {
+  Token token = Raw();
+  pushed_.push_back(token);
+  return token;
+}
+
+Token Parser::Next() {
+  for (;;) {
+    Token token = Raw();
+    switch (token.kind) {
+      case TokenKind::kEnd:
+        if (EndOfSource()) continue;
+        return token;
+      case TokenKind::kHash:
+        Directive(token);
+        continue;
+      case TokenKind::kWord:
+        if (Value* value = Lookup(token.text);
+            value != nullptr && value->type == ValueType::kMacro) {
+          const std::shared_ptr<MacroValue> macro = value->macro;  // the call may undefine it
+          CallMacro(token, *macro);
+          continue;
+        }
+        return token;
+      case TokenKind::kPunct:
+        if (token.Is('{')) CountDepth(1);
+        if (token.Is('}')) CountDepth(-1);
+        return token;
+      case TokenKind::kBad:
+        Report(true, token.where,
+               "the character '" + std::string(token.text) + "' begins no token; passed over");
+        continue;
+      default:
+        return token;
+    }
+  }
+}
+
+Token Parser::Peek() {
+  const Token token = Next();
+  Unget(token);
+  if (token.Is('{')) CountDepth(-1);
+  if (token.Is('}')) CountDepth(1);
+  return token;
+}
+
+// The end of a source: an include returns to its includer; a block left
+// open is reported and closed. False at the end of the main file.
+bool Parser::EndOfSource() {
+  while (!frames_.empty()) {
+    Frame frame = frames_.back();
+    if (frame.kind == FrameKind::kInclude) {
+      frames_.pop_back();
+      scopes_.resize(frame.scope_depth);
+      --open_calls_;
+      lexer_.Seek(frame.resume);
+      return true;
+    }
+    const Position here = lexer_.position();
+    const char* what = frame.kind == FrameKind::kMacro    ? "a macro body"
+                       : frame.kind == FrameKind::kWhile  ? "#while"
+                       : frame.kind == FrameKind::kFor    ? "#for"
+                       : frame.kind == FrameKind::kSwitch ? "#switch"
+                                                          : "#if";
+    Report(true, frame.opened,
+           std::string(what) + " that begins here has no #end before the end of " +
+               (here.source != nullptr ? here.source->path : std::string("the file")));
+    frames_.pop_back();
+    if (frame.kind == FrameKind::kMacro) {
+      scopes_.resize(frame.scope_depth);
+      --open_calls_;
+      lexer_.Seek(frame.resume);
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- symbols ----
+
+Value* Parser::Lookup(std::string_view name) {
+  const std::string key(name);
+  for (size_t i = scopes_.size(); i-- > 0;) {
+    auto found = scopes_[i].find(key);
+    if (found != scopes_[i].end()) return &found->second;
+  }
+  return nullptr;
+}
+
+void Parser::Assign(const std::string& name, Value value, bool local) {
+  if (local) {
+    scopes_.back()[name] = std::move(value);
+    return;
+  }
+  // #declare changes a local of that name where one is visible, as POV-Ray
+  // does, and otherwise the global one.
+  for (size_t i = scopes_.size(); i-- > 1;) {
+    auto found = scopes_[i].find(name);
+    if (found != scopes_[i].end()) {
+      found->second = std::move(value);
+      return;
+    }
+  }
+  scopes_.front()[name] = std::move(value);
+}
+
+// ---- directives ----
+
+void Parser::Directive(const Token& hash) {
+  (void)hash;
+  const Token word = Raw();
+  if (word.kind != TokenKind::kWord) {
+    Report(true, word.where, "expected a directive after '#', found " + Describe(word));
+    return;
+  }
+  const std::string_view w = word.text;
+  const int64_t line = word.where.line;
+  const Source* source = word.where.source;
+  try {
+    if (w == "declare" || w == "local") {
+      DirectiveDeclare(w == "local", word);
+    } else if (w == "undef") {
+      const Token name = Raw();
+      for (auto& scope : scopes_) scope.erase(std::string(name.text));
+    } else if (w == "if") {
+      DirectiveIf(word, false, false);
+    } else if (w == "ifdef") {
+      DirectiveIf(word, false, true);
+    } else if (w == "ifndef") {
+      DirectiveIf(word, true, true);
+    } else if (w == "else" || w == "elseif") {
+      DirectiveElse(word);
+    } else if (w == "end") {
+      DirectiveEnd(word);
+    } else if (w == "switch") {
+      DirectiveSwitch(word);
+    } else if (w == "case" || w == "range") {
+      // Reached by falling through from the clause before: its condition
+      // does not matter.
+      Expect('(', "after #case");
+      Float();
+      if (w == "range") {
+        if (PeekRaw().Is(',')) Raw();
+        Float();
+      }
+      Expect(')', "to close #case");
+    } else if (w == "break") {
+      // Leaves the innermost #switch, #while or #for, passing over the rest
+      // of every block up to its #end.
+      for (;;) {
+        if (frames_.empty() || frames_.back().kind == FrameKind::kMacro ||
+            frames_.back().kind == FrameKind::kInclude) {
+          Fail(word, "#break outside #switch, #while and #for");
+        }
+        const FrameKind kind = frames_.back().kind;
+        SkipBlock(word, {"end"});
+        frames_.pop_back();
+        if (kind != FrameKind::kIf) break;
+      }
+    } else if (w == "while") {
+      DirectiveWhile(word);
+    } else if (w == "for") {
+      DirectiveFor(word);
+    } else if (w == "macro") {
+      DirectiveMacro(word);
+    } else if (w == "include") {
+      DirectiveInclude(word);
+    } else if (w == "version") {
+      const double version = Float();
+      Value& slot = scopes_.front()["version"];
+      slot = Value::Float(version);
+      if (PeekRaw().Is(';')) Raw();
+    } else if (w == "debug" || w == "warning") {
+      const std::string text = StringExpression();
+      (void)text;  // shown by POV-Ray; nothing here
+    } else if (w == "error") {
+      const std::string text = StringExpression();
+      throw FatalError{"#error: " + text, word.where};
+    } else if (w == "default") {
+      SkipBraces(word);
+    } else if (w == "fopen" || w == "fclose" || w == "read" || w == "write") {
+      Fail(word, "the directive #" + std::string(w) + " (file input and output) is not read");
+    } else {
+      Fail(word, "unknown directive #" + std::string(w));
+    }
+  } catch (const ParseError& error) {
+    Report(true, error.where, error.message);
+    // The rest of the directive's line is passed over.
+    pushed_.clear();
+    const int64_t error_line = error.where.line;
+    for (;;) {
+      const Position before = lexer_.position();
+      const Token token = lexer_.Next();
+      if (token.kind == TokenKind::kEnd || token.where.source != source ||
+          token.where.line > std::max(line, error_line) || token.kind == TokenKind::kHash) {
+        lexer_.Seek(before);
+        break;
+      }
+    }
+  }
+}
+
+void Parser::DirectiveDeclare(bool local, const Token& at) {
+  const Token name = Raw();
+  if (name.kind != TokenKind::kWord) Fail(name, "expected an identifier after #declare");
+  if (IsReservedWord(name.text)) {
+    Fail(name, "'" + std::string(name.text) + "' is a keyword and cannot be declared");
+  }
+  const std::string identifier(name.text);
+  if (PeekRaw().Is('[')) {
+    // An element of an array.
+    Value* array = Lookup(identifier);
+    if (array == nullptr || array->type != ValueType::kArray) {
+      Fail(name, "'" + identifier + "' is not an array");
+    }
+    Value* slot = nullptr;
+    ArrayElement(name, array, &slot);
+    Expect('=', "after the array element");
+    Value value = RValue(identifier);
+    *slot = std::move(value);
+  } else {
+    Expect('=', "after the identifier of #declare");
+    Value value = RValue(identifier);
+    Assign(identifier, std::move(value), local && scopes_.size() > 1);
+  }
+  if (PeekRaw().Is(';')) Raw();
+  (void)at;
+}
+
+void Parser::DirectiveIf(const Token& at, bool negate, bool defined_test) {
+  bool condition;
+  if (defined_test) {
+    Expect('(', "after #ifdef");
+    const Token name = Raw();
+    condition = name.kind == TokenKind::kWord && Lookup(name.text) != nullptr;
+    if (PeekRaw().Is('[')) {
+      // #ifdef (A[i]): the element must hold a value.
+      Value* array = Lookup(name.text);
+      if (array != nullptr && array->type == ValueType::kArray) {
+        Value* slot = nullptr;
+        ArrayElement(name, array, &slot);
+        condition = slot->type != ValueType::kNone;
+      }
+    }
+    Expect(')', "to close #ifdef");
+    if (negate) condition = !condition;
+  } else {
+    condition = ParenthesizedFloat("around the condition of #if") != 0;
+  }
+  while (!condition) {
+    const std::string found = SkipBlock(at, {"else", "elseif", "end"});
+    if (found == "end") return;
+    if (found == "else") break;
+    condition = ParenthesizedFloat("around the condition of #elseif") != 0;
+  }
+  frames_.push_back(Frame{FrameKind::kIf, {}, 0, 0, {}, 0, 1, 0, at.where});
+}
+
+void Parser::DirectiveElse(const Token& at) {
+  // In a #switch, a clause that runs falls through into #else as into #case.
+  if (!frames_.empty() && frames_.back().kind == FrameKind::kSwitch && at.text == "else") return;
+  if (frames_.empty() || frames_.back().kind != FrameKind::kIf) {
+    Fail(at, "#" + std::string(at.text) + " without #if");
+  }
+  // The branch that ran ends here: the rest up to #end is passed over.
+  SkipBlock(at, {"end"});
+  frames_.pop_back();
+}
+
+void Parser::DirectiveEnd(const Token& at) {
+  if (frames_.empty() || frames_.back().kind == FrameKind::kInclude) {
+    Fail(at, "#end without an open #if, #while, #for, #switch or #macro");
+  }
+  Frame& frame = frames_.back();
+  switch (frame.kind) {
+    case FrameKind::kIf:
+    case FrameKind::kSwitch:
+      frames_.pop_back();
+      return;
+    case FrameKind::kMacro: {
+      const Frame done = frame;
+      frames_.pop_back();
+      scopes_.resize(done.scope_depth);
+      --open_calls_;
+      lexer_.Seek(done.resume);
+      return;
+    }
+    case FrameKind::kWhile: {
+      if (++frame.iterations > options_.limits.loop_iterations) {
+        throw FatalError{"#while ran " + std::to_string(options_.limits.loop_iterations) +
+                             " times; the loop is stopped (a limit of the reader)",
+                         frame.opened};
+      }
+      const Position after = lexer_.position();
+      lexer_.Seek(frame.resume);
+      const Position condition_at = lexer_.position();
+      const bool again = ParenthesizedFloat("around the condition of #while") != 0;
+      if (!again) {
+        frames_.pop_back();
+        lexer_.Seek(after);
+      }
+      (void)condition_at;
+      return;
+    }
+    case FrameKind::kFor: {
+      if (++frame.iterations > options_.limits.loop_iterations) {
+        throw FatalError{"#for ran " + std::to_string(options_.limits.loop_iterations) +
+                             " times; the loop is stopped (a limit of the reader)",
+                         frame.opened};
+      }
+      Value* variable = Lookup(frame.variable);
+      if (variable == nullptr || variable->type != ValueType::kFloat) {
+        Fail(at, "the variable of #for, " + frame.variable + ", is no longer a float");
+      }
+      const double next = variable->v[0] + frame.step;
+      if (frame.step > 0 ? next <= frame.end : next >= frame.end) {
+        variable->v[0] = next;
+        lexer_.Seek(frame.resume);
+      } else {
+        variable->v[0] = next;
+        frames_.pop_back();
+      }
+      return;
+    }
+    case FrameKind::kInclude:
+      return;
+  }
+}
+
+void Parser::DirectiveSwitch(const Token& at) {
+  const double value = ParenthesizedFloat("around the value of #switch");
+  frames_.push_back(Frame{FrameKind::kSwitch, {}, 0, value, {}, 0, 1, 0, at.where});
+  SkipSwitchToMatch(at, value);
+}
+
+// Passes over clauses until one whose condition holds (or #else); at #end
+// the switch is over.
+void Parser::SkipSwitchToMatch(const Token& at, double value) {
+  for (;;) {
+    const std::string found = SkipBlock(at, {"case", "range", "else", "end"});
+    if (found == "end") {
+      frames_.pop_back();
+      return;
+    }
+    if (found == "else") return;
+    Expect('(', "after #case");
+    const double low = Float();
+    bool match;
+    if (found == "range") {
+      if (PeekRaw().Is(',')) Raw();
+      const double high = Float();
+      match = value >= low && value <= high;
+    } else {
+      match = std::fabs(value - low) < 1e-10;
+    }
+    Expect(')', "to close #case");
+    if (match) return;
+  }
+}
+
+void Parser::DirectiveWhile(const Token& at) {
+  const Position condition = lexer_.position();
+  const bool run = ParenthesizedFloat("around the condition of #while") != 0;
+  if (!run) {
+    SkipBlock(at, {"end"});
+    return;
+  }
+  frames_.push_back(Frame{FrameKind::kWhile, condition, 0, 0, {}, 0, 1, 0, at.where});
+}
+
+void Parser::DirectiveFor(const Token& at) {
+  Expect('(', "after #for");
+  const Token name = Raw();
+  if (name.kind != TokenKind::kWord || IsReservedWord(name.text)) {
+    Fail(name, "expected the identifier of the #for loop, found " + Describe(name));
+  }
+  Expect(',', "after the identifier of #for");
+  const double start = Float();
+  Expect(',', "after the start of #for");
+  const double end = Float();
+  double step = 1;
+  if (PeekRaw().Is(',')) {
+    Raw();
+    step = Float();
+  }
+  Expect(')', "to close #for");
+  if (step == 0) Fail(at, "#for with a step of 0 never ends");
+  Assign(std::string(name.text), Value::Float(start), false);
+  if (step > 0 ? start > end : start < end) {
+    SkipBlock(at, {"end"});
+    return;
+  }
+  Frame frame{FrameKind::kFor, lexer_.position(), 0, 0, std::string(name.text), end, step, 0,
+              at.where};
+  frames_.push_back(std::move(frame));
+}
+
+void Parser::DirectiveMacro(const Token& at) {
+  const Token name = Raw();
+  if (name.kind != TokenKind::kWord || IsReservedWord(name.text)) {
+    Fail(name, "expected the name of the macro, found " + Describe(name));
+  }
+  auto macro = std::make_shared<MacroValue>();
+  macro->name = std::string(name.text);
+  Expect('(', "after the name of the macro");
+  for (;;) {
+    Token token = Raw();
+    if (token.Is(')')) break;
+    if (token.Is(',')) continue;
+    bool optional = false;
+    if (token.IsWord("optional")) {
+      optional = true;
+      token = Raw();
+    }
+    if (token.kind != TokenKind::kWord) {
+      Fail(token,
+           "expected a parameter name of macro " + macro->name + ", found " + Describe(token));
+    }
+    macro->params.emplace_back(token.text);
+    macro->optional.push_back(optional);
+  }
+  macro->body = lexer_.position();
+  Value value;
+  value.type = ValueType::kMacro;
+  value.macro = std::move(macro);
+  scopes_.front()[std::string(name.text)] = std::move(value);
+  SkipBlock(at, {"end"});
+}
+
+void Parser::CallMacro(const Token& name, const MacroValue& macro) {
+  if (++macro_calls_ > options_.limits.macro_calls) {
+    throw FatalError{"more than " + std::to_string(options_.limits.macro_calls) +
+                         " macro calls; the reading stops (a limit of the reader)",
+                     name.where};
+  }
+  if (open_calls_ >= options_.limits.nesting) {
+    throw FatalError{"macro " + macro.name + " nested " + std::to_string(open_calls_) +
+                         " deep; the reading stops (a limit of the reader)",
+                     name.where};
+  }
+  Expect('(', ("after the name of macro " + macro.name).c_str());
+  std::unordered_map<std::string, Value> arguments;
+  size_t index = 0;
+  if (!PeekRaw().Is(')')) {
+    for (;;) {
+      if (PeekRaw().Is(',')) {
+        // An empty argument: allowed for an optional parameter.
+        Raw();
+        ++index;
+        continue;
+      }
+      if (index >= macro.params.size()) {
+        Fail(name, "too many arguments for macro " + macro.name);
+      }
+      arguments[macro.params[index]] = RValue("");
+      ++index;
+      const Token separator = Next();
+      if (separator.Is(')')) break;
+      if (!separator.Is(',')) {
+        Fail(separator, "expected ',' or ')' in the call of macro " + macro.name + ", found " +
+                            Describe(separator));
+      }
+    }
+  } else {
+    Raw();
+  }
+  for (size_t i = 0; i < macro.params.size(); ++i) {
+    if (arguments.count(macro.params[i]) == 0 && !macro.optional[i]) {
+      Fail(name, "macro " + macro.name + " needs " + std::to_string(macro.params.size()) +
+                     " arguments; " + macro.params[i] + " is missing");
+    }
+  }
+  Frame frame{FrameKind::kMacro, lexer_.position(), 0, 0, {}, 0, 1, scopes_.size(), name.where};
+  frames_.push_back(std::move(frame));
+  scopes_.push_back(std::move(arguments));
+  ++open_calls_;
+  lexer_.Seek(macro.body);
+}
+
+void Parser::DirectiveInclude(const Token& at) {
+  const std::string name = StringExpression();
+  if (open_calls_ >= options_.limits.nesting) {
+    throw FatalError{"includes nested " + std::to_string(open_calls_) + " deep", at.where};
+  }
+  std::vector<std::string> candidates;
+  if (!name.empty() && name[0] == '/') {
+    candidates.push_back(name);
+  } else {
+    candidates.push_back(Folder(at.where.source->path) + name);
+    for (const std::string& folder : options_.library_paths) {
+      if (!folder.empty()) candidates.push_back(folder + (folder.back() == '/' ? "" : "/") + name);
+    }
+  }
+  for (const std::string& path : candidates) {
+    if (!IsFile(path)) continue;
+    std::string error;
+    const Source* source = sources_.Load(path, &error);
+    if (source == nullptr) continue;
+    frames_.push_back(
+        Frame{FrameKind::kInclude, lexer_.position(), 0, 0, {}, 0, 1, scopes_.size(), at.where});
+    PushScope();
+    ++open_calls_;
+    lexer_.Seek(Position{source, 0, 1, 0});
+    return;
+  }
+  Warn(at.where, "the include file \"" + name +
+                     "\" is not found beside the file or in the library path; passed over");
+}
+
+std::string Parser::SkipBlock(const Token& at, std::initializer_list<const char*> stops) {
+  pushed_.clear();
+  int depth = 0;
+  for (;;) {
+    const Token token = lexer_.Next();
+    if (token.kind == TokenKind::kEnd) {
+      Fail(at, "#" + std::string(at.text) + " has no #end before the end of the file");
+    }
+    if (token.kind != TokenKind::kHash) continue;
+    const Token word = lexer_.Next();
+    if (word.kind != TokenKind::kWord) continue;
+    if (OpensBlock(word.text)) {
+      ++depth;
+      continue;
+    }
+    if (depth > 0) {
+      if (word.text == "end") --depth;
+      continue;
+    }
+    for (const char* stop : stops) {
+      if (word.text == stop) return std::string(word.text);
+    }
+  }
+}
+
+}  // namespace sdl

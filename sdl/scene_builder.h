@@ -1,0 +1,45 @@
+// SceneBuilder: where the POV-Ray-syntax parser's meshes, loose triangles
+// and messages enter the host scene, through the reader's state (names,
+// materials and counters shared with the documented reader's conventions).
+// Lives for one reading; everything it appends belongs to the scene.
+#pragma once
+
+#include <string>
+#include <unordered_set>
+
+#include "reader/reader_state.h"
+#include "sdl/parser.h"
+
+namespace sdl {
+
+class SceneBuilder : public SceneSink {
+ public:
+  // `log`: false for a trial reading that writes nothing anywhere.
+  SceneBuilder(ReaderState& state, bool log);
+
+  void AddMesh(MeshData& mesh, const std::string& name) override;
+  void AddLooseTriangle(const Vec3 corners[3], const Vec3* normals,
+                        const MaterialSlot* texture) override;
+  void DroppedLooseTriangle() override { ++loose_dropped_; }
+  void Message(bool error, const std::string& text) override;
+  void Progress(int64_t position) override;
+
+  // Makes the first mesh ("obj_0", "mat_0"), which takes loose triangles;
+  // false when there is no memory for it.
+  bool Begin();
+  // Writes the closing counts (triangles dropped, messages not shown).
+  void Finish();
+
+ private:
+  MMesh_P* NewMesh(const std::string& wanted);
+  // The material of `slot` on `mesh`: its position in the mesh's list.
+  int32_t Material(MMesh_P* mesh, const MaterialSlot& slot);
+
+  ReaderState& state_;
+  bool log_;
+  std::unordered_set<std::string> mesh_names_;
+  int64_t loose_dropped_ = 0;
+  int64_t messages_ = 0;
+};
+
+}  // namespace sdl

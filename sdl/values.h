@@ -1,0 +1,79 @@
+// The values of POV-Ray's scene language as this reader keeps them: numbers
+// and vectors (colours are 5-vectors), strings, arrays, declared objects and
+// textures (by name), transformations and macros. Plain values; arrays and
+// macros are shared between the identifiers that hold them.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sdl/lexer.h"
+#include "sdl/transform.h"
+
+namespace sdl {
+
+enum class ValueType : uint8_t {
+  kNone,       // declared but not set (an array element never assigned)
+  kFloat,      // v[0]
+  kVector,     // v[0 .. dim-1], dim 2 to 5
+  kString,     // text
+  kArray,      // array
+  kObject,     // an object; text is the name its meshes were built under
+  kTexture,    // a texture, pigment or material; text is its identifier
+  kTransform,  // transform
+  kMacro,      // macro
+  kOther,      // anything else that can be declared (finish, camera ...); text the keyword
+};
+
+struct Value;
+
+struct ArrayValue {
+  std::vector<int64_t> sizes;  // one per dimension
+  std::vector<Value> items;    // row-major
+};
+
+struct MacroValue {
+  std::string name;
+  std::vector<std::string> params;
+  std::vector<bool> optional;
+  Position body;  // just after the parameter list
+};
+
+struct Value {
+  ValueType type = ValueType::kNone;
+  int dim = 0;  // 1 for a float, 2-5 for a vector
+  double v[5] = {0, 0, 0, 0, 0};
+  std::string text;
+  std::shared_ptr<ArrayValue> array;
+  std::shared_ptr<MacroValue> macro;
+  std::shared_ptr<Transform> transform;
+
+  static Value Float(double f) {
+    Value value;
+    value.type = ValueType::kFloat;
+    value.dim = 1;
+    value.v[0] = f;
+    return value;
+  }
+  static Value Vector(int dim, const double* v) {
+    Value value;
+    value.type = ValueType::kVector;
+    value.dim = dim;
+    for (int i = 0; i < dim; ++i) value.v[i] = v[i];
+    return value;
+  }
+  static Value String(std::string s) {
+    Value value;
+    value.type = ValueType::kString;
+    value.text = std::move(s);
+    return value;
+  }
+  bool IsNumeric() const { return type == ValueType::kFloat || type == ValueType::kVector; }
+};
+
+// What a value is called in messages ("a float", "a string" ...).
+const char* TypeName(ValueType type);
+
+}  // namespace sdl
