@@ -461,21 +461,21 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
           {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2])});
       item_comma();
       if (!faces) continue;
-      // One or three texture indices may follow a face.
+      // With a texture_list, one or three texture indices follow a face.
       double texture_index = -1;
-      const char next = pushed_.empty() ? lexer_.PeekChar() : '\0';
-      if (next != '<' && next != '}') {
-        const Token at = PeekRaw();
-        if (!at.Is('<') && !at.Is('}')) {
-          texture_index = Float();
+      if (!mesh.slots.empty()) {
+        texture_index = Float();
+        item_comma();
+        // Directives may stand between the items: look past them.
+        const Token more = Peek();
+        const Value* value = more.kind == TokenKind::kWord ? Lookup(more.text) : nullptr;
+        const bool next_face =
+            more.Is('<') || more.Is('}') || (value != nullptr && value->type == ValueType::kVector);
+        if (!next_face) {
+          Float();  // the second and third indices blend textures by corner; the first is kept
           item_comma();
-          const Token more = PeekRaw();
-          if (!more.Is('<') && !more.Is('}')) {
-            Float();  // the second and third indices blend textures by corner; the first is kept
-            item_comma();
-            Float();
-            item_comma();
-          }
+          Float();
+          item_comma();
         }
       }
       texture_indices.push_back(texture_index);

@@ -137,6 +137,9 @@ class Parser {
   std::string SkipBlock(const Token& at, std::initializer_list<const char*> stops);
   void SkipSwitchToMatch(const Token& at, double value);
   bool EndOfSource();
+  // Where reading goes on after a jump elsewhere: before the tokens already
+  // looked ahead at (which are dropped, to be read again on return).
+  Position ResumePoint();
   void PushScope() { scopes_.emplace_back(); }
   void PopScope() { scopes_.pop_back(); }
 

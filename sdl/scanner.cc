@@ -112,9 +112,25 @@ Token Parser::Raw() {
 }
 
 Token Parser::PeekRaw() {
-  Token token = Raw();
-  pushed_.push_back(token);
-  return token;
+  for (;;) {
+    const bool fresh = pushed_.empty();
+    Token token = Raw();
+    if (fresh && token.kind == TokenKind::kEnd && EndOfSource()) continue;
+    if (fresh && token.kind == TokenKind::kHash) {
+      // Control flow (a macro's or a block's #end, #else ...) is carried out
+      // to see the token after it; a directive that changes a value is not,
+      // since the expression being read may be the value it needs.
+      const Position word_at = lexer_.position();
+      const Token word = lexer_.Next();
+      lexer_.Seek(word_at);
+      if (!(word.IsWord("declare") || word.IsWord("local") || word.IsWord("undef"))) {
+        Directive(token);
+        continue;
+      }
+    }
+    pushed_.push_back(token);
+    return token;
+  }
 }
 
 Token Parser::Next() {
@@ -187,6 +203,13 @@ bool Parser::EndOfSource() {
     }
   }
   return false;
+}
+
+Position Parser::ResumePoint() {
+  if (pushed_.empty()) return lexer_.position();
+  const Position at = pushed_.back().where;
+  pushed_.clear();
+  return at;
 }
 
 // ---- symbols ----
@@ -503,8 +526,7 @@ void Parser::DirectiveFor(const Token& at) {
     SkipBlock(at, {"end"});
     return;
   }
-  Frame frame{FrameKind::kFor, lexer_.position(), 0, 0, std::string(name.text), end, step, 0,
-              at.where};
+  Frame frame{FrameKind::kFor, ResumePoint(), 0, 0, std::string(name.text), end, step, 0, at.where};
   frames_.push_back(std::move(frame));
 }
 
@@ -583,7 +605,7 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
                      " arguments; " + macro.params[i] + " is missing");
     }
   }
-  Frame frame{FrameKind::kMacro, lexer_.position(), 0, 0, {}, 0, 1, scopes_.size(), name.where};
+  Frame frame{FrameKind::kMacro, ResumePoint(), 0, 0, {}, 0, 1, scopes_.size(), name.where};
   frames_.push_back(std::move(frame));
   scopes_.push_back(std::move(arguments));
   ++open_calls_;
@@ -610,7 +632,7 @@ void Parser::DirectiveInclude(const Token& at) {
     const Source* source = sources_.Load(path, &error);
     if (source == nullptr) continue;
     frames_.push_back(
-        Frame{FrameKind::kInclude, lexer_.position(), 0, 0, {}, 0, 1, scopes_.size(), at.where});
+        Frame{FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, scopes_.size(), at.where});
     PushScope();
     ++open_calls_;
     lexer_.Seek(Position{source, 0, 1, 0});

@@ -2,11 +2,13 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <functional>
 
 #include "plugin/host/callbacks.h"
 #include "plugin/host/log_file.h"
 #include "plugin/host/options.h"
 #include "reader/reader.h"
+#include "sdl/povray_reader.h"
 
 namespace {
 
@@ -30,7 +32,10 @@ void IgnoreProgress(long, long) {}
 
 }  // namespace
 
-Reading ReadScenePath(const std::string& path) {
+namespace {
+
+// One reading of `path` by `read`, with the log and callbacks of an import.
+Reading ReadWith(const std::string& path, const std::function<void(MScene*, const char*)>& read) {
   Reading reading;
   reading.scene.reset(new MScene(path.c_str()));
   const std::string log_path = TestDir() + "reader.log";
@@ -38,18 +43,38 @@ Reading ReadScenePath(const std::string& path) {
     LogFile log(path.c_str(), log_path.c_str());
     MessageCallBack1 messages(RecordMessage, RecordProgress, Ignore, IgnoreProgress, Ignore,
                               IgnoreProgress);
-    Import_FileOption options("tarvo_test", "unused.log");
-    options.Set_Filename(path.c_str());
     g_current = &reading;
     g_Log = &log;
     g_Messages = &messages;
-    ReadSceneFile(reading.scene.get(), &options);
+    read(reading.scene.get(), path.c_str());
     g_Log = nullptr;
     g_Messages = nullptr;
     g_current = nullptr;
   }
   reading.log = ReadWholeFile(log_path);
+  for (MListNode* n = reading.scene->Get_Messages()->head; n != nullptr; n = n->next) {
+    reading.host_messages.push_back(static_cast<const char*>(n->item));
+  }
   return reading;
+}
+
+}  // namespace
+
+Reading ReadScenePath(const std::string& path) {
+  return ReadWith(path, [](MScene* scene, const char* file) {
+    Import_FileOption options("tarvo_test", "unused.log");
+    options.Set_Filename(file);
+    ReadSceneFile(scene, &options);
+  });
+}
+
+Reading ReadPovrayPath(const std::string& path, const PovrayReadOptions& options) {
+  return ReadWith(path,
+                  [&](MScene* scene, const char* file) { ReadPovrayScene(scene, file, options); });
+}
+
+Reading ReadPovrayText(const std::string& text, const PovrayReadOptions& options) {
+  return ReadPovrayPath(WriteTestFile("scene.pov", text), options);
 }
 
 Reading ReadSceneText(const std::string& text) {

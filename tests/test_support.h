@@ -9,6 +9,7 @@
 
 #include "korvan/importer_host.h"
 #include "plugin/host/scene.h"
+#include "sdl/povray_reader.h"
 #include "tests/test_files.h"
 
 struct Reading {
@@ -16,12 +17,16 @@ struct Reading {
   std::string log;                              // the reader's log lines
   std::vector<std::pair<long, long>> progress;  // (position, total) reports
   std::vector<std::string> messages;            // status texts
+  std::vector<std::string> host_messages;       // the scene's messages
 };
 
 // Reads the file at `path` as the import run would (log and callbacks set).
 Reading ReadScenePath(const std::string& path);
 // Writes `text` to a file and reads it.
 Reading ReadSceneText(const std::string& text);
+// The same in the POV-Ray-syntax mode.
+Reading ReadPovrayPath(const std::string& path, const PovrayReadOptions& options = {});
+Reading ReadPovrayText(const std::string& text, const PovrayReadOptions& options = {});
 
 // The mesh called `name` in the scene, or null.
 MMesh_P* FindMesh(MScene& scene, const char* name);
