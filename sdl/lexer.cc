@@ -114,6 +114,8 @@ void Lexer::SkipSpaceAndComments() {
       continue;
     }
     if (i + 1 < n && d[i] == '/' && d[i + 1] == '*') {
+      Position start = pos_;
+      start.offset = i;
       int depth = 1;
       i += 2;
       while (i < n && depth > 0) {
@@ -128,7 +130,10 @@ void Lexer::SkipSpaceAndComments() {
           ++i;
         }
       }
-      if (depth > 0) problem_ = "a comment that begins here is never closed";
+      if (depth > 0) {
+        problem_ = "a comment that begins here is never closed";
+        problem_at_ = start;
+      }
       continue;
     }
     break;
@@ -182,6 +187,7 @@ Token Lexer::Next() {
     token.text = std::string_view(d + i + 1, end - i - 1);
     if (end >= n || d[end] != '"') {
       problem_ = "a string that begins here is not closed on its line";
+      problem_at_ = token.where;
       pos_.offset = end;
     } else {
       pos_.offset = end + 1;

@@ -72,6 +72,7 @@ class Lexer {
   void Seek(const Position& position) { pos_ = position; }
   // Messages of the last Next() about an unterminated comment or string, or "".
   const std::string& problem() const { return problem_; }
+  const Position& problem_at() const { return problem_at_; }
 
   // The fast path for lists of literal numbers: reads "<n, n, ...>" with
   // `count` plain decimal numbers (commas optional, a sign only at the start
@@ -95,6 +96,7 @@ class Lexer {
 
   Position pos_;
   std::string problem_;
+  Position problem_at_;
 };
 
 }  // namespace sdl

@@ -422,6 +422,13 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
                       std::string(section.text) + ", found " + Describe(close));
     }
   };
+  // A list that ends before its count: say so rather than what stands there.
+  auto check_more = [&](const Token& section, int64_t i, int64_t count) {
+    if (pushed_.empty() && lexer_.PeekChar() == '}') {
+      Fail(lexer_.position(), std::string(section.text) + " declares " + std::to_string(count) +
+                                  " items but has " + std::to_string(i));
+    }
+  };
   auto progress = [&](int64_t i) {
     if (i % kFastItemsPerProgressCheck == 0 && lexer_.position().source == main_ &&
         static_cast<int64_t>(lexer_.position().offset) >= next_progress_) {
@@ -437,6 +444,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
                 static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(bytes / 4 + 1))));
     for (int64_t i = 0; i < count; ++i) {
       progress(i);
+      check_more(section, i, count);
       double v[3] = {0, 0, 0};
       if (!(pushed_.empty() && lexer_.FastVector(v, dims))) VectorN(dims, v);
       out.push_back({v[0], v[1], v[2]});
@@ -451,6 +459,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
                 static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(bytes / 6 + 1))));
     for (int64_t i = 0; i < count; ++i) {
       progress(i);
+      check_more(section, i, count);
       double v[3];
       if (!(pushed_.empty() && lexer_.FastVector(v, 3))) VectorN(3, v);
       for (double d : v) {

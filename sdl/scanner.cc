@@ -102,7 +102,7 @@ Token Parser::Raw() {
     return token;
   }
   token = lexer_.Next();
-  if (!lexer_.problem().empty()) Report(true, token.where, lexer_.problem());
+  if (!lexer_.problem().empty()) Report(true, lexer_.problem_at(), lexer_.problem());
   if (token.where.source == main_ && static_cast<int64_t>(token.where.offset) >= next_progress_) {
     sink_.Progress(static_cast<int64_t>(token.where.offset));
     next_progress_ = static_cast<int64_t>(token.where.offset) +
@@ -422,12 +422,15 @@ void Parser::DirectiveEnd(const Token& at) {
       return;
     }
     case FrameKind::kWhile: {
-      if (++frame.iterations > options_.limits.loop_iterations) {
-        throw FatalError{"#while ran " + std::to_string(options_.limits.loop_iterations) +
-                             " times; the loop is stopped (a limit of the reader)",
-                         frame.opened};
-      }
       const Position after = lexer_.position();
+      if (++frame.iterations >= options_.limits.loop_iterations) {
+        const Position opened = frame.opened;
+        frames_.pop_back();  // the reading goes on after the loop
+        Report(true, opened,
+               "#while ran " + std::to_string(options_.limits.loop_iterations) +
+                   " times; the loop is stopped there (a limit of the reader)");
+        return;
+      }
       lexer_.Seek(frame.resume);
       const Position condition_at = lexer_.position();
       const bool again = ParenthesizedFloat("around the condition of #while") != 0;
@@ -439,10 +442,13 @@ void Parser::DirectiveEnd(const Token& at) {
       return;
     }
     case FrameKind::kFor: {
-      if (++frame.iterations > options_.limits.loop_iterations) {
-        throw FatalError{"#for ran " + std::to_string(options_.limits.loop_iterations) +
-                             " times; the loop is stopped (a limit of the reader)",
-                         frame.opened};
+      if (++frame.iterations >= options_.limits.loop_iterations) {
+        const Position opened = frame.opened;
+        frames_.pop_back();  // the reading goes on after the loop
+        Report(true, opened,
+               "#for ran " + std::to_string(options_.limits.loop_iterations) +
+                   " times; the loop is stopped there (a limit of the reader)");
+        return;
       }
       Value* variable = Lookup(frame.variable);
       if (variable == nullptr || variable->type != ValueType::kFloat) {

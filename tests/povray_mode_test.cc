@@ -1,1 +1,159 @@
+// The POV-Ray-syntax mode on small scenes: what it names, what it reports
+// for input beyond it or broken, and that every bound holds. (The corpus
+// test holds its geometry against POV-Ray.)
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
+
+TEST(PovrayMode, NamesMeshesAndMaterialsAsDeclared) {
+  Reading r = ReadPovrayText(
+      "#declare T_Wood = texture { pigment { rgb <0.6, 0.4, 0.2> } }\n"
+      "#declare Wheat_Stems = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "  face_indices { 1, <0,1,2> } texture { T_Wood } }\n"
+      "mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> }\n"
+      "  texture { pigment { rgb 1 } } }\n"
+      "#declare Wheat_Stems = mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } }\n"
+      "#declare obj_2 = mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } }\n"
+      "mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } }\n");
+  EXPECT_EQ(ObjectNames(*r.scene),
+            (std::vector<std::string>{"Wheat_Stems", "obj_1", "Wheat_Stems_2", "obj_2", "obj_3"}))
+      << r.log;
+  EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "Wheat_Stems")),
+            std::vector<std::string>{"T_Wood"});
+  EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "obj_1")), std::vector<std::string>{"mat_1"});
+  EXPECT_TRUE(Contains(r.log, "\nmesh2:\nname Wheat_Stems\nvertex_vectors:\n-->3 vertices\n"))
+      << r.log;
+  EXPECT_TRUE(Contains(r.log, "\nMesh Post Processing:\n8 lines parsed\n")) << r.log;
+}
+
+TEST(PovrayMode, Mesh2NormalsAndUvFollowTheFacesWithoutIndexLists) {
+  Reading r = ReadPovrayText(
+      "#declare M = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "  normal_vectors { 3, <0,0,-1>, <0,0,-1>, <0,0,-1> } uv_vectors { 3 <0,0> <1,0> <0,1> }\n"
+      "  face_indices { 1, <2,1,0> } }\n");
+  MMesh_P* mesh = FindMesh(*r.scene, "M");
+  ASSERT_NE(mesh, nullptr) << r.log;
+  ASSERT_EQ(mesh->Get_NFace_Count(), 1);
+  ASSERT_EQ(mesh->Get_UVFace_Count(), 1);
+  EXPECT_EQ(mesh->NFaces().Corners(0)[0], 2);
+  EXPECT_EQ(mesh->UVFaces().Corners(0)[2], 0);
+}
+
+TEST(PovrayMode, LiteralNumbersReadAlikeOnBothPaths) {
+  // The first list takes the fast path for literal numbers, the second the
+  // expression reader (each item is an expression); the bits must agree.
+  const char* numbers[] = {"0.1", "-2.5e-3", "1e300", "3.14159265358979", ".5", "7."};
+  std::string fast, slow;
+  for (const char* n : numbers) {
+    fast += std::string("<") + n + ", " + n + ", " + n + "> ";
+    slow += std::string("<") + n + "+0, (" + n + "), " + n + "*1> ";
+  }
+  Reading r = ReadPovrayText("#declare A = mesh2 { vertex_vectors { 6 " + fast +
+                             "} face_indices { 1 <0 1 2> } }\n"
+                             "#declare B = mesh2 { vertex_vectors { 6 " +
+                             slow + "} face_indices { 1 <0 1 2> } }\n");
+  MMesh_P* a = FindMesh(*r.scene, "A");
+  MMesh_P* b = FindMesh(*r.scene, "B");
+  ASSERT_TRUE(a != nullptr && b != nullptr) << r.log;
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(a->Get_Vertex(i).x, b->Get_Vertex(i).x) << numbers[i];
+    EXPECT_EQ(a->Get_Vertex(i).y, b->Get_Vertex(i).z) << numbers[i];
+  }
+}
+
+// Input beyond the mode or broken: one message with file, line and column
+// naming the construct; the reading goes on past the statement and ends.
+struct BadInput {
+  const char* name;
+  std::string text;
+  std::string message;  // part of the first message
+  bool error;           // false: a warning, and the outcome is "lines parsed"
+
+  friend void PrintTo(const BadInput& c, std::ostream* out) { *out << c.name; }
+};
+
+class PovrayModeBadInput : public testing::TestWithParam<BadInput> {};
+
+TEST_P(PovrayModeBadInput, SaysWhereAndWhatAndGoesOn) {
+  const BadInput& c = GetParam();
+  PovrayReadOptions options;
+  options.limits.loop_iterations = 1000;
+  options.limits.macro_calls = 5000;
+  options.limits.nesting = 50;
+  options.limits.array_elements = 1000;
+  const std::string good =
+      "\n#declare Good = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> } "
+      "face_indices { 1, <0,1,2> } }\n";
+  Reading r = ReadPovrayText(c.text + good, options);
+  ASSERT_FALSE(r.host_messages.empty()) << "input: " << c.text.substr(0, 200) << "\nlog:\n"
+                                        << r.log;
+  const std::string& first = r.host_messages.front();
+  EXPECT_TRUE(Contains(first, "scene.pov:1:")) << first;
+  EXPECT_TRUE(Contains(first, c.error ? ": error: " : ": warning: ")) << first;
+  EXPECT_TRUE(Contains(first, c.message)) << "messages:\n" << Joined(r.host_messages);
+  EXPECT_EQ(Contains(r.log, "###Error in line 1 \n"), c.error) << r.log;
+  // Unless the message says that nothing after it is read, the mesh after
+  // the fault is still imported.
+  if (!Contains(first, "the reading stops") && !Contains(first, "#error: ") &&
+      !Contains(first, "never closed")) {
+    EXPECT_NE(FindMesh(*r.scene, "Good"), nullptr) << "the statement after was lost:\n"
+                                                   << Joined(r.host_messages);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PovrayModeBadInput,
+    testing::Values(
+        BadInput{"undefined_macro", "LDXPart(1, 2)", "'LDXPart' is neither", true},
+        BadInput{"undefined_object", "object { Part_3001 matrix <1,0,0,0,1,0,0,0,1,0,0,0> }",
+                 "undefined object identifier 'Part_3001'", true},
+        BadInput{"undefined_in_mesh", "mesh2 { vertex_vectors { 1, <0, Size, 0> } }",
+                 "undefined identifier 'Size'", true},
+        BadInput{"file_directive", "#fopen F \"x.txt\" read", "#fopen (file input and output)",
+                 true},
+        BadInput{"unknown_directive", "#frobnicate 3", "unknown directive #frobnicate", true},
+        BadInput{"error_directive", "#error \"stop here\"", "#error: stop here", true},
+        BadInput{"endless_while", "#while (true) #end", "#while ran 1000 times", true},
+        BadInput{"endless_for", "#for (I, 0, 1e9) #end", "#for ran 1000 times", true},
+        BadInput{"recursion", "#macro R() R() #end R()", "nested 50 deep", true},
+        BadInput{"call_storm", "#macro F() #end #while (true) F() #end", "", true},
+        BadInput{"huge_array", "#declare A = array[100000][100000];", "more than this reader holds",
+                 true},
+        BadInput{"division_by_zero", "#declare A = 1/0;", "division by zero", true},
+        BadInput{"mod_by_zero", "#declare A = mod(1, 0);", "division by zero", true},
+        BadInput{"sqrt_domain", "#declare A = sqrt(-1);", "outside its domain", true},
+        BadInput{"open_if", "#if (1) mesh { triangle { <0,0,0>,<1,0,0>,<0,1,0> } }", "has no #end",
+                 true},
+        BadInput{"stray_end", "#end", "#end without an open", true},
+        BadInput{"deep_parentheses", "#declare A = " + std::string(5000, '(') + "1;",
+                 "nested more than", true},
+        BadInput{"bad_character", "mesh2 { @ }", "the character '@'", true},
+        BadInput{"open_comment", "/* never closed", "never closed", true},
+        BadInput{"no_triangles", "mesh { }", "no triangles in this mesh", true},
+        BadInput{"too_few_items",
+                 "mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0> } face_indices { 0 } }",
+                 "vertex_vectors declares 3 items but has 2", true},
+        BadInput{"vector_as_float", "#declare A = array[<1,2,3>];", "expected a float", true},
+        BadInput{"string_arithmetic", "#declare A = \"a\" + 1;", "cannot take a string", true},
+        BadInput{"missing_include", "#include \"no-such-part.inc\"",
+                 "\"no-such-part.inc\" is not found", false},
+        BadInput{"degenerate_loose", "triangle { <0,0,0>, <1,1,1>, <2,2,2> }",
+                 "degenerate triangle", false}),
+    [](const testing::TestParamInfo<BadInput>& info) { return std::string(info.param.name); });
+
+}  // namespace
