@@ -14,25 +14,6 @@ namespace sdl {
 
 namespace {
 
-// Keeps nesting bounded: expressions recurse.
-class DepthGuard {
- public:
-  DepthGuard(int& depth, int limit, const Position& at) : depth_(depth) {
-    if (++depth_ > limit) {
-      --depth_;
-      throw ParseError{"the expression is nested more than " + std::to_string(limit) +
-                           " deep (a limit of the reader)",
-                       at};
-    }
-  }
-  ~DepthGuard() { --depth_; }
-  DepthGuard(const DepthGuard&) = delete;
-  DepthGuard& operator=(const DepthGuard&) = delete;
-
- private:
-  int& depth_;
-};
-
 int Dim(const Value& value) { return value.type == ValueType::kFloat ? 1 : value.dim; }
 
 // `value` as `dim` components: a float fills all of them, a shorter vector
@@ -63,6 +44,11 @@ int Component(std::string_view name) {
   return -1;
 }
 
+// A small whole number (widths, precisions, character codes).
+int SmallInt(double value) {
+  return static_cast<int>(std::clamp<int64_t>(WholeNumber(value), -1000000, 1000000));
+}
+
 std::string FormatNumber(double value, int width, int precision) {
   char buffer[128];
   if (precision < 0) precision = 6;
@@ -73,6 +59,16 @@ std::string FormatNumber(double value, int width, int precision) {
 }
 
 }  // namespace
+
+Parser::NestingGuard::NestingGuard(Parser& parser, const Position& at) : parser_(parser) {
+  const int limit = parser_.options_.limits.expression_depth;
+  if (++parser_.expression_depth_ > limit) {
+    --parser_.expression_depth_;
+    throw ParseError{"expressions, objects and directives nested more than " +
+                         std::to_string(limit) + " deep (a limit of the reader)",
+                     at};
+  }
+}
 
 const char* TypeName(ValueType type) {
   switch (type) {
@@ -102,7 +98,7 @@ const char* TypeName(ValueType type) {
 
 Value Parser::Expression() {
   const Token first = PeekRaw();
-  DepthGuard guard(expression_depth_, options_.limits.expression_depth, first.where);
+  NestingGuard guard(*this, first.where);
   return full_ ? Conditional() : Additive();
 }
 
@@ -271,7 +267,7 @@ Value Parser::Unary() {
   const Token op = PeekRaw();
   if (op.Is('-') || op.Is('+') || op.Is('!')) {
     Raw();
-    DepthGuard guard(expression_depth_, options_.limits.expression_depth, op.where);
+    NestingGuard guard(*this, op.where);
     Value value = Unary();
     if (!value.IsNumeric()) {
       Fail(op, "the operator '" + std::string(op.text) + "' cannot take " + TypeName(value.type));
@@ -325,7 +321,7 @@ Value Parser::Primary() {
     case TokenKind::kPunct:
       if (token.Is('(')) {
         ScopedFlag flag(full_, true);
-        DepthGuard guard(expression_depth_, options_.limits.expression_depth, token.where);
+        NestingGuard guard(*this, token.where);
         Value value = Expression();
         Expect(')', "to close the parenthesis");
         return value;
@@ -339,7 +335,7 @@ Value Parser::Primary() {
 }
 
 Value Parser::VectorLiteral(const Token& open) {
-  DepthGuard guard(expression_depth_, options_.limits.expression_depth, open.where);
+  NestingGuard guard(*this, open.where);
   ScopedFlag flag(full_, false);
   double v[5];
   int n = 0;
@@ -469,7 +465,7 @@ Value Parser::ArrayElement(const Token& name, Value* array, Value** slot) {
       index = Float();
     }
     Expect(']', "to close the index of the array");
-    const int64_t i = static_cast<int64_t>(index);
+    const int64_t i = WholeNumber(index);
     if (index < 0 || i >= a.sizes[d]) {
       Fail(at, "index " + std::to_string(i) + " is outside array " + std::string(name.text) +
                    " (size " + std::to_string(a.sizes[d]) + ")");
@@ -488,6 +484,7 @@ Value Parser::ArrayDeclaration(const Token& at) {
     const Token size_at = PeekRaw();
     const double size = Float();
     Expect(']', "to close the size of the array");
+    if (array->sizes.size() == 5) Fail(size_at, "an array has at most 5 dimensions");
     if (!(size >= 1) || size * static_cast<double>(total) > options_.limits.array_elements) {
       Fail(size_at, "an array of " + FormatNumber(size * static_cast<double>(total), 0, 0) +
                         " elements is more than this reader holds (" +
@@ -662,9 +659,9 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "bitwise_and" || f == "bitwise_or" || f == "bitwise_xor") {
     if (args.size() < 2) count(2, 2);
-    int64_t r = static_cast<int64_t>(number(0));
+    int64_t r = WholeNumber(number(0));
     for (size_t i = 1; i < args.size(); ++i) {
-      const int64_t b = static_cast<int64_t>(number(i));
+      const int64_t b = WholeNumber(number(i));
       r = f == "bitwise_and" ? (r & b) : f == "bitwise_or" ? (r | b) : (r ^ b);
     }
     return Value::Float(static_cast<double>(r));
@@ -710,7 +707,7 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "seed") {
     count(1, 1);
-    random_streams_.push_back(static_cast<uint32_t>(static_cast<int64_t>(number(0))));
+    random_streams_.push_back(static_cast<uint32_t>(WholeNumber(number(0))));
     return Value::Float(static_cast<double>(random_streams_.size() - 1));
   }
   if (f == "rand") {
@@ -762,31 +759,29 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "str") {
     count(3, 3);
-    return Value::String(
-        FormatNumber(number(0), static_cast<int>(number(1)), static_cast<int>(number(2))));
+    return Value::String(FormatNumber(number(0), SmallInt(number(1)), SmallInt(number(2))));
   }
   if (f == "vstr") {
     count(5, 5);
-    const int n = std::clamp(static_cast<int>(number(0)), 1, 5);
+    const int n = std::clamp(SmallInt(number(0)), 1, 5);
     double v[5];
     if (!args[1].IsNumeric()) Fail(where[1], "vstr takes a vector");
     Promote(args[1], n, v);
     std::string s;
     for (int i = 0; i < n; ++i) {
       if (i > 0) s += text(2);
-      s += FormatNumber(v[i], static_cast<int>(number(3)), static_cast<int>(number(4)));
+      s += FormatNumber(v[i], SmallInt(number(3)), SmallInt(number(4)));
     }
     return Value::String(s);
   }
   if (f == "chr") {
     count(1, 1);
-    return Value::String(std::string(1, static_cast<char>(static_cast<int>(number(0)))));
+    return Value::String(std::string(1, static_cast<char>(SmallInt(number(0)))));
   }
   if (f == "substr") {
     count(3, 3);
     const std::string s = text(0);
-    const int64_t start = static_cast<int64_t>(number(1)) - 1,
-                  length = static_cast<int64_t>(number(2));
+    const int64_t start = WholeNumber(number(1)) - 1, length = WholeNumber(number(2));
     if (start < 0 || length < 0 || start + length > static_cast<int64_t>(s.size())) {
       Fail(name, "substr reaches outside its string");
     }

@@ -1,7 +1,7 @@
 #include "sdl/keywords.h"
 
 #include <algorithm>
-#include <array>
+#include <iterator>
 #include <string_view>
 
 namespace sdl {
@@ -11,12 +11,12 @@ namespace {
 using namespace std::string_view_literals;
 
 template <size_t N>
-bool In(const std::array<std::string_view, N>& sorted, std::string_view word) {
-  return std::binary_search(sorted.begin(), sorted.end(), word);
+bool In(const std::string_view (&sorted)[N], std::string_view word) {
+  return std::binary_search(sorted, sorted + N, word);
 }
 
 // Sorted, for binary search.
-constexpr std::array kObjects = {
+constexpr std::string_view kObjects[] = {
     "bicubic_patch"sv,
     "blob"sv,
     "box"sv,
@@ -56,12 +56,12 @@ constexpr std::array kObjects = {
     "union"sv,
 };
 
-constexpr std::array kScene = {
+constexpr std::string_view kScene[] = {
     "background"sv, "camera"sv,  "fog"sv,     "global_settings"sv,
     "media"sv,      "photons"sv, "rainbow"sv, "sky_sphere"sv,
 };
 
-constexpr std::array kTextures = {
+constexpr std::string_view kTextures[] = {
     "interior_texture"sv,
     "material"sv,
     "pigment"sv,
@@ -69,7 +69,7 @@ constexpr std::array kTextures = {
 };
 
 // The language's other reserved words (POV-Ray 3.7), sorted.
-constexpr std::array kReserved = {
+constexpr std::string_view kReserved[] = {
     "aa_level"sv,
     "aa_threshold"sv,
     "abs"sv,
@@ -488,10 +488,10 @@ constexpr std::array kReserved = {
     "z"sv,
 };
 
-static_assert(std::is_sorted(kObjects.begin(), kObjects.end()));
-static_assert(std::is_sorted(kScene.begin(), kScene.end()));
-static_assert(std::is_sorted(kTextures.begin(), kTextures.end()));
-static_assert(std::is_sorted(kReserved.begin(), kReserved.end()));
+static_assert(std::is_sorted(std::begin(kObjects), std::end(kObjects)));
+static_assert(std::is_sorted(std::begin(kScene), std::end(kScene)));
+static_assert(std::is_sorted(std::begin(kTextures), std::end(kTextures)));
+static_assert(std::is_sorted(std::begin(kReserved), std::end(kReserved)));
 
 }  // namespace
 

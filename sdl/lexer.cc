@@ -1,6 +1,7 @@
 #include "sdl/lexer.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,44 +20,56 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
 
-// Reads a whole regular file; false with `error` set when it cannot.
-bool ReadWholeFile(const std::string& path, std::string* text, std::string* error) {
+}  // namespace
+
+Source::~Source() {
+  if (mapping != nullptr) munmap(mapping, mapping_size);
+}
+
+const Source* SourceSet::Load(const std::string& path, std::string* error) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     *error = std::strerror(errno);
-    return false;
+    return nullptr;
   }
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     *error = "not a regular file";
     close(fd);
-    return false;
+    return nullptr;
   }
-  text->resize(static_cast<size_t>(info.st_size));
-  size_t done = 0;
-  while (done < text->size()) {
-    const ssize_t n = read(fd, text->data() + done, text->size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
+  auto source = std::make_unique<Source>();
+  source->path = path;
+  const size_t size = static_cast<size_t>(info.st_size);
+  // Mapped, the text is read straight from the page cache: no copy, and no
+  // zeroed buffer of the file's size first.
+  void* mapping = size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+  if (mapping != MAP_FAILED) {
+    madvise(mapping, size, MADV_SEQUENTIAL);
+    source->mapping = mapping;
+    source->mapping_size = size;
+    source->text = std::string_view(static_cast<const char*>(mapping), size);
+  } else {
+    // Not mappable (an empty file, a special file system): read it.
+    char buffer[1 << 16];
+    for (;;) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      source->owned.append(buffer, static_cast<size_t>(n));
+    }
+    source->text = source->owned;
   }
-  text->resize(done);  // a file that shrank meanwhile is read as it is now
   close(fd);
-  return true;
-}
-
-}  // namespace
-
-const Source* SourceSet::Load(const std::string& path, std::string* error) {
-  std::string text;
-  if (!ReadWholeFile(path, &text, error)) return nullptr;
-  return Adopt(path, std::move(text));
+  sources_.push_back(std::move(source));
+  return sources_.back().get();
 }
 
 const Source* SourceSet::Adopt(std::string path, std::string text) {
   auto source = std::make_unique<Source>();
   source->path = std::move(path);
-  source->text = std::move(text);
+  source->owned = std::move(text);
+  source->text = source->owned;
   sources_.push_back(std::move(source));
   return sources_.back().get();
 }
@@ -271,6 +284,36 @@ bool Lexer::FastVector(double* out, int count) {
   pos_.offset = i;
   // The blanks after the vector are read again by the next Next(); the line
   // counter must not count them twice, so keep the state as of `i`.
+  return true;
+}
+
+bool Lexer::FastNumber(double* out) {
+  const char* d = data();
+  const size_t n = size();
+  const Position saved = pos_;
+  SkipSpaceAndComments();
+  size_t i = pos_.offset;
+  if (i >= n || !(IsDigit(d[i]) || d[i] == '.')) {
+    pos_ = saved;
+    return false;
+  }
+  double value = 0;
+  auto result = std::from_chars(d + i, d + n, value);
+  const size_t end = static_cast<size_t>(result.ptr - d);
+  // Only a number that ends the item: a separator, a blank or the next face.
+  if (result.ec != std::errc() || end == i ||
+      (end < n && !IsSpace(d[end]) && d[end] != ',' && d[end] != '<' && d[end] != '}')) {
+    pos_ = saved;
+    return false;
+  }
+  size_t j = end;
+  while (j < n && (d[j] == ' ' || d[j] == '\t')) ++j;
+  if (j < n && std::strchr("+-*/.?:&|=!>", d[j]) != nullptr) {
+    pos_ = saved;
+    return false;
+  }
+  pos_.offset = end;
+  *out = value;
   return true;
 }
 

@@ -14,10 +14,19 @@
 
 namespace sdl {
 
-// One file's text, loaded whole.
+// One file's text, whole: mapped from the file, or held in memory.
 struct Source {
+  Source() = default;
+  Source(const Source&) = delete;
+  Source& operator=(const Source&) = delete;
+  ~Source();
+
   std::string path;
-  std::string text;
+  std::string_view text;  // into `owned` or the mapping
+
+  std::string owned;
+  void* mapping = nullptr;
+  size_t mapping_size = 0;
 };
 
 // Owns every source opened during one reading; sources never move.
@@ -80,6 +89,8 @@ class Lexer {
   // item. False, with the position unchanged, for anything else; the caller
   // then reads the vector as an expression.
   bool FastVector(double* out, int count);
+  // The same for one plain number standing alone (a face's texture index).
+  bool FastNumber(double* out);
   // Consumes a ',' if one comes next (after blanks and comments).
   void SkipComma();
   // The next character after blanks and comments, not consumed; '\0' at the end.

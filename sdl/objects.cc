@@ -1,6 +1,8 @@
 // Objects of POV-Ray's scene language: the four polygon forms are read into
 // MeshData; every other object is walked through so that the meshes inside
 // it are built too. Also the statement loop and #declare's right side.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "sdl/keywords.h"
@@ -138,6 +140,7 @@ void Parser::Statement(const Token& token) {
 }
 
 void Parser::Object(const Token& keyword, const std::string& name) {
+  NestingGuard nesting(*this, keyword.where);
   const std::string_view w = keyword.text;
   if (w == "mesh2") {
     Mesh2(keyword, name);
@@ -324,6 +327,19 @@ MaterialSlot Parser::TextureBlock(const Token& keyword) {
 
 // ---- #declare ----
 
+Value Parser::CopyArray(const Value& array, const Position& at, int depth) {
+  constexpr int kArrayNesting = 64;
+  if (depth > kArrayNesting) {
+    Fail(at, "arrays nested in arrays more than " + std::to_string(kArrayNesting) + " deep");
+  }
+  Value copy = array;
+  copy.array = std::make_shared<ArrayValue>(*array.array);
+  for (Value& item : copy.array->items) {
+    if (item.type == ValueType::kArray) item = CopyArray(item, at, depth + 1);
+  }
+  return copy;
+}
+
 Value Parser::RValue(const std::string& name) {
   const Token token = Next();
   if (token.kind == TokenKind::kWord) {
@@ -371,6 +387,9 @@ Value Parser::RValue(const std::string& name) {
     if (const Value* value = Lookup(w)) {
       if (!value->IsNumeric() && value->type != ValueType::kString &&
           !(value->type == ValueType::kArray && PeekRaw().Is('['))) {
+        // An array is copied, as POV-Ray copies it: an array can then never
+        // hold itself.
+        if (value->type == ValueType::kArray) return CopyArray(*value, token.where, 0);
         return *value;
       }
     }
@@ -386,7 +405,7 @@ Value Parser::RValue(const std::string& name) {
 namespace {
 
 // A list section's count: "n" or "n,".
-int64_t CountOf(double value) { return value < 0 ? 0 : static_cast<int64_t>(value); }
+int64_t CountOf(double value) { return std::clamp<int64_t>(WholeNumber(value), 0, INT32_MAX); }
 
 }  // namespace
 
@@ -473,8 +492,13 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
       // With a texture_list, one or three texture indices follow a face.
       double texture_index = -1;
       if (!mesh.slots.empty()) {
-        texture_index = Float();
+        if (!(pushed_.empty() && lexer_.FastNumber(&texture_index))) texture_index = Float();
         item_comma();
+        const char after = pushed_.empty() ? lexer_.PeekChar() : '\0';
+        if (after == '<' || after == '}') {
+          texture_indices.push_back(texture_index);
+          continue;
+        }
         // Directives may stand between the items: look past them.
         const Token more = Peek();
         const Value* value = more.kind == TokenKind::kWord ? Lookup(more.text) : nullptr;

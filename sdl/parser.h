@@ -24,8 +24,9 @@ struct Limits {
   int64_t loop_iterations = 10'000'000;  // per #while or #for loop
   int64_t macro_calls = 10'000'000;      // in one reading
   int nesting = 1000;                    // macro calls and includes open at once
-  int expression_depth = 400;            // nested parentheses, vectors, calls
-  int64_t array_elements = 16'000'000;   // in one array
+  int expression_depth = 400;  // nested parentheses, vectors, calls, objects in declarations
+  int64_t array_elements = 16'000'000;  // in one array
+  int64_t tokens = 4'000'000'000;       // read in all, loops and macros included
 };
 
 struct ParserOptions {
@@ -172,6 +173,7 @@ class Parser {
   // The right side of a #declare (or a macro argument): any value.
   Value RValue(const std::string& name);
   Value ArrayDeclaration(const Token& at);
+  Value CopyArray(const Value& array, const Position& at, int depth);
 
   // ---- objects (objects.cc) ----
   void Statement(const Token& token);
@@ -203,6 +205,18 @@ class Parser {
   void Report(bool error, const Position& at, const std::string& message);
   std::string Describe(const Token& token) const;
   void CountDepth(int delta);
+  // Counts one level of the parser's own recursion (expressions, objects
+  // declared inside objects, directives inside them) against its bound.
+  class NestingGuard {
+   public:
+    NestingGuard(Parser& parser, const Position& at);
+    ~NestingGuard() { --parser_.expression_depth_; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+
+   private:
+    Parser& parser_;
+  };
 
   SceneSink& sink_;
   ParserOptions options_;
@@ -219,6 +233,7 @@ class Parser {
   bool full_ = false;
   std::vector<uint32_t> random_streams_;
   int64_t macro_calls_ = 0;
+  int64_t tokens_ = 0;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;
   int64_t first_error_line_ = 0;

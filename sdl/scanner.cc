@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
@@ -35,7 +36,6 @@ void Parser::Start(const Source* source) {
   lexer_ = Lexer(Position{source, 0, 1, 0});
   scopes_.clear();
   scopes_.emplace_back();
-  for (char c : source->text) main_lines_ += c == '\n' ? 1 : 0;
 }
 
 // ---- messages ----
@@ -102,6 +102,11 @@ Token Parser::Raw() {
     return token;
   }
   token = lexer_.Next();
+  if (++tokens_ > options_.limits.tokens) {
+    throw FatalError{"more than " + std::to_string(options_.limits.tokens) +
+                         " tokens read; the reading stops (a limit of the reader)",
+                     token.where};
+  }
   if (!lexer_.problem().empty()) Report(true, lexer_.problem_at(), lexer_.problem());
   if (token.where.source == main_ && static_cast<int64_t>(token.where.offset) >= next_progress_) {
     sink_.Progress(static_cast<int64_t>(token.where.offset));
@@ -139,6 +144,7 @@ Token Parser::Next() {
     switch (token.kind) {
       case TokenKind::kEnd:
         if (EndOfSource()) continue;
+        main_lines_ = token.where.line - 1;  // the main file's line ends, all read
         return token;
       case TokenKind::kHash:
         Directive(token);
@@ -251,6 +257,7 @@ void Parser::Directive(const Token& hash) {
   }
   const std::string_view w = word.text;
   const int64_t line = word.where.line;
+  NestingGuard nesting(*this, word.where);
   const Source* source = word.where.source;
   try {
     if (w == "declare" || w == "local") {
@@ -622,6 +629,14 @@ void Parser::DirectiveInclude(const Token& at) {
   const std::string name = StringExpression();
   if (open_calls_ >= options_.limits.nesting) {
     throw FatalError{"includes nested " + std::to_string(open_calls_) + " deep", at.where};
+  }
+  // The kernel's and devices' files are never scene text, and some are
+  // endless or huge (/proc/kcore, /dev/zero): not opened.
+  for (const char* special : {"/proc/", "/sys/", "/dev/"}) {
+    if (name.rfind(special, 0) == 0) {
+      Warn(at.where, "the include file \"" + name + "\" is a system file; passed over");
+      return;
+    }
   }
   std::vector<std::string> candidates;
   if (!name.empty() && name[0] == '/') {

@@ -73,6 +73,15 @@ struct Value {
   bool IsNumeric() const { return type == ValueType::kFloat || type == ValueType::kVector; }
 };
 
+// A float as a whole number, truncated toward zero and held within the
+// 64-bit range (NaN gives 0): every conversion of a scene's number goes here.
+inline int64_t WholeNumber(double value) {
+  if (!(value == value)) return 0;
+  if (value >= 9.2e18) return INT64_C(9200000000000000000);
+  if (value <= -9.2e18) return -INT64_C(9200000000000000000);
+  return static_cast<int64_t>(value);
+}
+
 // What a value is called in messages ("a float", "a string" ...).
 const char* TypeName(ValueType type);
 

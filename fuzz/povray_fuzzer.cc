@@ -1,0 +1,72 @@
+// The POV-Ray-syntax reader on any bytes, with small bounds so that every
+// input ends quickly: read the input into a fresh scene, walk what it
+// built, destroy the scene, and check that every block the reading took
+// from the host allocator came back.
+#include <cstdlib>
+
+#include "fuzz/fuzz_file.h"
+#include "korvan/memory_stats.h"
+#include "korvan/scene_json.h"
+#include "plugin/host/callbacks.h"
+#include "plugin/host/log_file.h"
+#include "plugin/host/scene.h"
+#include "reader/reader.h"
+#include "sdl/povray_reader.h"
+
+namespace {
+
+void NoMessage(char*, ...) {}
+void NoProgress(long position, long count) {
+  if (position < 0 || position > count) std::abort();  // a position outside the file
+}
+
+long WalkMeshes(MScene& scene) {
+  long sum = 0;
+  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
+    auto* mesh = static_cast<MMesh_P*>(n->item);
+    if (mesh->get_type() != kObjMesh || mesh->Get_Face_Count() == 0) std::abort();
+    if (mesh->Get_MaterialNames()->Get_Count() == 0) std::abort();
+    for (const FaceStream* faces : {&mesh->Faces(), &mesh->NFaces(), &mesh->UVFaces()}) {
+      for (int64_t f = 0; f < faces->count; ++f) {
+        for (int32_t i = 0; i < faces->CornerCount(f); ++i) sum += faces->Corners(f)[i];
+      }
+    }
+  }
+  return sum;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  setenv("KORVAN_CONFIG_HOME", "/tmp/tarvo-fuzz-config", 1);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string& path = FuzzFile(data, size);
+  PovrayReadOptions options;
+  options.limits.loop_iterations = 2000;
+  options.limits.macro_calls = 2000;
+  options.limits.nesting = 40;
+  options.limits.expression_depth = 100;
+  options.limits.array_elements = 20000;
+  options.limits.tokens = 200000;
+  const int64_t blocks = korvan_live_blocks();
+  {
+    LogFile log(path.c_str(), nullptr);
+    MessageCallBack1 messages(NoMessage, NoProgress, NoMessage, NoProgress, NoMessage, NoProgress);
+    auto* scene = new MScene(path.c_str());
+    g_Log = &log;
+    g_Messages = &messages;
+    ReadPovrayScene(scene, path.c_str(), options);
+    g_Log = nullptr;
+    g_Messages = nullptr;
+    volatile long sum = WalkMeshes(*scene);
+    (void)sum;
+    volatile size_t json = SceneToJson(*scene).size();
+    (void)json;
+    delete scene;
+  }
+  if (korvan_live_blocks() != blocks) std::abort();  // something the reading made was not freed
+  return 0;
+}
