@@ -10,6 +10,7 @@
 #include "plugin/host/scene.h"
 #include "plugin/import_options.h"
 #include "plugin/import_run.h"
+#include "ui/config_dialog.h"
 #include "ui/progress_callbacks.h"
 #include "ui/user_interface.h"
 
@@ -104,12 +105,16 @@ void SceneImporter::Configure() {
   ResourceContextGuard context;
   auto* options = new ImportOptions;
   if (options == nullptr) return;
-  char log_name[kLogNameCapacity];
-  std::snprintf(log_name, sizeof log_name, "%s", options->log_name);
-  int verbose = options->verbose;
-  if (RunConfigDialog(log_name, &verbose) == 1) {
-    std::snprintf(options->log_name, kLogNameCapacity, "%s", log_name);
-    options->verbose = verbose;
+  ConfigValues values;
+  std::snprintf(values.log_name, sizeof values.log_name, "%s", options->log_name);
+  values.verbose = options->verbose;
+  values.povray_syntax = options->grammar == kGrammarPovray ? 1 : 0;
+  values.library_path = options->library_path;
+  if (RunConfigDialog(&values) == 1) {
+    std::snprintf(options->log_name, kLogNameCapacity, "%s", values.log_name);
+    options->verbose = values.verbose;
+    options->grammar = values.povray_syntax == 1 ? kGrammarPovray : kGrammarLiteral;
+    options->library_path = values.library_path;
   }
   delete options;
 }

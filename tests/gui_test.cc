@@ -176,9 +176,17 @@ TEST_F(GuiTest, OpensAnExampleAndListsItsMeshes) {
   EXPECT_EQ(frame_->status(), "2 meshes, 18 vertices, 6 faces");
 }
 
-TEST_F(GuiTest, SyntaxErrorsShowInTheStatusBar) {
+TEST_F(GuiTest, SyntaxErrorsShowInTheStatusBarAndThePluginMenuSwitchesTheSyntax) {
   ASSERT_TRUE(frame_->OpenScene(kSource + "/examples/broken.pov"));
-  EXPECT_EQ(frame_->status(), "###Error in line 11 ");
+  EXPECT_EQ(frame_->status().rfind(kSource + "/examples/broken.pov:11: note: ", 0), 0u)
+      << frame_->status();
+  wxCommandEvent povray(wxEVT_MENU, MainFrame::kPovraySyntaxId);
+  povray.SetInt(1);  // checked
+  frame_->ProcessWindowEvent(povray);
+  ASSERT_TRUE(frame_->OpenScene(kSource + "/examples/broken.pov"));
+  EXPECT_EQ(frame_->status(), "3 meshes, 12 vertices, 4 faces");
+  povray.SetInt(0);
+  frame_->ProcessWindowEvent(povray);
   EXPECT_FALSE(frame_->OpenScene(kSource + "/examples/missing.pov"));
   EXPECT_EQ(frame_->status(), "Cannot read " + kSource + "/examples/missing.pov");
 }

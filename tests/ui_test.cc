@@ -13,6 +13,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
@@ -271,23 +272,32 @@ using ConfigDialogTest = NeedsDisplay;
 TEST_F(ConfigDialogTest, ControlsCaptionAndTabOrder) {
   ScriptedDialogs hook;
   std::vector<int> ids;
-  std::string caption, log_text;
-  bool verbose_box = false;
+  std::string caption, log_text, library_text;
+  bool verbose_box = false, povray_box = false;
   hook.scripts.push_back([&](wxDialog* d) {
     caption = d->GetTitle().ToStdString();
     for (wxWindow* child : d->GetChildren())
       ids.push_back(child->GetId() < 0 ? -1 : child->GetId());
     log_text = TextOf(d, CConfigDialog::kLogNameId);
     verbose_box = static_cast<wxCheckBox*>(d->FindWindow(CConfigDialog::kVerboseId))->GetValue();
+    povray_box =
+        static_cast<wxCheckBox*>(d->FindWindow(CConfigDialog::kPovraySyntaxId))->GetValue();
+    library_text = TextOf(d, CConfigDialog::kLibraryPathId);
     Click(d, CConfigDialog::kCancelId);
   });
-  char log_name[260] = "tarvoin.log";
-  int verbose = 1;
-  EXPECT_EQ(ShowConfigDialog(log_name, &verbose), 0);
+  ConfigValues values;
+  std::strcpy(values.log_name, "tarvoin.log");
+  values.verbose = 1;
+  values.povray_syntax = 1;
+  values.library_path = "/usr/share/povray/include";
+  EXPECT_EQ(ShowConfigDialog(&values), 0);
   EXPECT_EQ(caption, "POV Configuration");
-  EXPECT_EQ(ids, (std::vector<int>{1, 2, -1, 1024, -1, 1025, -1, 3}));
+  // The documented controls first, then the Specific group's.
+  EXPECT_EQ(ids, (std::vector<int>{1, 2, -1, 1024, -1, 1025, -1, 3, 1026, -1, 1027}));
   EXPECT_EQ(log_text, "tarvoin.log");
   EXPECT_TRUE(verbose_box);
+  EXPECT_TRUE(povray_box);
+  EXPECT_EQ(library_text, "/usr/share/povray/include");
 }
 
 TEST_F(ConfigDialogTest, OkStoresCancelAndCloseStoreNothing) {
@@ -304,17 +314,22 @@ TEST_F(ConfigDialogTest, OkStoresCancelAndCloseStoreNothing) {
     hook.scripts.push_back([&](wxDialog* d) {
       Check(d, CConfigDialog::kVerboseId, true);
       Type(d, CConfigDialog::kLogNameId, "/var/log/povray import.log");
+      Check(d, CConfigDialog::kPovraySyntaxId, true);
+      Type(d, CConfigDialog::kLibraryPathId, "/opt/ldraw:/opt/pov");
       if (c.end_id != 0) {
         Click(d, c.end_id);
       } else {
         d->Close();
       }
     });
-    char log_name[260] = "tarvoin.log";
-    int verbose = 0;
-    EXPECT_EQ(ShowConfigDialog(log_name, &verbose), c.result) << c.label;
-    EXPECT_STREQ(log_name, c.result ? "/var/log/povray import.log" : "tarvoin.log") << c.label;
-    EXPECT_EQ(verbose, c.result) << c.label;
+    ConfigValues values;
+    std::strcpy(values.log_name, "tarvoin.log");
+    EXPECT_EQ(ShowConfigDialog(&values), c.result) << c.label;
+    EXPECT_STREQ(values.log_name, c.result ? "/var/log/povray import.log" : "tarvoin.log")
+        << c.label;
+    EXPECT_EQ(values.verbose, c.result) << c.label;
+    EXPECT_EQ(values.povray_syntax, c.result) << c.label;
+    EXPECT_EQ(values.library_path, c.result ? "/opt/ldraw:/opt/pov" : "") << c.label;
   }
 }
 
@@ -324,10 +339,9 @@ TEST_F(ConfigDialogTest, LogNameIsCutTo258Characters) {
     Type(d, CConfigDialog::kLogNameId, std::string(300, 'n'));
     Click(d, CConfigDialog::kOkId);
   });
-  char log_name[260] = "";
-  int verbose = 0;
-  ASSERT_EQ(ShowConfigDialog(log_name, &verbose), 1);
-  EXPECT_EQ(std::string(log_name), std::string(258, 'n'));
+  ConfigValues values;
+  ASSERT_EQ(ShowConfigDialog(&values), 1);
+  EXPECT_EQ(std::string(values.log_name), std::string(258, 'n'));
 }
 
 TEST_F(ConfigDialogTest, HelpOnTopLeavesItOpenAndUnchanged) {
@@ -346,14 +360,14 @@ TEST_F(ConfigDialogTest, HelpOnTopLeavesItOpenAndUnchanged) {
     help_text = TextOf(help, CHelpDialog::kTextId);
     Click(help, CHelpDialog::kOkId);
   });
-  char log_name[260] = "tarvoin.log";
-  int verbose = 0;
-  EXPECT_EQ(ShowConfigDialog(log_name, &verbose), 0);
+  ConfigValues values;
+  std::strcpy(values.log_name, "tarvoin.log");
+  EXPECT_EQ(ShowConfigDialog(&values), 0);
   EXPECT_EQ(help_caption, "POV Help");
   EXPECT_EQ(help_text, LoadString(kStringHelpText));
   EXPECT_TRUE(config_shown);
   EXPECT_EQ(after, "edited.log");
-  EXPECT_STREQ(log_name, "tarvoin.log");
+  EXPECT_STREQ(values.log_name, "tarvoin.log");
 }
 
 TEST_F(ConfigDialogTest, NumberFieldsCheckTheirInput) {

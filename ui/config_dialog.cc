@@ -31,11 +31,19 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
   PlaceInDialogUnits(new wxCheckBox(this, kVerboseId, "Verbose"), 10, 15, 42, 15);
   PlaceInDialogUnits(new wxStaticBox(this, wxID_ANY, "Specific"), 140, 5, 100, 105);
   PlaceInDialogUnits(new wxButton(this, kHelpId, "&Help"), 95, 120, 50, 14);
+  // The Specific group's controls come after the common ones in tab order.
+  PlaceInDialogUnits(new wxCheckBox(this, kPovraySyntaxId, "POV-Ray syntax"), 145, 15, 90, 15);
+  PlaceInDialogUnits(new wxStaticBox(this, wxID_ANY, "Library Path"), 145, 30, 90, 25);
+  PlaceInDialogUnits(new wxTextCtrl(this, kLibraryPathId, "", wxDefaultPosition, wxDefaultSize,
+                                    wxTE_LEFT | wxBORDER_SIMPLE),
+                     150, 40, 80, 12);
 
   Bind(
       wxEVT_BUTTON,
       [this](wxCommandEvent&) {
         TakeLogFileName();  // the edit loses the focus as the dialog closes
+        m_libraryPath =
+            static_cast<wxTextCtrl*>(FindWindow(kLibraryPathId))->GetValue().utf8_string();
         EndModal(kOkId);
       },
       kOkId);
@@ -46,6 +54,9 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
   Bind(
       wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_verbose = event.IsChecked() ? 1 : 0; },
       kVerboseId);
+  Bind(
+      wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_povraySyntax = event.IsChecked() ? 1 : 0; },
+      kPovraySyntaxId);
   FindWindow(kLogNameId)->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
     TakeLogFileName();
     event.Skip();
@@ -59,6 +70,9 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
 void CConfigDialog::InitControls() {
   static_cast<wxCheckBox*>(FindWindow(kVerboseId))->SetValue(m_verbose == 1);
   static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->ChangeValue(wxString::FromUTF8(m_logFileName));
+  static_cast<wxCheckBox*>(FindWindow(kPovraySyntaxId))->SetValue(m_povraySyntax == 1);
+  static_cast<wxTextCtrl*>(FindWindow(kLibraryPathId))
+      ->ChangeValue(wxString::FromUTF8(m_libraryPath.c_str()));
   FindWindow(kOkId)->SetFocus();
 }
 
@@ -101,16 +115,20 @@ int CConfigDialog::GetFieldInt(int id, int value) {
   return ReadField(this, id, value, ReadIntField);
 }
 
-int ShowConfigDialog(char* log_name, int* verbose) {
+int ShowConfigDialog(ConfigValues* values) {
   auto* dialog = new CConfigDialog(nullptr);
   if (dialog == nullptr) return 0;  // no memory: as if cancelled
-  std::strncpy(dialog->m_logFileName, log_name, CConfigDialog::kLogNameSize - 2);
-  dialog->m_verbose = *verbose;
+  std::strncpy(dialog->m_logFileName, values->log_name, CConfigDialog::kLogNameSize - 2);
+  dialog->m_verbose = values->verbose;
+  dialog->m_povraySyntax = values->povray_syntax;
+  dialog->m_libraryPath = values->library_path;
   dialog->InitControls();
   const int result = dialog->ShowModal();
   if (result == CConfigDialog::kOkId) {
-    std::memcpy(log_name, dialog->m_logFileName, CConfigDialog::kLogNameSize);
-    *verbose = dialog->m_verbose;
+    std::memcpy(values->log_name, dialog->m_logFileName, CConfigDialog::kLogNameSize);
+    values->verbose = dialog->m_verbose;
+    values->povray_syntax = dialog->m_povraySyntax;
+    values->library_path = dialog->m_libraryPath;
   }
   dialog->Destroy();
   return result == CConfigDialog::kOkId ? 1 : 0;

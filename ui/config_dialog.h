@@ -1,12 +1,15 @@
 // CConfigDialog: the modal configuration dialog (247 x 140 dialog units):
 // the Verbose check box, the log file name, OK, Cancel and Help, which
-// opens the help dialog on top. It edits m_verbose and m_logFileName, which
-// its caller fills before and reads after; Cancel leaves the caller's
-// values alone. Also the checked number readers of its fields. Host memory;
-// UI thread only.
+// opens the help dialog on top, and in its Specific group the reading mode
+// ("POV-Ray syntax") and the library path for #include. It edits its m_
+// fields, which its caller fills before and reads after; Cancel leaves the
+// caller's values alone. Also the checked number readers of its fields.
+// Host memory; UI thread only.
 #pragma once
 
 #include <wx/dialog.h>
+
+#include <string>
 
 #include "plugin/host/memory.h"
 
@@ -18,6 +21,8 @@ class CConfigDialog : public wxDialog, public HostAllocated {
     kHelpId = 3,
     kLogNameId = 1024,
     kVerboseId = 1025,
+    kPovraySyntaxId = 1026,
+    kLibraryPathId = 1027,
   };
   // m_logFileName's size; the dialog keeps at most 258 characters of the edit.
   static constexpr int kLogNameSize = 260;
@@ -33,11 +38,21 @@ class CConfigDialog : public wxDialog, public HostAllocated {
 
   int m_verbose = 0;
   char m_logFileName[kLogNameSize] = {};
+  int m_povraySyntax = 0;     // 1: read files as POV-Ray does
+  std::string m_libraryPath;  // folders for #include, ':' between
 
  private:
   void TakeLogFileName();
 };
 
-// Runs the dialog on `log_name` (kLogNameSize bytes) and `verbose`; they are
-// written back only when it ends with OK, which answers 1.
-int ShowConfigDialog(char* log_name, int* verbose);
+// What the configuration dialog edits.
+struct ConfigValues {
+  char log_name[CConfigDialog::kLogNameSize] = {};
+  int verbose = 0;
+  int povray_syntax = 0;
+  std::string library_path;
+};
+
+// Runs the dialog on `values`; they are written back only when it ends
+// with OK, which answers 1.
+int ShowConfigDialog(ConfigValues* values);

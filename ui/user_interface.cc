@@ -62,9 +62,9 @@ bool ChooseSceneFile(const char* initial, const char* filter, char* chosen, size
   return true;
 }
 
-int RunConfigDialog(char* log_name, int* verbose) {
+int RunConfigDialog(ConfigValues* values) {
   if (!Available("the configuration dialog")) return 0;
-  return ShowConfigDialog(log_name, verbose);
+  return ShowConfigDialog(values);
 }
 
 void RunHelpDialog() {

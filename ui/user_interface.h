@@ -25,9 +25,10 @@ class ResourceContextGuard {
 // Modal choice of one existing file, starting from `initial`, offering the
 // "|"-pair `filter`. True with the full path in `chosen` on OK.
 bool ChooseSceneFile(const char* initial, const char* filter, char* chosen, size_t capacity);
-// The configuration dialog on `log_name` (260 bytes) and `verbose`; they
-// change only when it ends with OK, which answers 1.
-int RunConfigDialog(char* log_name, int* verbose);
+struct ConfigValues;
+// The configuration dialog on `values`; they change only when it ends with
+// OK, which answers 1.
+int RunConfigDialog(ConfigValues* values);
 void RunHelpDialog();
 // The progress window of one import, shown at once; null when none can be
 // shown. Closed (and deleted) by CloseProgressWindow.

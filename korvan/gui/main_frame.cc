@@ -12,6 +12,7 @@
 #include "korvan/gui/scene_model.h"
 #include "korvan/gui/scene_view.h"
 #include "korvan/log_outcome.h"
+#include "korvan/settings_store.h"
 
 namespace {
 
@@ -58,6 +59,22 @@ MainFrame::MainFrame(const std::string& plugin_dir)
 
 MainFrame::~MainFrame() = default;
 
+namespace {
+
+// Whether a plug-in's stored specific settings choose POV-Ray's syntax.
+bool StoredGrammarIsPovray() {
+  const SettingsStore store;
+  const std::string suffix = "/Specific Settings";
+  for (const auto& [name, section] : store.sections()) {
+    if (name.size() <= suffix.size() || !name.ends_with(suffix)) continue;
+    auto grammar = section.find("grammar");
+    if (grammar != section.end() && grammar->second == "povray") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void MainFrame::BuildMenus() {
   auto* file = new wxMenu;
   file->Append(kImportId, "&Import...\tCtrl+O");
@@ -75,6 +92,8 @@ void MainFrame::BuildMenus() {
   plugin->Append(wxID_HELP, "&Help");
   plugin->AppendCheckItem(kShowProgressId, "Show &progress");
   plugin->Check(kShowProgressId, true);
+  plugin->AppendCheckItem(kPovraySyntaxId, "POV-Ray &syntax");
+  plugin->Check(kPovraySyntaxId, StoredGrammarIsPovray());
   auto* bar = new wxMenuBar;
   bar->Append(file, "&File");
   bar->Append(plugin, "&Plugin");
@@ -111,6 +130,14 @@ void MainFrame::BuildMenus() {
       kShowProgressId);
   Bind(
       wxEVT_MENU,
+      [](wxCommandEvent& event) {
+        // For this session; the stored setting changes through Configure.
+        SettingsStore::SetOverride("*/Specific Settings", "grammar",
+                                   event.IsChecked() ? "povray" : "literal");
+      },
+      kPovraySyntaxId);
+  Bind(
+      wxEVT_MENU,
       [this](wxCommandEvent& event) {
         const size_t i = static_cast<size_t>(event.GetId() - kRecentFirstId);
         if (i < recent_.files().size()) OpenScene(recent_.files()[i]);
@@ -145,7 +172,7 @@ bool MainFrame::OpenScene(const std::string& path) {
   }
   path_ = path;
   ShowScene(std::move(scene));
-  if (outcome.kind == ImportOutcome::kError) Report(outcome.line);
+  if (outcome.kind == ImportOutcome::kError) Report(ErrorText(outcome));
   return true;
 }
 
@@ -156,7 +183,17 @@ void MainFrame::OnImport() {
   const LogOutcome outcome = korvan_last_log_outcome();
   path_ = scene->Get_Path();
   ShowScene(std::move(scene));
-  if (outcome.kind == ImportOutcome::kError) Report(outcome.line);
+  if (outcome.kind == ImportOutcome::kError) Report(ErrorText(outcome));
+}
+
+// The first message of the import says where and what; the outcome line
+// stands in when there is none.
+std::string MainFrame::ErrorText(const LogOutcome& outcome) const {
+  MList* messages = scene_ ? scene_->Get_Messages() : nullptr;
+  if (messages != nullptr && messages->Get_Count() > 0) {
+    return static_cast<const char*>(messages->Get(0));
+  }
+  return outcome.line;
 }
 
 void MainFrame::ShowScene(ScenePtr scene) {

@@ -13,6 +13,7 @@
 
 #include "korvan/gui/recent_files.h"
 #include "korvan/importer_host.h"
+#include "korvan/log_outcome.h"
 
 class SceneView;
 class wxListCtrl;
@@ -26,6 +27,7 @@ class MainFrame : public wxFrame {
     kLoadOptionsId,
     kConfigureId,
     kShowProgressId,
+    kPovraySyntaxId,
     kRecentFirstId,  // kRecentFirstId + i: the i-th recent file
   };
 
@@ -53,6 +55,7 @@ class MainFrame : public wxFrame {
   void OnExport();
   void OnOptions(bool save);
   void Report(const std::string& text);
+  std::string ErrorText(const LogOutcome& outcome) const;
 
   ImporterPtr importer_;  // null when no import plug-in was found
   ScenePtr scene_;
