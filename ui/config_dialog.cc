@@ -118,7 +118,10 @@ int CConfigDialog::GetFieldInt(int id, int value) {
 int ShowConfigDialog(ConfigValues* values) {
   auto* dialog = new CConfigDialog(nullptr);
   if (dialog == nullptr) return 0;  // no memory: as if cancelled
-  std::strncpy(dialog->m_logFileName, values->log_name, CConfigDialog::kLogNameSize - 2);
+  // At most the 258 characters the edit keeps.
+  const size_t length = strnlen(values->log_name, CConfigDialog::kLogNameSize - 2);
+  std::memcpy(dialog->m_logFileName, values->log_name, length);
+  dialog->m_logFileName[length] = '\0';
   dialog->m_verbose = values->verbose;
   dialog->m_povraySyntax = values->povray_syntax;
   dialog->m_libraryPath = values->library_path;
