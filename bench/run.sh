@@ -25,6 +25,15 @@ echo "## ImportFile through the plug-in (progress on, no window; peak = process 
 "$bin/import_bench" "$dir/mesh2_1000.pov" 3
 "$bin/import_bench" "$dir/smooth_1000.pov" 3
 
+echo "## ImportFile in the POV-Ray-syntax mode beside the documented one (interleaved, 3 rounds)"
+for f in mesh2_300 smooth_300; do
+  for i in 1 2 3; do
+    "$bin/import_bench" "$dir/$f.pov" 9
+    "$bin/import_bench" "$dir/$f.pov" 9 --povray
+  done
+done
+"$bin/import_bench" "$dir/mesh2_1000.pov" 3 --povray
+
 echo "## korvan import, whole process: without and with -o out.glb (medians of 15, interleaved)"
 seconds() { /usr/bin/time -f "%e %M" "$@" 2>&1 >/dev/null | tail -1; }
 for i in $(seq 15); do

@@ -585,7 +585,11 @@ void Parser::MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int
     double d[3];
     if (!(pushed_.empty() && lexer_.FastVector(d, 3))) VectorN(3, d);
     v[i] = {d[0], d[1], d[2]};
-    if (PeekRaw().Is(',')) Raw();
+    if (pushed_.empty()) {
+      lexer_.SkipComma();
+    } else if (PeekRaw().Is(',')) {
+      Raw();
+    }
   }
   int32_t slot = default_slot;
   Vec3 uv[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
@@ -700,8 +704,14 @@ void Parser::LooseTriangle(const Token& keyword, bool smooth) {
   Vec3 v[6];
   const int count = smooth ? 6 : 3;
   for (int i = 0; i < count; ++i) {
-    v[i] = Vector3();
-    if (PeekRaw().Is(',')) Raw();
+    double d[3];
+    if (!(pushed_.empty() && lexer_.FastVector(d, 3))) VectorN(3, d);
+    v[i] = {d[0], d[1], d[2]};
+    if (pushed_.empty()) {
+      lexer_.SkipComma();
+    } else if (PeekRaw().Is(',')) {
+      Raw();
+    }
   }
   Transform transform;
   MaterialSlot texture;
