@@ -43,7 +43,8 @@ const Source* SourceSet::Load(const std::string& path, std::string* error) {
   const size_t size = static_cast<size_t>(info.st_size);
   // Mapped, the text is read straight from the page cache: no copy, and no
   // zeroed buffer of the file's size first.
-  void* mapping = size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+  void* mapping =
+      size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : MAP_FAILED;
   if (mapping != MAP_FAILED) {
     madvise(mapping, size, MADV_SEQUENTIAL);
     source->mapping = mapping;
@@ -284,6 +285,48 @@ bool Lexer::FastVector(double* out, int count) {
   pos_.offset = i;
   // The blanks after the vector are read again by the next Next(); the line
   // counter must not count them twice, so keep the state as of `i`.
+  return true;
+}
+
+bool Lexer::FastIndices(int32_t out[3]) {
+  const char* d = data();
+  const size_t n = size();
+  const Position saved = pos_;
+  auto fail = [&] {
+    pos_ = saved;
+    return false;
+  };
+  size_t i = pos_.offset;
+  auto skip_blanks = [&] {
+    while (i < n && IsSpace(d[i])) {
+      if (d[i] == '\n') NewLine(i);
+      ++i;
+    }
+  };
+  skip_blanks();
+  if (i >= n || d[i] != '<') return fail();
+  ++i;
+  for (int k = 0; k < 3; ++k) {
+    skip_blanks();
+    if (k > 0 && i < n && d[i] == ',') {
+      ++i;
+      skip_blanks();
+    }
+    if (i >= n || !IsDigit(d[i])) return fail();
+    auto result = std::from_chars(d + i, d + n, out[k]);
+    if (result.ec != std::errc()) return fail();
+    i = static_cast<size_t>(result.ptr - d);
+    // A fraction, an exponent or an operator: the expression reader's.
+    if (i < n && !IsSpace(d[i]) && d[i] != ',' && d[i] != '>') return fail();
+  }
+  skip_blanks();
+  if (i >= n || d[i] != '>') return fail();
+  ++i;
+  size_t j = i;
+  while (j < n && (d[j] == ' ' || d[j] == '\t')) ++j;
+  if (j < n && std::strchr("+-*/.?:&|=!>", d[j]) != nullptr) return fail();
+  if (j + 1 < n && d[j] == '<' && d[j + 1] == '=') return fail();
+  pos_.offset = i;
   return true;
 }
 

@@ -89,6 +89,8 @@ class Lexer {
   // item. False, with the position unchanged, for anything else; the caller
   // then reads the vector as an expression.
   bool FastVector(double* out, int count);
+  // The same for "<i, j, k>" of plain whole numbers (face indices).
+  bool FastIndices(int32_t out[3]);
   // The same for one plain number standing alone (a face's texture index).
   bool FastNumber(double* out);
   // Consumes a ',' if one comes next (after blanks and comments).

@@ -417,7 +417,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
   MaterialSlot texture;
   bool has_texture = false;
   bool normal_indices = false, uv_indices = false;
-  std::vector<double> texture_indices;  // per face, -1 when none was given
+  std::vector<int32_t> texture_indices;  // per face, -1 when none was given
 
   auto section_start = [&](const Token& section) -> int64_t {
     Expect('{', ("after " + std::string(section.text)).c_str());
@@ -476,23 +476,30 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
     const size_t bytes = lexer_.position().source->text.size();
     out.reserve(out.size() +
                 static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(bytes / 6 + 1))));
+    if (faces) texture_indices.reserve(out.capacity());
     for (int64_t i = 0; i < count; ++i) {
       progress(i);
       check_more(section, i, count);
-      double v[3];
-      if (!(pushed_.empty() && lexer_.FastVector(v, 3))) VectorN(3, v);
-      for (double d : v) {
-        if (!(d >= -2147483648.0 && d <= 2147483647.0))
-          Fail(section, "an index outside the range of 32-bit integers");
+      std::array<int32_t, 3> face;
+      if (!(pushed_.empty() && lexer_.FastIndices(face.data()))) {
+        double v[3];
+        VectorN(3, v);
+        for (int k = 0; k < 3; ++k) {
+          if (!(v[k] >= -2147483648.0 && v[k] <= 2147483647.0)) {
+            Fail(section, "an index outside the range of 32-bit integers");
+          }
+          face[k] = static_cast<int32_t>(v[k]);
+        }
       }
-      out.push_back(
-          {static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2])});
+      out.push_back(face);
       item_comma();
       if (!faces) continue;
       // With a texture_list, one or three texture indices follow a face.
-      double texture_index = -1;
+      int32_t texture_index = -1;
       if (!mesh.slots.empty()) {
-        if (!(pushed_.empty() && lexer_.FastNumber(&texture_index))) texture_index = Float();
+        double t = -1;
+        if (!(pushed_.empty() && lexer_.FastNumber(&t))) t = Float();
+        texture_index = static_cast<int32_t>(std::clamp<int64_t>(WholeNumber(t), -1, INT32_MAX));
         item_comma();
         const char after = pushed_.empty() ? lexer_.PeekChar() : '\0';
         if (after == '<' || after == '}') {
@@ -567,10 +574,8 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
   if (listed == 0 && has_texture) mesh.slots.push_back(texture);
   mesh.face_slots.resize(mesh.faces.size(), 0);
   for (size_t f = 0; f < mesh.faces.size(); ++f) {
-    const double t = f < texture_indices.size() ? texture_indices[f] : -1;
-    if (t >= 0 && listed > 0) {
-      mesh.face_slots[f] = t < static_cast<double>(listed) ? static_cast<int32_t>(t) : 0;
-    }
+    const int32_t t = f < texture_indices.size() ? texture_indices[f] : -1;
+    if (t >= 0 && listed > 0) mesh.face_slots[f] = static_cast<size_t>(t) < listed ? t : 0;
   }
   mesh.Apply(transform);
   sink_.AddMesh(mesh, name);
