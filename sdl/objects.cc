@@ -340,7 +340,7 @@ Value Parser::CopyArray(const Value& array, const Position& at, int depth) {
   return copy;
 }
 
-Value Parser::RValue(const std::string& name) {
+Value Parser::RValue(const std::string& name, bool share_arrays) {
   const Token token = Next();
   if (token.kind == TokenKind::kWord) {
     const std::string_view w = token.text;
@@ -388,8 +388,10 @@ Value Parser::RValue(const std::string& name) {
       if (!value->IsNumeric() && value->type != ValueType::kString &&
           !(value->type == ValueType::kArray && PeekRaw().Is('['))) {
         // An array is copied, as POV-Ray copies it: an array can then never
-        // hold itself.
-        if (value->type == ValueType::kArray) return CopyArray(*value, token.where, 0);
+        // hold itself (storing into an element always goes through a copy).
+        if (value->type == ValueType::kArray && !share_arrays) {
+          return CopyArray(*value, token.where, 0);
+        }
         return *value;
       }
     }

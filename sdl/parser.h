@@ -170,8 +170,10 @@ class Parser {
   Value FunctionCall(const Token& name);
   Value IdentifierValue(const Token& name);
   Value ArrayElement(const Token& name, Value* array, Value** slot);
-  // The right side of a #declare (or a macro argument): any value.
-  Value RValue(const std::string& name);
+  // The right side of a #declare (or a macro argument): any value. An
+  // array named by an identifier is copied, unless `share_arrays` (a macro
+  // argument, which POV-Ray passes by reference).
+  Value RValue(const std::string& name, bool share_arrays = false);
   Value ArrayDeclaration(const Token& at);
   Value CopyArray(const Value& array, const Position& at, int depth);
 

@@ -249,12 +249,13 @@ void Parser::Assign(const std::string& name, Value value, bool local) {
 // ---- directives ----
 
 void Parser::Directive(const Token& hash) {
-  (void)hash;
-  const Token word = Raw();
+  Token word = Raw();
   if (word.kind != TokenKind::kWord) {
     Report(true, word.where, "expected a directive after '#', found " + Describe(word));
     return;
   }
+  word.where = hash.where;  // messages about the directive point at its '#'
+
   const std::string_view w = word.text;
   const int64_t line = word.where.line;
   NestingGuard nesting(*this, word.where);
@@ -600,7 +601,7 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
       if (index >= macro.params.size()) {
         Fail(name, "too many arguments for macro " + macro.name);
       }
-      arguments[macro.params[index]] = RValue("");
+      arguments[macro.params[index]] = RValue("", /*share_arrays=*/true);
       ++index;
       const Token separator = Next();
       if (separator.Is(')')) break;

@@ -80,6 +80,35 @@ TEST(Cli, ExitStatusTellsTheOutcome) {
   EXPECT_TRUE(Contains(r.err, "no import plug-in found in " + TestDir()));
 }
 
+TEST(Cli, GrammarAndIncludePathHoldForOneRun) {
+  const std::string corpus = kSource + "/tests/povray/";
+  // include.pov needs its sub-folder (beside it) and colors.inc (given here
+  // by a folder of our own, as the library path would give it).
+  WriteTestFile("colors.inc", "#declare Red = rgb <1, 0, 0>;\n");
+  Outcome r = Korvan("import '" + corpus + "include.pov' --grammar povray --include-path '" +
+                     TestDir() + "' --no-progress -o inc.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(Contains(r.out, "include.pov: 2 meshes, 9 vertices, 3 faces")) << r.out;
+  EXPECT_TRUE(Contains(ReadWholeFile(TestDir() + "inc.json"), "\"T_Red\""));
+
+  // Without the library path the include is missing: a warning, not a failure.
+  r = Korvan("import '" + corpus + "include.pov' --grammar povray --no-progress");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.err, "include.pov:6:1: warning: the include file \"colors.inc\""))
+      << r.err;
+
+  // The stored setting stays literal: a file with optional commas then stops
+  // at the first one.
+  r = Korvan("import '" + corpus + "commas.pov' --no-progress");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_TRUE(Contains(r.err, "commas.pov: ###Error in line 6")) << r.err;
+
+  r = Korvan("import '" + corpus + "include.pov' --grammar pov");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "--grammar takes literal or povray"));
+}
+
 TEST(Cli, ExportsByExtensionAndInBatches) {
   Outcome r = Korvan("formats");
   EXPECT_EQ(r.status, 0);
