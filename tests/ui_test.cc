@@ -344,6 +344,38 @@ TEST_F(ConfigDialogTest, LogNameIsCutTo258Characters) {
   EXPECT_EQ(std::string(values.log_name), std::string(258, 'n'));
 }
 
+TEST_F(ConfigDialogTest, HelpEndsWithOkOrWithCancelForEscAndTheCloseBox) {
+  struct Case {
+    const char* label;
+    std::function<void(wxDialog*)> end;
+    int result;
+  };
+  const Case cases[] = {
+      {"OK", [](wxDialog* d) { Click(d, CHelpDialog::kOkId); }, CHelpDialog::kOkId},
+      {"Esc",
+       [](wxDialog* d) {
+         wxKeyEvent escape(wxEVT_CHAR_HOOK);
+         escape.m_keyCode = WXK_ESCAPE;
+         escape.SetEventObject(d);
+         d->GetEventHandler()->ProcessEvent(escape);
+       },
+       CHelpDialog::kCancelId},
+      {"close box", [](wxDialog* d) { d->Close(); }, CHelpDialog::kCancelId},
+  };
+  for (const Case& c : cases) {
+    ScriptedDialogs hook;
+    hook.scripts.push_back([&](wxDialog* d) {
+      c.end(d);
+      // A dialog that ignored the key is still open: end it with OK, which
+      // the expectation below then reports.
+      d->CallAfter([d] {
+        if (d->IsModal()) d->EndModal(CHelpDialog::kOkId);
+      });
+    });
+    EXPECT_EQ(ShowHelpDialog(), c.result) << c.label;
+  }
+}
+
 TEST_F(ConfigDialogTest, HelpOnTopLeavesItOpenAndUnchanged) {
   ScriptedDialogs hook;
   std::string help_caption, help_text, after;

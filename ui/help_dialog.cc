@@ -21,16 +21,27 @@ CHelpDialog::CHelpDialog(wxWindow* parent)
   PlaceInDialogUnits(text, 10, 15, 225, 130);
   text->ShowPosition(0);
   SetTitle(Caption(kStringHelp));
-  SetEscapeId(wxID_CANCEL);
+  // The dialog has no Cancel button for the toolkit's Esc handling to press:
+  // Esc and the close box end it themselves, with the cancel result.
+  SetEscapeId(wxID_NONE);
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE) {
+      EndModal(kCancelId);
+    } else {
+      event.Skip();
+    }
+  });
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { EndModal(kCancelId); });
   Bind(
       wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(kOkId); }, kOkId);
   ok->SetFocus();
   Centre();
 }
 
-void ShowHelpDialog() {
+int ShowHelpDialog() {
   auto* dialog = new CHelpDialog(nullptr);
-  if (dialog == nullptr) return;
-  dialog->ShowModal();
+  if (dialog == nullptr) return CHelpDialog::kCancelId;
+  const int result = dialog->ShowModal();
   dialog->Destroy();
+  return result;
 }

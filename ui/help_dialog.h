@@ -1,5 +1,6 @@
 // CHelpDialog: the modal help dialog (242 x 180 dialog units): the fixed
-// help text in a read-only, scrollable box and an OK button. Made anew for
+// help text in a read-only, scrollable box and an OK button; Esc and the
+// close box end it with the cancel result. Made anew for
 // each showing, in host memory, by whoever shows it; UI thread only.
 #pragma once
 
@@ -9,12 +10,13 @@
 
 class CHelpDialog : public wxDialog, public HostAllocated {
  public:
-  enum : int { kOkId = 1, kTextId = 1001 };
+  enum : int { kOkId = 1, kCancelId = 2, kTextId = 1001 };
 
   explicit CHelpDialog(wxWindow* parent);
 
   wxString m_text;  // the box's text; loaded from the string table
 };
 
-// Shows a new help dialog modally with no parent and deletes it.
-void ShowHelpDialog();
+// Shows a new help dialog modally with no parent and deletes it. Answers
+// kOkId for OK, kCancelId for Esc or the close box.
+int ShowHelpDialog();
