@@ -255,7 +255,7 @@ void Check(wxWindow* dialog, int id, bool on) {
 // Types `text` into the edit and moves the focus away from it.
 void Type(wxWindow* dialog, int id, const std::string& text) {
   auto* edit = static_cast<wxTextCtrl*>(dialog->FindWindow(id));
-  edit->ChangeValue(text);
+  edit->ChangeValue(wxString::FromUTF8(text));
   wxFocusEvent lost(wxEVT_KILL_FOCUS, id);
   lost.SetEventObject(edit);
   edit->GetEventHandler()->ProcessEvent(lost);
@@ -330,6 +330,35 @@ TEST_F(ConfigDialogTest, OkStoresCancelAndCloseStoreNothing) {
     EXPECT_EQ(values.verbose, c.result) << c.label;
     EXPECT_EQ(values.povray_syntax, c.result) << c.label;
     EXPECT_EQ(values.library_path, c.result ? "/opt/ldraw:/opt/pov" : "") << c.label;
+  }
+}
+
+TEST_F(ConfigDialogTest, ALogNameThatIsNotUtf8IsShownAndKeptByteForByte) {
+  struct Case {
+    const char* label;
+    std::string typed;  // "" leaves the edit as shown
+    std::string stored;
+  };
+  const Case cases[] = {{"unchanged", "", "caf\xe9.log"},
+                        {"edited", "caf\xe9-2.log", "caf\xe9-2.log"}};
+  for (const Case& c : cases) {
+    ScriptedDialogs hook;
+    std::string shown;
+    hook.scripts.push_back([&](wxDialog* d) {
+      shown = static_cast<wxTextCtrl*>(d->FindWindow(CConfigDialog::kLogNameId))
+                  ->GetValue()
+                  .utf8_string();
+      if (!c.typed.empty()) {
+        Type(d, CConfigDialog::kLogNameId,
+             wxString(c.typed.c_str(), wxConvISO8859_1).utf8_string());
+      }
+      Click(d, CConfigDialog::kOkId);
+    });
+    ConfigValues values;
+    std::strcpy(values.log_name, "caf\xe9.log");  // Latin-1
+    ASSERT_EQ(ShowConfigDialog(&values), 1) << c.label;
+    EXPECT_EQ(shown, "caf\xc3\xa9.log") << c.label;
+    EXPECT_EQ(std::string(values.log_name), c.stored) << c.label;
   }
 }
 

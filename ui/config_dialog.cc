@@ -69,7 +69,12 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
 
 void CConfigDialog::InitControls() {
   static_cast<wxCheckBox*>(FindWindow(kVerboseId))->SetValue(m_verbose == 1);
-  static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->ChangeValue(wxString::FromUTF8(m_logFileName));
+  // A stored name that is not UTF-8 (a Latin-1 "café.log") is shown as
+  // Latin-1 and kept in its own bytes.
+  wxString name = wxString::FromUTF8(m_logFileName);
+  m_logNameLatin1 = name.empty() && m_logFileName[0] != '\0';
+  if (m_logNameLatin1) name = wxString(m_logFileName, wxConvISO8859_1);
+  static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->ChangeValue(name);
   static_cast<wxCheckBox*>(FindWindow(kPovraySyntaxId))->SetValue(m_povraySyntax == 1);
   static_cast<wxTextCtrl*>(FindWindow(kLibraryPathId))
       ->ChangeValue(wxString::FromUTF8(m_libraryPath.c_str()));
@@ -77,8 +82,13 @@ void CConfigDialog::InitControls() {
 }
 
 void CConfigDialog::TakeLogFileName() {
-  const std::string text =
-      static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->GetValue().utf8_string();
+  const wxString value = static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->GetValue();
+  std::string text = value.utf8_string();
+  if (m_logNameLatin1) {
+    // In the name's own encoding, where every character of it has a byte.
+    const wxScopedCharBuffer latin1 = value.mb_str(wxConvISO8859_1);
+    if (latin1.length() > 0 || value.empty()) text.assign(latin1.data(), latin1.length());
+  }
   std::strncpy(m_logFileName, text.c_str(), kLogNameSize - 2);  // at most 258
   m_logFileName[kLogNameSize - 2] = '\0';
 }

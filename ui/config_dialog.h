@@ -43,6 +43,8 @@ class CConfigDialog : public wxDialog, public HostAllocated {
 
  private:
   void TakeLogFileName();
+
+  bool m_logNameLatin1 = false;  // the name came in bytes that are not UTF-8
 };
 
 // What the configuration dialog edits.
