@@ -18,11 +18,12 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs korvan with `args` (a shell word list) in the test folder.
-Outcome Korvan(const std::string& args) {
+// Runs korvan with `args` (a shell word list) in the test folder, with the
+// environment changed by `env` ("NAME=value ...", or "").
+Outcome Korvan(const std::string& args, const std::string& env = "") {
   const std::string out = TestDir() + "cli.out", err = TestDir() + "cli.err";
-  const std::string command = "cd '" + TestDir() + "' && '" TARVO_KORVAN_BIN "' " + args + " >'" +
-                              out + "' 2>'" + err + "' </dev/null";
+  const std::string command = "cd '" + TestDir() + "' && env " + env + " '" TARVO_KORVAN_BIN "' " +
+                              args + " >'" + out + "' 2>'" + err + "' </dev/null";
   const int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadWholeFile(out), ReadWholeFile(err)};
 }
@@ -42,6 +43,21 @@ TEST(Cli, HelpAndVersion) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "unknown command frobnicate"));
   EXPECT_EQ(Korvan("import").status, 1);
+}
+
+TEST(Cli, WindowsWithoutADisplaySayWhyInOneLine) {
+  struct Case {
+    std::string env, problem;
+  };
+  // Nothing listens on display :87 (the tests' X servers take :99 and up).
+  const Case cases[] = {{"-u DISPLAY -u WAYLAND_DISPLAY", "there is none (DISPLAY is not set)"},
+                        {"-u WAYLAND_DISPLAY DISPLAY=:87", "the display :87 cannot be opened"}};
+  for (const Case& c : cases) {
+    const Outcome r = Korvan("configure", c.env);
+    EXPECT_EQ(r.status, 0) << c.env;
+    EXPECT_EQ(r.err, "tarvo_in: the configuration dialog needs a display, and " + c.problem + "\n")
+        << c.env;
+  }
 }
 
 TEST(Cli, ImportWritesJsonAndSummary) {

@@ -6,16 +6,39 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+// Last: Xlib's macros (None, Status, Bool ...) must not reach wxWidgets' headers.
+#include <X11/Xlib.h>
 
 namespace {
 
 enum class State { kUntried, kHost, kOwn, kUnavailable };
 State g_state = State::kUntried;
 
-bool HasDisplay() {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  return (x != nullptr && *x != '\0') || (wayland != nullptr && *wayland != '\0');
+std::string g_problem;
+
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
+// Whether a display can be reached. The toolkit is not asked: on a display
+// that cannot be opened it prints assertions and warnings of its own before
+// it fails. An X display is opened once here and closed again.
+bool DisplayReachable() {
+  if (Set("WAYLAND_DISPLAY")) return true;
+  if (!Set("DISPLAY")) {
+    g_problem = "there is none (DISPLAY is not set)";
+    return false;
+  }
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    g_problem = std::string("the display ") + std::getenv("DISPLAY") + " cannot be opened";
+    return false;
+  }
+  XCloseDisplay(display);
+  return true;
 }
 
 // Tears down the plug-in's own application object when the library unloads.
@@ -38,7 +61,7 @@ bool EnsureToolkit() {
   if (g_state == State::kUntried) {
     if (wxTheApp != nullptr) {
       g_state = State::kHost;
-    } else if (!HasDisplay()) {
+    } else if (!DisplayReachable()) {
       g_state = State::kUnavailable;
     } else {
       wxApp::SetInstance(new CImporterApp);
@@ -50,11 +73,14 @@ bool EnsureToolkit() {
       } else {
         wxEntryCleanup();
         g_state = State::kUnavailable;
+        g_problem = "the toolkit could not start on it";
       }
     }
   }
   return g_state == State::kHost || g_state == State::kOwn;
 }
+
+const char* ToolkitProblem() { return g_problem.c_str(); }
 
 bool ToolkitIsOwn() { return g_state == State::kOwn; }
 

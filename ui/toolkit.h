@@ -20,6 +20,9 @@ class CImporterApp : public wxApp {
 // Whether windows can be shown: the host's application object exists, or
 // the plug-in's could be made (a display is there). Tried once.
 bool EnsureToolkit();
+// Why EnsureToolkit answered false, as the end of a sentence ("there is none
+// (DISPLAY is not set)", "the display :87 cannot be opened").
+const char* ToolkitProblem();
 // Whether the plug-in made the application object itself (console host).
 bool ToolkitIsOwn();
 // Whether the host brings the application object (a toolkit host).

@@ -21,8 +21,7 @@ namespace {
 
 bool Available(const char* what) {
   if (EnsureToolkit()) return true;
-  std::fprintf(stderr, "tarvo_in: %s needs a display, and there is none (DISPLAY is not set)\n",
-               what);
+  std::fprintf(stderr, "tarvo_in: %s needs a display, and %s\n", what, ToolkitProblem());
   return false;
 }
 
