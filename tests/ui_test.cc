@@ -567,7 +567,9 @@ TEST_F(ChooserTest, OpenFileDialogOffersTheFilterAndKeepsTheFolder) {
   char chosen[4096] = "unchanged";
   ChooserAnswer answer(wxID_CANCEL);
   EXPECT_FALSE(ChooseSceneFile("/usr/share/start.pov", filter, chosen, sizeof chosen));
-  EXPECT_EQ(answer.wildcard, "POV-Ray File     (*.pov;*.inc)|*.pov;*.inc|All Files (*.*)|*.*");
+  // The patterns match without regard to case: SCENE.POV and PART.INC too.
+  EXPECT_EQ(answer.wildcard,
+            "POV-Ray File     (*.pov;*.inc)|*.[pP][oO][vV];*.[iI][nN][cC]|All Files (*.*)|*.*");
   EXPECT_STREQ(chosen, "unchanged");
   ASSERT_NE(getcwd(after, sizeof after), nullptr);
   EXPECT_STREQ(after, before);

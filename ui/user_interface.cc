@@ -6,6 +6,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
+#include <cctype>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -26,11 +27,28 @@ bool Available(const char* what) {
 }
 
 // The "|"-pair filter in wxWidgets' form: the same pairs without the empty
-// item that closes the list.
+// item that closes the list, each pattern matching without regard to case
+// as the filter's platform matches ("*.pov" also lists SCENE.POV): GTK's
+// patterns are case-sensitive, so each letter becomes "[pP]".
 wxString Wildcard(const char* filter) {
   std::string text = filter != nullptr ? filter : "";
   while (!text.empty() && text.back() == '|') text.pop_back();
-  return wxString::FromUTF8(text.c_str());
+  std::string out;
+  bool pattern = false;  // the items alternate: description, patterns
+  for (char c : text) {
+    if (c == '|') {
+      pattern = !pattern;
+      out += c;
+    } else if (pattern && std::isalpha(static_cast<unsigned char>(c))) {
+      out += '[';
+      out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      out += ']';
+    } else {
+      out += c;
+    }
+  }
+  return wxString::FromUTF8(out.c_str());
 }
 
 locale_t CLocale() {
