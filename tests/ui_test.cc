@@ -6,10 +6,12 @@
 #include <unistd.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/dcmemory.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/settings.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
@@ -27,6 +29,7 @@
 #include "ui/progress_callbacks.h"
 #include "ui/progress_window_wx.h"
 #include "ui/strings.h"
+#include "ui/sunken_controls.h"
 #include "ui/toolkit.h"
 #include "ui/user_interface.h"
 
@@ -511,6 +514,49 @@ TEST_F(ProgressWindowTest, ShowsTheReaderProgressAndStaysOpen) {
   g_progressWindow = nullptr;
   CloseProgressWindow(window);
   ResetProgressState();
+}
+
+// What the progress window draws: a bar that fills its whole rectangle
+// inside a sunken frame, and status texts in sunken frames, each at its
+// place in dialog units.
+TEST_F(ProgressWindowTest, BarsFillTheirRectangleAndStatusTextsAreFramed) {
+  auto* window = new CProgressWindow;
+  ASSERT_TRUE(window->Create(nullptr));
+  window->SetBarPos(1, 50);
+  auto* bar = dynamic_cast<SunkenBar*>(window->FindWindow(CProgressWindow::kBar1));
+  auto* status = dynamic_cast<SunkenText*>(window->FindWindow(CProgressWindow::kStatus1));
+  ASSERT_TRUE(bar != nullptr && status != nullptr);
+  EXPECT_EQ(bar->GetSize(), window->ConvertDialogToPixels(wxSize(175, 13)));
+  EXPECT_EQ(status->GetSize(), window->ConvertDialogToPixels(wxSize(175, 15)));
+
+  auto pixels = [](auto* control) {
+    const wxSize size = control->GetSize();
+    wxBitmap bitmap(size);
+    {
+      wxMemoryDC dc(bitmap);
+      control->Render(dc, size);
+    }
+    return bitmap.ConvertToImage();
+  };
+  auto colour = [](const wxImage& image, int x, int y) {
+    return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+  };
+  const wxColour fill = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHT);
+  const wxColour shadow = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNSHADOW);
+  const wxColour light = wxSystemSettings::GetColour(wxSYS_COLOUR_BTNHIGHLIGHT);
+  const wxImage b = pixels(bar);
+  const int h = b.GetHeight(), w = b.GetWidth();
+  for (int y = 2; y < h - 2; ++y) {
+    EXPECT_EQ(colour(b, w / 4, y), fill) << "row " << y << " of the half-filled bar";
+    EXPECT_NE(colour(b, 3 * w / 4, y), fill) << "row " << y << " past the fill";
+  }
+  for (const wxImage& image : {b, pixels(status)}) {
+    EXPECT_EQ(colour(image, image.GetWidth() / 2, 0), shadow) << "the frame's top";
+    EXPECT_EQ(colour(image, image.GetWidth() / 2, image.GetHeight() - 1), light)
+        << "the frame's bottom";
+  }
+  window->DestroyWindow();
+  delete window;
 }
 
 TEST_F(ProgressWindowTest, RangeStepAndOffset) {

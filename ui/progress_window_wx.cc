@@ -1,13 +1,13 @@
 #include "ui/progress_window_wx.h"
 
 #include <wx/button.h>
-#include <wx/gauge.h>
 #include <wx/stattext.h>
 
 #include <cstring>
 
 #include "ui/progress_callbacks.h"
 #include "ui/strings.h"
+#include "ui/sunken_controls.h"
 #include "ui/toolkit.h"
 
 CProgressWindow::CProgressWindow() = default;
@@ -68,11 +68,10 @@ void CProgressWindow::BuildControls() {
     label(wxID_ANY, captions[i], label_x[i], top[i], label_w[i], 8, wxALIGN_LEFT);
     Bar& bar = bars_[i];
     bar.percent = label(base + 1, " 0 %", 115, top[i], 20, 8, wxALIGN_LEFT);
-    bar.gauge = new wxGauge(this, base, 100, wxDefaultPosition, wxDefaultSize,
-                            wxGA_HORIZONTAL | wxGA_SMOOTH | wxBORDER_SIMPLE);
+    bar.gauge = new SunkenBar(this, base);
     PlaceInDialogUnits(bar.gauge, 15, top[i] + 10, 175, 13);
-    bar.status = label(base + 2, "Status", 15, top[i] + 25, 175, 15,
-                       wxALIGN_CENTRE_HORIZONTAL | wxBORDER_SUNKEN);
+    bar.status = new SunkenText(this, base + 2, "Status");
+    PlaceInDialogUnits(bar.status, 15, top[i] + 25, 175, 15);
   }
 }
 
@@ -89,7 +88,7 @@ void CProgressWindow::ReenableOwner() {
 namespace {
 // Moves the gauge (which counts from 0) to `position` in low..high; the
 // control stops at the ends of its range. Answers the previous position.
-int MoveGauge(wxGauge* gauge, int low, int high, int position) {
+int MoveGauge(SunkenBar* gauge, int low, int high, int position) {
   const int previous = gauge->GetValue() + low;
   gauge->SetValue((position < low ? low : position > high ? high : position) - low);
   return previous;

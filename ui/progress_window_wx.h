@@ -10,7 +10,8 @@
 #include "plugin/host/memory.h"
 #include "ui/progress_window.h"
 
-class wxGauge;
+class SunkenBar;
+class SunkenText;
 class wxStaticText;
 
 class CProgressWindow : public wxDialog, public ProgressWindow, public HostAllocated {
@@ -51,9 +52,9 @@ class CProgressWindow : public wxDialog, public ProgressWindow, public HostAlloc
 
  private:
   struct Bar {
-    wxGauge* gauge = nullptr;
+    SunkenBar* gauge = nullptr;
     wxStaticText* percent = nullptr;
-    wxStaticText* status = nullptr;
+    SunkenText* status = nullptr;
     int low = 0, high = 100, step = 10;
   };
 
