@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "plugin/host/file.h"
+
 namespace {
 
 // Without the blanks and carriage returns at either end.
@@ -188,24 +190,11 @@ bool SettingsStore::Save() {
     std::fprintf(stderr, "korvan: warning: cannot create the folder of %s\n", path_.c_str());
     return false;
   }
-  const std::string temp = path_ + ".tmp" + std::to_string(getpid());
   const std::string text = Serialize();
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  bool ok = fd >= 0;
-  for (size_t done = 0; ok && done < text.size();) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n <= 0)
-      ok = false;
-    else
-      done += static_cast<size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  if (fd >= 0) ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), path_.c_str()) == 0;
-  if (!ok) {
+  // Private to the user, like every file of its kind.
+  if (m_write_file(path_.c_str(), text.data(), text.size(), 0600) == kWriteFailed) {
     std::fprintf(stderr, "korvan: warning: cannot write settings %s: %s\n", path_.c_str(),
                  std::strerror(errno));
-    unlink(temp.c_str());
     return false;
   }
   changed_ = false;

@@ -1,11 +1,10 @@
 #include "plugin/import_options.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "plugin/host/file.h"
 
 const char kOptionSetName[] = "tarvo_in";
 const char kDefaultLogName[] = "tarvoin.log";
@@ -78,33 +77,21 @@ void ImportOptions::PrintOptions(FILE* stream) const {
   }
 }
 
-// The file is written beside its place and then renamed over it, so that a
-// crash never leaves half an options file: it is the old one or the new.
+// The host writes the file beside its place and renames it over it, so that
+// a crash never leaves half an options file (see m_write_file).
 int ImportOptions::SaveToFile(const char* path) const {
   if (path == nullptr) return 0;
-  std::string temp = std::string(path) + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) return 0;
-  FILE* file = fdopen(fd, "wb");
-  if (file == nullptr) {
-    close(fd);
-    unlink(temp.c_str());
-    return 0;
-  }
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* file = open_memstream(&text, &size);
+  if (file == nullptr) return 0;
   Save(file);
   std::fputs("// Tarvo in options\n", file);
   std::fputs("// \n", file);
-  bool written = std::fflush(file) == 0 && fsync(fd) == 0;
-  written = std::fclose(file) == 0 && written;
-  // mkstemp makes the file private; an options file gets the usual mode.
-  const mode_t mask = umask(0);
-  umask(mask);
-  written = written && chmod(temp.c_str(), 0666 & ~mask) == 0;
-  if (!written || rename(temp.c_str(), path) != 0) {
-    unlink(temp.c_str());
-    return 0;
-  }
-  return 1;
+  const bool formatted = std::fclose(file) == 0;
+  const bool written = formatted && m_write_file(path, text, size, 0666) != kWriteFailed;
+  std::free(text);
+  return written ? 1 : 0;
 }
 
 int ImportOptions::LoadFromFile(const char* path) {

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -8,6 +11,7 @@
 
 #include "korvan/memory_stats.h"
 #include "korvan/scene_json.h"
+#include "plugin/host/file.h"
 #include "plugin/host/log_file.h"
 #include "plugin/host/scene.h"
 #include "tests/test_support.h"
@@ -221,3 +225,66 @@ TEST(HostLog, FormatsLikePrintf) {
 }
 
 }  // namespace
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+}  // namespace
+
+// One writer for the host's files: atomic where the folder allows it, links
+// kept as links, modes as a user expects.
+TEST(HostFile, WriteReplacesKeepsLinksAndModes) {
+  const std::string dir = TestDir() + "write/";
+  ASSERT_EQ(mkdir(dir.c_str(), 0777), 0);
+  const mode_t mask = umask(022);  // fixed for the test; restored below
+
+  EXPECT_EQ(m_write_file((dir + "new.txt").c_str(), "one", 3, 0666), kWriteReplaced);
+  EXPECT_EQ(ReadWholeFile(dir + "new.txt"), "one");
+  EXPECT_EQ(ModeOf(dir + "new.txt"), 0644u) << "a new file: the mode less the umask";
+
+  ASSERT_EQ(chmod((dir + "new.txt").c_str(), 0640), 0);
+  EXPECT_EQ(m_write_file((dir + "new.txt").c_str(), "two", 3, 0666), kWriteReplaced);
+  EXPECT_EQ(ReadWholeFile(dir + "new.txt"), "two");
+  EXPECT_EQ(ModeOf(dir + "new.txt"), 0640u) << "a replaced file keeps its mode";
+
+  // A link stays a link; the file it leads to (through a second link) changes.
+  ASSERT_EQ(symlink("new.txt", (dir + "inner").c_str()), 0);
+  ASSERT_EQ(symlink((dir + "inner").c_str(), (dir + "outer").c_str()), 0);
+  EXPECT_EQ(m_write_file((dir + "outer").c_str(), "three", 5, 0666), kWriteReplaced);
+  struct stat link;
+  ASSERT_EQ(lstat((dir + "outer").c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
+  EXPECT_EQ(ReadWholeFile(dir + "new.txt"), "three");
+
+  EXPECT_EQ(m_write_file((dir + "no-folder/x").c_str(), "x", 1, 0666), kWriteFailed);
+  EXPECT_EQ(m_write_file(dir.c_str(), "x", 1, 0666), kWriteFailed) << "a folder";
+  umask(mask);
+}
+
+// In a folder where only the file is writable, the file is written in
+// place. Root may write anywhere, so that case runs as nobody in a child.
+TEST(HostFile, WritesInPlaceWhereNothingCanBeMadeBesideTheFile) {
+  const std::string dir = TestDir() + "locked/";
+  ASSERT_EQ(mkdir(dir.c_str(), 0777), 0);
+  const std::string path = dir + "options.txt";
+  ASSERT_EQ(m_write_file(path.c_str(), "old", 3, 0666), kWriteReplaced);
+  ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+  const mode_t test_dir_mode = 0700;
+  ASSERT_EQ(chmod(TestDir().c_str(), 0711), 0);  // the child may pass through
+  const pid_t child = fork();
+  if (child == 0) {
+    if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    _exit(m_write_file(path.c_str(), "new", 3, 0666) == kWriteInPlace ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  chmod(dir.c_str(), 0777);
+  chmod(TestDir().c_str(), test_dir_mode);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(ReadWholeFile(path), "new");
+}
