@@ -14,6 +14,7 @@
 
 #include "korvan/material_palette.h"
 #include "korvan/scene_json.h"
+#include "korvan/text.h"
 
 void AiSceneDeleter::operator()(aiScene* scene) const {
   // The converter gives the faces of a mesh one block of indices, which the
@@ -322,10 +323,7 @@ AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportRepo
   };
   std::vector<aiMesh*> meshes;
   std::vector<aiNode*> nodes;
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* object = static_cast<MObj3d*>(n->item);
-    if (object == nullptr || object->get_type() != kObjMesh) continue;
-    auto& mesh = *static_cast<MMesh_P*>(object);
+  scene.ForEachMesh([&](MMesh_P& mesh) {
     MeshReport mesh_report{mesh.get_name()};
     MeshConverter converter(mesh, options);
     converter.Gather(&mesh_report);
@@ -346,7 +344,7 @@ AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportRepo
     if (mesh_report.faces_left_out || mesh_report.materials_replaced) {
       report->meshes.push_back(mesh_report);
     }
-  }
+  });
   if (materials.empty()) material_of("default");  // every scene needs a material
   out->mMaterials = ToArray(materials);
   out->mNumMaterials = static_cast<unsigned>(materials.size());
@@ -368,11 +366,6 @@ std::vector<ExportFormat> ExportFormats() {
 }
 
 namespace {
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 const std::vector<ExportFormat>& AllFormats() {
   static const std::vector<ExportFormat> formats = ExportFormats();

@@ -21,13 +21,11 @@ ImporterPtr FindImporter(const PluginSet& set, const std::string& scene_file) {
 
 SceneCounts Count(MScene& scene) {
   SceneCounts counts;
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* object = static_cast<MObj3d*>(n->item);
-    if (object == nullptr || object->get_type() != kObjMesh) continue;
-    auto* mesh = static_cast<MMesh_P*>(object);
+  scene.ForEachMesh([&](MMesh_P& each) {
+    MMesh_P* mesh = &each;
     ++counts.meshes;
     counts.vertices += mesh->Get_Vertex_Count();
     counts.faces += mesh->Get_Face_Count();
-  }
+  });
   return counts;
 }

@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "korvan/text.h"
+
 namespace {
 
 std::string ProgramFolder() {
@@ -19,15 +21,6 @@ std::string ProgramFolder() {
   std::string folder(path);
   const size_t slash = folder.rfind('/');
   return slash == std::string::npos ? "." : folder.substr(0, slash);
-}
-
-bool EndsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {

@@ -53,14 +53,9 @@ MSurface* MScene::GetMaterialbyName(const char* name) {
 
 int MScene::CalculateBoundingBox(int /*flags*/) {
   box_ = MBoundingBox();
-  for (MListNode* node = objects_.head; node != nullptr; node = node->next) {
-    auto* object = static_cast<MObj3d*>(node->item);
-    if (object == nullptr || object->get_type() != kObjMesh) continue;
-    auto* mesh = static_cast<MMesh_P*>(object);
-    for (int64_t i = 0; i < mesh->Get_Vertex_Count(); ++i) {
-      Extend(box_, mesh->Get_Vertex(i));
-    }
-  }
+  ForEachMesh([this](MMesh_P& mesh) {
+    for (int64_t i = 0; i < mesh.Get_Vertex_Count(); ++i) Extend(box_, mesh.Get_Vertex(i));
+  });
   return box_.valid;
 }
 

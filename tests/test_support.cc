@@ -82,13 +82,11 @@ Reading ReadSceneText(const std::string& text) {
 }
 
 MMesh_P* FindMesh(MScene& scene, const char* name) {
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* object = static_cast<MObj3d*>(n->item);
-    if (object->get_type() == kObjMesh && std::string(object->get_name()) == name) {
-      return static_cast<MMesh_P*>(object);
-    }
-  }
-  return nullptr;
+  MMesh_P* found = nullptr;
+  scene.ForEachMesh([&](MMesh_P& mesh) {
+    if (found == nullptr && std::string(mesh.get_name()) == name) found = &mesh;
+  });
+  return found;
 }
 
 std::vector<std::string> ObjectNames(MScene& scene) {

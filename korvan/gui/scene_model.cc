@@ -79,10 +79,8 @@ void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, size_t>& scene
 
 SceneSummary Summarize(MScene& scene) {
   SceneSummary summary;
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* object = static_cast<MObj3d*>(n->item);
-    if (object == nullptr || object->get_type() != kObjMesh) continue;
-    auto* mesh = static_cast<MMesh_P*>(object);
+  scene.ForEachMesh([&](MMesh_P& each) {
+    MMesh_P* mesh = &each;
     MeshRow row;
     row.name = mesh->get_name();
     row.vertices = mesh->Get_Vertex_Count();
@@ -93,7 +91,7 @@ SceneSummary Summarize(MScene& scene) {
       row.materials += (row.materials.empty() ? "" : ", ") + name;
     }
     summary.meshes.push_back(row);
-  }
+  });
   for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next) {
     if (n->item != nullptr)
       summary.materials.emplace_back(static_cast<MSurface*>(n->item)->get_name());
@@ -110,12 +108,7 @@ RenderMesh BuildRenderMesh(MScene& scene) {
   for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next, ++index) {
     if (n->item != nullptr) materials.emplace(static_cast<MSurface*>(n->item)->get_name(), index);
   }
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* object = static_cast<MObj3d*>(n->item);
-    if (object != nullptr && object->get_type() == kObjMesh) {
-      AddMesh(*static_cast<MMesh_P*>(object), materials, out);
-    }
-  }
+  scene.ForEachMesh([&](MMesh_P& mesh) { AddMesh(mesh, materials, out); });
   if (out.positions.empty()) return out;
   float low[3] = {out.positions[0], out.positions[1], out.positions[2]};
   float high[3] = {low[0], low[1], low[2]};

@@ -33,6 +33,16 @@ class KORVAN_API MScene : public HostAllocated {
   // ("FILE:LINE:COLUMN: error: ..."), owned by the list.
   MList* Get_Messages() { return &messages_; }
 
+  // Calls `visit` with each mesh of the object list, in list order.
+  template <class Visit>
+  void ForEachMesh(Visit visit) {
+    for (MListNode* n = objects_.head; n != nullptr; n = n->next) {
+      auto* object = static_cast<MObj3d*>(n->item);
+      if (object != nullptr && object->get_type() == kObjMesh)
+        visit(*static_cast<MMesh_P*>(object));
+    }
+  }
+
   // The material called `name` (exact, case-sensitive), or null. Indexed:
   // materials appended straight to the list are found as well.
   MSurface* GetMaterialbyName(const char* name);
