@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "plugin/host/callbacks.h"
 #include "plugin/host/scene.h"
@@ -32,6 +33,11 @@ class WorkingDirectoryGuard {
   char path_[PATH_MAX];
   bool saved_;
 };
+
+// A fresh options object for one operation: read from the settings on
+// construction, stored again when it goes at the end of the operation.
+using OptionsPtr = std::unique_ptr<ImportOptions>;
+OptionsPtr FreshOptions() { return OptionsPtr(new ImportOptions); }
 
 }  // namespace
 
@@ -76,20 +82,19 @@ MScene* SceneImporter::RunAcceptedImport(ImportOptions& options) {
 MScene* SceneImporter::ImportFile(const char* file_name) {
   ResourceContextGuard context;
   WorkingDirectoryGuard directory;
-  auto* options = new ImportOptions;
-  if (options == nullptr) return nullptr;
+  OptionsPtr options = FreshOptions();
+  if (!options) return nullptr;
   options->host_context = host_context;
   options->Set_Filename(file_name != nullptr ? file_name : "");
   MScene* scene = RunAcceptedImport(*options);
-  delete options;
   return scene;
 }
 
 MScene* SceneImporter::Import() {
   ResourceContextGuard context;
   WorkingDirectoryGuard directory;
-  auto* options = new ImportOptions;
-  if (options == nullptr) return nullptr;
+  OptionsPtr options = FreshOptions();
+  if (!options) return nullptr;
   options->host_context = host_context;
   MScene* scene = nullptr;
   char chosen[PATH_MAX];
@@ -97,14 +102,13 @@ MScene* SceneImporter::Import() {
     options->Set_Filename(chosen);
     scene = RunAcceptedImport(*options);
   }
-  delete options;
   return scene;
 }
 
 void SceneImporter::Configure() {
   ResourceContextGuard context;
-  auto* options = new ImportOptions;
-  if (options == nullptr) return;
+  OptionsPtr options = FreshOptions();
+  if (!options) return;
   ConfigValues values;
   std::snprintf(values.log_name, sizeof values.log_name, "%s", options->log_name);
   values.verbose = options->verbose;
@@ -116,7 +120,6 @@ void SceneImporter::Configure() {
     options->grammar = values.povray_syntax == 1 ? kGrammarPovray : kGrammarLiteral;
     options->library_path = values.library_path;
   }
-  delete options;
 }
 
 void SceneImporter::ShowHelp() {
@@ -131,30 +134,25 @@ int SceneImporter::ReservedQuery() {
 
 const char* SceneImporter::GetFilter() {
   ResourceContextGuard context;
-  auto* options = new ImportOptions;
-  if (options == nullptr) return filter_copy_;
+  OptionsPtr options = FreshOptions();
+  if (!options) return filter_copy_;
   if (char* copy = my_strdup(options->Get_Filter())) {
     my_free(filter_copy_);
     filter_copy_ = copy;
   }
-  delete options;
   return filter_copy_;
 }
 
 void SceneImporter::SetShowProgress(int flag) { g_showProgress = flag; }
 
 int SceneImporter::SaveOptions(const char* path) {
-  auto* options = new ImportOptions;
-  if (options == nullptr) return 0;
+  OptionsPtr options = FreshOptions();
+  if (!options) return 0;
   const int written = options->SaveToFile(path);
-  delete options;
   return written;
 }
 
 int SceneImporter::LoadOptions(const char* path) {
-  if (auto* options = new ImportOptions) {
-    options->LoadFromFile(path);
-    delete options;  // stores what was loaded
-  }
+  if (OptionsPtr options = FreshOptions()) options->LoadFromFile(path);  // stored as it goes
   return 1;
 }
