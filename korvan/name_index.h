@@ -11,7 +11,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "reader/mlist.h"
+#include "plugin/host/mlist.h"
 
 class NameIndex {
  public:

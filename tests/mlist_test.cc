@@ -1,4 +1,4 @@
-#include "reader/mlist.h"
+#include "plugin/host/mlist.h"
 
 #include <gtest/gtest.h>
 

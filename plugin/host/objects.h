@@ -11,7 +11,7 @@
 #include "plugin/host/memory.h"
 #include "plugin/host/polygon.h"
 #include "plugin/host/vector.h"
-#include "reader/mlist.h"
+#include "plugin/host/mlist.h"
 
 class NameIndex;  // host-private look-up beside a list of names
 

@@ -9,7 +9,7 @@
 #include "plugin/host/api.h"
 #include "plugin/host/memory.h"
 #include "plugin/host/objects.h"
-#include "reader/mlist.h"
+#include "plugin/host/mlist.h"
 
 struct MBoundingBox {
   MVector3 min, max;
