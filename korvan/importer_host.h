@@ -24,9 +24,9 @@ using ScenePtr = std::unique_ptr<MScene, SceneDeleter>;
 // A new importer for `scene_file`: from the first importer class whose
 // filter takes the file's extension, else the first importer class at all
 // (any importer when `scene_file` is empty); null when there is none.
-ImporterPtr FindImporter(const PluginSet& set, const std::string& scene_file);
+KORVAN_API ImporterPtr FindImporter(const PluginSet& set, const std::string& scene_file);
 
 struct SceneCounts {
   long meshes = 0, vertices = 0, faces = 0;
 };
-SceneCounts Count(MScene& scene);
+KORVAN_API SceneCounts Count(MScene& scene);
