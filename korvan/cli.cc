@@ -9,10 +9,9 @@
 #include <cstring>
 #include <memory>
 
-#include "korvan/assimp_export.h"
-#include "korvan/gui/gui_main.h"
 #include "korvan/importer_host.h"
 #include "korvan/log_outcome.h"
+#include "korvan/modules.h"
 #include "korvan/plugin_loader.h"
 #include "korvan/scene_json.h"
 #include "korvan/settings_store.h"
@@ -163,12 +162,28 @@ std::string Stem(const std::string& path) {
   return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
+// Our own JSON needs no module; every other format is Assimp's.
+const ExportFormat kJsonFormat{"json", "json", "Korvan scene JSON"};
+
+// The export module, or null after saying why it cannot be had.
+const ExportModule* NeedExportModule() {
+  std::string error;
+  const ExportModule* module = OpenExportModule(&error);
+  if (module == nullptr) {
+    std::fprintf(stderr, "korvan: the export cannot be loaded: %s\n", error.c_str());
+  }
+  return module;
+}
+
 // The format to write `output` in: --format, else the output's extension.
 const ExportFormat* OutputFormat(const CommandLine& cl, const std::string& output) {
   const std::string key = !cl.format.empty() ? cl.format : Extension(output);
-  const ExportFormat* format = !cl.format.empty() && FindFormatById(key) != nullptr
-                                   ? FindFormatById(key)
-                                   : FindFormatForExtension(key);
+  if (key == "json") return &kJsonFormat;
+  const ExportModule* module = NeedExportModule();
+  if (module == nullptr) return nullptr;
+  const ExportFormat* format = !cl.format.empty() && module->find_by_id(key) != nullptr
+                                   ? module->find_by_id(key)
+                                   : module->find_for_extension(key);
   if (format == nullptr) {
     std::fprintf(stderr, "korvan: %s: unknown output format \"%s\" (see 'korvan formats')\n",
                  output.c_str(), key.c_str());
@@ -186,8 +201,14 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
   ExportOptions options;
   options.keep_handedness = cl.keep_handedness;
   ExportReport report;
-  const bool written =
-      ExportScene(*scene, output, *format, options, &report, [&scene] { scene.reset(); });
+  bool written;
+  if (format == &kJsonFormat) {
+    written = WriteSceneJson(*scene, output.c_str());
+    if (!written) report.error = std::strerror(errno);
+  } else {
+    written = NeedExportModule()->export_scene(*scene, output, *format, options, &report,
+                                               [&scene] { scene.reset(); });
+  }
   for (const MeshReport& mesh : report.meshes) {
     *left_out += mesh.faces_left_out;
     if (mesh.faces_left_out > 0) {
@@ -314,7 +335,9 @@ int Import(const CommandLine& cl) {
 }
 
 int Formats() {
-  for (const ExportFormat& f : ExportFormats()) {
+  const ExportModule* module = NeedExportModule();
+  if (module == nullptr) return 1;
+  for (const ExportFormat& f : module->formats()) {
     std::printf("%-10s .%-6s %s\n", f.id.c_str(), f.extension.c_str(), f.description.c_str());
   }
   return 0;
@@ -406,7 +429,7 @@ int RunKorvan(const std::vector<std::string>& args) {
       std::fprintf(stderr, "korvan: gui takes at most one scene file\n");
       return 1;
     }
-    return RunGui(cl.words.size() == 2 ? cl.words[1] : "", cl.plugin_dir);
+    return RunGuiModule(cl.words.size() == 2 ? cl.words[1] : "", cl.plugin_dir);
   }
   if (command == "options") return Options(cl);
   if (command == "configure" || command == "help") return Window(cl, command);

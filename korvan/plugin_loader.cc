@@ -9,19 +9,11 @@
 #include <climits>
 #include <cstdlib>
 
+#include "korvan/modules.h"
 #include "korvan/text.h"
 
 namespace {
 
-std::string ProgramFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string folder(path);
-  const size_t slash = folder.rfind('/');
-  return slash == std::string::npos ? "." : folder.substr(0, slash);
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
