@@ -17,6 +17,7 @@
 #include "ui/progress_window_wx.h"
 #include "ui/toolkit.h"
 #include "ui/user_interface.h"
+#include "ui/windows.h"
 
 namespace {
 
@@ -79,6 +80,7 @@ void Report(const char* what, Open open, double import_ms, int moves) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseWindowsModule(WxWindows());  // linked in: no companion module
   const double import_ms = argc > 1 ? std::atof(argv[1]) : 60;
   const int moves = argc > 2 ? std::atoi(argv[2]) : 100;
   if (import_ms <= 0 || moves <= 0) {

@@ -11,7 +11,6 @@
 #include "plugin/host/scene.h"
 #include "plugin/import_options.h"
 #include "plugin/import_run.h"
-#include "ui/config_dialog.h"
 #include "ui/progress_callbacks.h"
 #include "ui/user_interface.h"
 

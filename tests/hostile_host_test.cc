@@ -129,8 +129,11 @@ TEST(HostileHost, LyingCountAllocatesNothingLarge) {
 
 TEST(HostileHost, BrokenPluginsAreReportedAndTheOthersLoad) {
   const std::string dir = TestDir() + "plugin-faults";
-  const std::string setup = "mkdir -p '" + dir + "' && cp '" TARVO_PLUGIN_FILE "' '" + dir +
-                            "/' && cp '" TARVO_FAKE_NO_EXPORTS "' '" + dir +
+  // The plug-in goes with its companion module (its windows), as installed.
+  const std::string plugin = TARVO_PLUGIN_FILE;
+  const std::string companion = plugin.substr(0, plugin.rfind('/') + 1) + "libtarvo_in_ui.so";
+  const std::string setup = "mkdir -p '" + dir + "' && cp '" + plugin + "' '" + companion + "' '" +
+                            dir + "/' && cp '" TARVO_FAKE_NO_EXPORTS "' '" + dir +
                             "/no_exports.so' && cp '" TARVO_FAKE_BAD_VERSION "' '" + dir +
                             "/bad_version.so' && cp '" TARVO_FAKE_NULL_DESCRIPTOR "' '" + dir +
                             "/null_descriptor.so' && echo 'text' > '" + dir + "/not_a_library.so'";

@@ -32,6 +32,11 @@
 #include "ui/sunken_controls.h"
 #include "ui/toolkit.h"
 #include "ui/user_interface.h"
+#include "ui/windows.h"
+
+// The windows are linked into this program: the calls use them instead of
+// opening the plug-in's companion module.
+const bool kWindowsLinkedIn = (UseWindowsModule(WxWindows()), true);
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "plugin/host/memory.h"
+#include "ui/user_interface.h"
 
 class CConfigDialog : public wxDialog, public HostAllocated {
  public:
@@ -45,14 +46,6 @@ class CConfigDialog : public wxDialog, public HostAllocated {
   void TakeLogFileName();
 
   bool m_logNameLatin1 = false;  // the name came in bytes that are not UTF-8
-};
-
-// What the configuration dialog edits.
-struct ConfigValues {
-  char log_name[CConfigDialog::kLogNameSize] = {};
-  int verbose = 0;
-  int povray_syntax = 0;
-  std::string library_path;
 };
 
 // Runs the dialog on `values`; they are written back only when it ends

@@ -1,55 +1,17 @@
-// The importer's windows on wxWidgets, with the console form of the
-// progress window where no display is at hand.
+// The importer's windows as plain calls: the console form of the progress
+// here, everything else from the companion module, opened on first use.
 #include "ui/user_interface.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
-#include <wx/filedlg.h>
-#include <wx/filename.h>
 
-#include <cctype>
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
-#include "ui/config_dialog.h"
 #include "ui/console_progress.h"
-#include "ui/help_dialog.h"
-#include "ui/progress_window_wx.h"
-#include "ui/toolkit.h"
 
 namespace {
-
-bool Available(const char* what) {
-  if (EnsureToolkit()) return true;
-  std::fprintf(stderr, "tarvo_in: %s needs a display, and %s\n", what, ToolkitProblem());
-  return false;
-}
-
-// The "|"-pair filter in wxWidgets' form: the same pairs without the empty
-// item that closes the list, each pattern matching without regard to case
-// as the filter's platform matches ("*.pov" also lists SCENE.POV): GTK's
-// patterns are case-sensitive, so each letter becomes "[pP]".
-wxString Wildcard(const char* filter) {
-  std::string text = filter != nullptr ? filter : "";
-  while (!text.empty() && text.back() == '|') text.pop_back();
-  std::string out;
-  bool pattern = false;  // the items alternate: description, patterns
-  for (char c : text) {
-    if (c == '|') {
-      pattern = !pattern;
-      out += c;
-    } else if (pattern && std::isalpha(static_cast<unsigned char>(c))) {
-      out += '[';
-      out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      out += ']';
-    } else {
-      out += c;
-    }
-  }
-  return wxString::FromUTF8(out.c_str());
-}
 
 locale_t CLocale() {
   static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
@@ -63,29 +25,65 @@ locale_t CLocale() {
 ResourceContextGuard::ResourceContextGuard() : saved_(uselocale(CLocale())) {}
 ResourceContextGuard::~ResourceContextGuard() { uselocale(saved_); }
 
-bool ChooseSceneFile(const char* initial, const char* filter, char* chosen, size_t capacity) {
-  if (!Available("the open-file dialog")) return false;
-  const wxFileName start(wxString::FromUTF8(initial != nullptr ? initial : ""));
-  wxFileDialog dialog(nullptr, "Import", start.GetPath(), start.GetFullName(), Wildcard(filter),
-                      wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  std::string path = dialog.GetPath().utf8_string();
-  // GTK's chooser fills in its starting file asynchronously: accepted before
-  // it showed it (a host answering for the user), it chose that file.
-  if (path.empty() && initial != nullptr) path = initial;
-  if (path.empty()) return false;
-  if (path.size() + 1 > capacity) return false;
-  std::memcpy(chosen, path.c_str(), path.size() + 1);
+namespace {
+
+const WindowsModule* g_windows = nullptr;  // set once; static, never freed
+bool g_tried = false;
+
+// The companion module beside this library, opened once.
+const WindowsModule* Windows() {
+  if (g_windows != nullptr || g_tried) return g_windows;
+  g_tried = true;
+  Dl_info self;
+  if (dladdr(reinterpret_cast<void*>(&Windows), &self) == 0 || self.dli_fname == nullptr) {
+    std::fprintf(stderr, "tarvo_in: cannot tell where the plug-in lies; no windows\n");
+    return nullptr;
+  }
+  std::string path = self.dli_fname;
+  const size_t slash = path.rfind('/');
+  path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+         "libtarvo_in_ui.so";
+  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  using Entry = const WindowsModule* (*)();
+  auto entry =
+      module != nullptr ? reinterpret_cast<Entry>(dlsym(module, kWindowsModuleEntry)) : nullptr;
+  if (entry == nullptr) {
+    std::fprintf(stderr, "tarvo_in: the windows cannot be loaded: %s\n",
+                 module == nullptr ? dlerror() : "no entry in the module");
+    return nullptr;
+  }
+  g_windows = entry();
+  return g_windows;
+}
+
+// Whether the process has the toolkit loaded already (a toolkit host): only
+// then is the module asked, so a console host never loads the toolkit.
+bool ToolkitInProcess() {
+  void* wx = dlopen("libwx_baseu-3.2.so.0", RTLD_LAZY | RTLD_NOLOAD);
+  if (wx == nullptr) return false;
+  dlclose(wx);
   return true;
 }
 
+}  // namespace
+
+void UseWindowsModule(const WindowsModule* module) {
+  g_windows = module;
+  g_tried = true;
+}
+
+bool ChooseSceneFile(const char* initial, const char* filter, char* chosen, size_t capacity) {
+  const WindowsModule* windows = Windows();
+  return windows != nullptr && windows->choose_scene_file(initial, filter, chosen, capacity);
+}
+
 int RunConfigDialog(ConfigValues* values) {
-  if (!Available("the configuration dialog")) return 0;
-  return ShowConfigDialog(values);
+  const WindowsModule* windows = Windows();
+  return windows != nullptr ? windows->run_config_dialog(values) : 0;
 }
 
 void RunHelpDialog() {
-  if (Available("the help dialog")) ShowHelpDialog();
+  if (const WindowsModule* windows = Windows()) windows->run_help_dialog();
 }
 
 ProgressWindow* OpenProgressWindow(const char* file_name) {
@@ -93,19 +91,15 @@ ProgressWindow* OpenProgressWindow(const char* file_name) {
   // host's when the host runs the toolkit, on the terminal of a command-line
   // host (starting the toolkit there would cost more than many an import),
   // and in a window of the plug-in's own when such a host has no terminal.
-  if (!HostRunsToolkit() && isatty(fileno(stderr))) {
-    return new ConsoleProgress(stderr, file_name);
-  }
-  if (!EnsureToolkit()) return nullptr;
-  auto* window = new CProgressWindow;
-  if (window == nullptr) return nullptr;
-  window->m_fileName = wxString::FromUTF8(file_name);
-  if (window->Create(nullptr)) return window;
-  delete window;
-  return nullptr;
+  const bool toolkit_host =
+      ToolkitInProcess() && Windows() != nullptr && Windows()->host_runs_toolkit();
+  if (!toolkit_host && isatty(fileno(stderr))) return new ConsoleProgress(stderr, file_name);
+  const WindowsModule* windows = Windows();
+  return windows != nullptr ? windows->open_progress_window(file_name) : nullptr;
 }
 
 void CloseProgressWindow(ProgressWindow* window) {
-  if (auto* dialog = dynamic_cast<CProgressWindow*>(window)) dialog->DestroyWindow();
-  delete window;
+  if (window == nullptr) return;
+  if (g_windows != nullptr && g_windows->close_progress_window(window)) return;
+  delete window;  // the console form
 }

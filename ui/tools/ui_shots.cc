@@ -13,6 +13,7 @@
 #include "ui/progress_window_wx.h"
 #include "ui/toolkit.h"
 #include "ui/user_interface.h"
+#include "ui/windows.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ bool Save(wxWindow* window, const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseWindowsModule(WxWindows());  // linked in: no companion module
   if (argc != 2 || !EnsureToolkit()) {
     std::fprintf(stderr, "usage: ui_shots DIR (needs a display)\n");
     return 1;
