@@ -34,6 +34,21 @@ for f in mesh2_300 smooth_300; do
 done
 "$bin/import_bench" "$dir/mesh2_1000.pov" 3 --povray
 
+if command -v hyperfine >/dev/null; then
+  echo "## Start-up, whole process (hyperfine)"
+  hyperfine -N -w 3 -r 30 "$bin/korvan --version" \
+    "$bin/korvan import examples/cube.pov --no-progress" \
+    "$bin/korvan import $dir/mesh2_300.pov --no-progress" 2>&1 | grep -E "Benchmark|Time"
+  if [ -n "${FAST_OBJ_HEADER:-}" ] && [ -f "$FAST_OBJ_HEADER" ]; then
+    # fast_obj reading the same grid as OBJ, for the start-up goal.
+    printf '#define FAST_OBJ_IMPLEMENTATION\n#include "%s"\nint main(int c, char** v) { fastObjMesh* m = fast_obj_read(v[1]); if (m) fast_obj_destroy(m); return m == 0; }\n' \
+      "$FAST_OBJ_HEADER" > "$dir/fast_obj_main.c"
+    cc -O2 "$dir/fast_obj_main.c" -o "$dir/fast_obj" -lm
+    "$bin/korvan" import "$dir/mesh2_300.pov" -o "$dir/grid.obj" --no-progress >/dev/null
+    hyperfine -N -w 2 -r 15 "$dir/fast_obj $dir/grid.obj" 2>&1 | grep -E "Benchmark|Time"
+  fi
+fi
+
 echo "## korvan import, whole process: without and with -o out.glb (medians of 15, interleaved)"
 seconds() { /usr/bin/time -f "%e %M" "$@" 2>&1 >/dev/null | tail -1; }
 for i in $(seq 15); do
