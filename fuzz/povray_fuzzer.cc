@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "fuzz/fuzz_file.h"
+#include "fuzz/scene_checks.h"
 #include "korvan/memory_stats.h"
 #include "korvan/scene_json.h"
 #include "plugin/host/callbacks.h"
@@ -12,30 +13,6 @@
 #include "plugin/host/scene.h"
 #include "reader/reader.h"
 #include "sdl/povray_reader.h"
-
-namespace {
-
-void NoMessage(char*, ...) {}
-void NoProgress(long position, long count) {
-  if (position < 0 || position > count) std::abort();  // a position outside the file
-}
-
-long WalkMeshes(MScene& scene) {
-  long sum = 0;
-  for (MListNode* n = scene.Get_Objects()->head; n != nullptr; n = n->next) {
-    auto* mesh = static_cast<MMesh_P*>(n->item);
-    if (mesh->get_type() != kObjMesh || mesh->Get_Face_Count() == 0) std::abort();
-    if (mesh->Get_MaterialNames()->Get_Count() == 0) std::abort();
-    for (const FaceStream* faces : {&mesh->Faces(), &mesh->NFaces(), &mesh->UVFaces()}) {
-      for (int64_t f = 0; f < faces->count; ++f) {
-        for (int32_t i = 0; i < faces->CornerCount(f); ++i) sum += faces->Corners(f)[i];
-      }
-    }
-  }
-  return sum;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("KORVAN_CONFIG_HOME", "/tmp/tarvo-fuzz-config", 1);

@@ -19,6 +19,16 @@ void ReportProgress(int64_t position) {
   g_NextProgress += g_ProgressStep;
 }
 
+void BeginProgress(int64_t file_size) {
+  g_FileSize = file_size;
+  g_ProgressStep = g_FileSize / 100;
+  g_NextProgress = g_ProgressStep - 1;
+  if (g_Messages != nullptr) {
+    if (g_Messages->p1 != nullptr) g_Messages->p1(0, static_cast<long>(g_FileSize));
+    if (g_Messages->m1 != nullptr) g_Messages->m1(const_cast<char*>("Parsing ..."));
+  }
+}
+
 void NextMaterialName(ReaderState& state, char* name) {
   std::snprintf(name, 16, "mat_%d", state.material_counter++);
 }
@@ -69,13 +79,7 @@ bool StartReading(const char* path) {
     Log().write("File %s not found\n", path);
     return false;
   }
-  g_FileSize = m_filesize(g_InFile.file());
-  g_ProgressStep = g_FileSize / 100;
-  g_NextProgress = g_ProgressStep - 1;
-  if (g_Messages != nullptr) {
-    if (g_Messages->p1 != nullptr) g_Messages->p1(0, static_cast<long>(g_FileSize));
-    if (g_Messages->m1 != nullptr) g_Messages->m1(const_cast<char*>("Parsing ..."));
-  }
+  BeginProgress(m_filesize(g_InFile.file()));
   return true;
 }
 

@@ -31,6 +31,9 @@ extern int64_t g_ProgressStep;
 extern int64_t g_NextProgress;
 
 void ReportProgress(int64_t position);
+// Sets the progress up for a file of `file_size` bytes and sends the first
+// report and the "Parsing ..." message.
+void BeginProgress(int64_t file_size);
 
 // Before a token is read: one report when the position passed the next
 // threshold, which then moves by exactly one step.

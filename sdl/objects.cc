@@ -429,13 +429,6 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
     if (PeekRaw().Is(',')) Raw();
     return CountOf(count);
   };
-  auto item_comma = [&] {
-    if (pushed_.empty()) {
-      lexer_.SkipComma();
-    } else if (PeekRaw().Is(',')) {
-      Raw();
-    }
-  };
   auto section_end = [&](const Token& section, int64_t count) {
     const Token close = Next();
     if (!close.Is('}')) {
@@ -469,7 +462,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
       double v[3] = {0, 0, 0};
       if (!(pushed_.empty() && lexer_.FastVector(v, dims))) VectorN(dims, v);
       out.push_back({v[0], v[1], v[2]});
-      item_comma();
+      OptionalComma();
     }
     section_end(section, count);
   };
@@ -494,7 +487,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
         }
       }
       out.push_back(face);
-      item_comma();
+      OptionalComma();
       if (!faces) continue;
       // With a texture_list, one or three texture indices follow a face.
       int32_t texture_index = -1;
@@ -502,7 +495,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
         double t = -1;
         if (!(pushed_.empty() && lexer_.FastNumber(&t))) t = Float();
         texture_index = static_cast<int32_t>(std::clamp<int64_t>(WholeNumber(t), -1, INT32_MAX));
-        item_comma();
+        OptionalComma();
         const char after = pushed_.empty() ? lexer_.PeekChar() : '\0';
         if (after == '<' || after == '}') {
           texture_indices.push_back(texture_index);
@@ -515,9 +508,9 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
             more.Is('<') || more.Is('}') || (value != nullptr && value->type == ValueType::kVector);
         if (!next_face) {
           Float();  // the second and third indices blend textures by corner; the first is kept
-          item_comma();
+          OptionalComma();
           Float();
-          item_comma();
+          OptionalComma();
         }
       }
       texture_indices.push_back(texture_index);
@@ -583,21 +576,28 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
   sink_.AddMesh(mesh, name);
 }
 
+void Parser::OptionalComma() {
+  if (pushed_.empty()) {
+    lexer_.SkipComma();
+  } else if (PeekRaw().Is(',')) {
+    Raw();
+  }
+}
+
+void Parser::ReadCorners(int count, Vec3* out) {
+  for (int i = 0; i < count; ++i) {
+    double d[3];
+    if (!(pushed_.empty() && lexer_.FastVector(d, 3))) VectorN(3, d);
+    out[i] = {d[0], d[1], d[2]};
+    OptionalComma();
+  }
+}
+
 void Parser::MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int32_t default_slot) {
   Expect('{', ("after " + std::string(keyword.text)).c_str());
   const int64_t depth = brace_depth_;
   Vec3 v[6];
-  const int count = smooth ? 6 : 3;
-  for (int i = 0; i < count; ++i) {
-    double d[3];
-    if (!(pushed_.empty() && lexer_.FastVector(d, 3))) VectorN(3, d);
-    v[i] = {d[0], d[1], d[2]};
-    if (pushed_.empty()) {
-      lexer_.SkipComma();
-    } else if (PeekRaw().Is(',')) {
-      Raw();
-    }
-  }
+  ReadCorners(smooth ? 6 : 3, v);
   int32_t slot = default_slot;
   Vec3 uv[3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
   bool has_uv = false;
@@ -709,17 +709,7 @@ void Parser::LooseTriangle(const Token& keyword, bool smooth) {
   Expect('{', ("after " + std::string(keyword.text)).c_str());
   const int64_t depth = brace_depth_;
   Vec3 v[6];
-  const int count = smooth ? 6 : 3;
-  for (int i = 0; i < count; ++i) {
-    double d[3];
-    if (!(pushed_.empty() && lexer_.FastVector(d, 3))) VectorN(3, d);
-    v[i] = {d[0], d[1], d[2]};
-    if (pushed_.empty()) {
-      lexer_.SkipComma();
-    } else if (PeekRaw().Is(',')) {
-      Raw();
-    }
-  }
+  ReadCorners(smooth ? 6 : 3, v);
   Transform transform;
   MaterialSlot texture;
   bool has_texture = false;

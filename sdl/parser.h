@@ -126,6 +126,9 @@ class Parser {
   void DirectiveIf(const Token& at, bool negate, bool defined_test);
   void DirectiveElse(const Token& at);
   void DirectiveEnd(const Token& at);
+  // True (the loop left, with a message) when the innermost loop has run
+  // its bound.
+  bool LoopBoundReached(const char* directive);
   void DirectiveSwitch(const Token& at);
   void DirectiveWhile(const Token& at);
   void DirectiveFor(const Token& at);
@@ -185,6 +188,10 @@ class Parser {
   void Mesh2(const Token& keyword, const std::string& name);
   void Mesh(const Token& keyword, const std::string& name);
   void LooseTriangle(const Token& keyword, bool smooth);
+  // A ',' if one comes next (commas between items are optional).
+  void OptionalComma();
+  // `count` vectors with optional commas between them (a triangle's corners).
+  void ReadCorners(int count, Vec3* out);
   // Reads the rest of a triangle in a mesh; false when it was degenerate.
   void MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int32_t default_slot);
   // A block of an object that is not read (CSG, other shapes): its meshes

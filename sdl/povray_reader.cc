@@ -16,16 +16,6 @@ sdl::ParserOptions ParserOptionsOf(const PovrayReadOptions& options) {
   return out;
 }
 
-void StartProgress(int64_t size) {
-  g_FileSize = size;
-  g_ProgressStep = g_FileSize / 100;
-  g_NextProgress = g_ProgressStep - 1;
-  if (g_Messages != nullptr) {
-    if (g_Messages->p1 != nullptr) g_Messages->p1(0, static_cast<long>(g_FileSize));
-    if (g_Messages->m1 != nullptr) g_Messages->m1(const_cast<char*>("Parsing ..."));
-  }
-}
-
 // Reads the opened file; false when the reading failed for want of memory.
 bool ReadGuarded(sdl::Parser& parser) {
   try {
@@ -55,7 +45,7 @@ void ReadPovrayScene(MScene* scene, const char* path, const PovrayReadOptions& o
     g_Log = caller_log;
     return;
   }
-  StartProgress(static_cast<int64_t>(parser.main_size()));
+  BeginProgress(static_cast<int64_t>(parser.main_size()));
   const bool complete = builder.Begin() && ReadGuarded(parser);
   ReportProgress(g_FileSize);
   builder.Finish();

@@ -431,33 +431,17 @@ void Parser::DirectiveEnd(const Token& at) {
     }
     case FrameKind::kWhile: {
       const Position after = lexer_.position();
-      if (++frame.iterations >= options_.limits.loop_iterations) {
-        const Position opened = frame.opened;
-        frames_.pop_back();  // the reading goes on after the loop
-        Report(true, opened,
-               "#while ran " + std::to_string(options_.limits.loop_iterations) +
-                   " times; the loop is stopped there (a limit of the reader)");
-        return;
-      }
+      if (LoopBoundReached("#while")) return;
       lexer_.Seek(frame.resume);
-      const Position condition_at = lexer_.position();
       const bool again = ParenthesizedFloat("around the condition of #while") != 0;
       if (!again) {
         frames_.pop_back();
         lexer_.Seek(after);
       }
-      (void)condition_at;
       return;
     }
     case FrameKind::kFor: {
-      if (++frame.iterations >= options_.limits.loop_iterations) {
-        const Position opened = frame.opened;
-        frames_.pop_back();  // the reading goes on after the loop
-        Report(true, opened,
-               "#for ran " + std::to_string(options_.limits.loop_iterations) +
-                   " times; the loop is stopped there (a limit of the reader)");
-        return;
-      }
+      if (LoopBoundReached("#for")) return;
       Value* variable = Lookup(frame.variable);
       if (variable == nullptr || variable->type != ValueType::kFloat) {
         Fail(at, "the variable of #for, " + frame.variable + ", is no longer a float");
@@ -475,6 +459,17 @@ void Parser::DirectiveEnd(const Token& at) {
     case FrameKind::kInclude:
       return;
   }
+}
+
+bool Parser::LoopBoundReached(const char* directive) {
+  Frame& frame = frames_.back();
+  if (++frame.iterations < options_.limits.loop_iterations) return false;
+  const Position opened = frame.opened;
+  frames_.pop_back();  // the reading goes on after the loop
+  Report(true, opened,
+         std::string(directive) + " ran " + std::to_string(options_.limits.loop_iterations) +
+             " times; the loop is stopped there (a limit of the reader)");
+  return true;
 }
 
 void Parser::DirectiveSwitch(const Token& at) {
