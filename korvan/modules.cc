@@ -37,7 +37,8 @@ const ExportModule* OpenExportModule(std::string* error) {
   static std::string failure;
   static const ExportModule* module = [] {
     using Entry = const ExportModule* (*)();
-    auto entry = reinterpret_cast<Entry>(ModuleEntry("libkorvan_export.so", kExportModuleEntry, &failure));
+    auto entry =
+        reinterpret_cast<Entry>(ModuleEntry("libkorvan_export.so", kExportModuleEntry, &failure));
     return entry != nullptr ? entry() : nullptr;
   }();
   if (module == nullptr && error != nullptr) *error = failure;

@@ -14,7 +14,6 @@
 
 namespace {
 
-
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
   size_t start = 0;

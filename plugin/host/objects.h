@@ -9,9 +9,9 @@
 #include "plugin/host/api.h"
 #include "plugin/host/array.h"
 #include "plugin/host/memory.h"
+#include "plugin/host/mlist.h"
 #include "plugin/host/polygon.h"
 #include "plugin/host/vector.h"
-#include "plugin/host/mlist.h"
 
 class NameIndex;  // host-private look-up beside a list of names
 

@@ -8,8 +8,8 @@
 
 #include "plugin/host/api.h"
 #include "plugin/host/memory.h"
-#include "plugin/host/objects.h"
 #include "plugin/host/mlist.h"
+#include "plugin/host/objects.h"
 
 struct MBoundingBox {
   MVector3 min, max;
