@@ -26,6 +26,7 @@ constexpr char kUsage[] =
     "  import SCENE... [-o OUT | -o DIR/] [--format ID] [--keep-handedness]\n"
     "                 [--log FILE] [--no-progress]\n"
     "                 [--grammar literal|povray] [--include-path DIR]...\n"
+    "                 [--place | --no-place]\n"
     "                 import scene files with the plug-in that reads them and print\n"
     "                 a summary of each; -o writes the scene in the format of OUT's\n"
     "                 extension (or --format): .glb .gltf .obj .ply .stl .dae .fbx\n"
@@ -38,7 +39,9 @@ constexpr char kUsage[] =
     "                 --grammar povray reads the file as POV-Ray does (directives,\n"
     "                 macros, expressions, optional commas, #include searched beside\n"
     "                 the file and in each --include-path DIR); literal (the default)\n"
-    "                 reads the documented grammar only. Both for this run only.\n"
+    "                 reads the documented grammar only. --place (the default)\n"
+    "                 imports what a POV-Ray file places, where it places it;\n"
+    "                 --no-place each declared mesh once. All for this run only.\n"
     "  import --pick [-o OUT] ...\n"
     "                 choose the scene file in the plug-in's open-file dialog\n"
     "  formats        list the formats -o can write\n"
@@ -65,7 +68,7 @@ constexpr char kVersion[] = "korvan 1.0";
 struct CommandLine {
   std::string plugin_dir;
   std::vector<std::string> words;  // the command and its operands
-  std::string output, log, grammar;
+  std::string output, log, grammar, place;
   std::vector<std::string> include_paths;
   bool no_progress = false;
   bool pick = false;
@@ -105,6 +108,8 @@ CommandLine Parse(const std::vector<std::string>& args) {
       std::string folder;
       value(&folder);
       cl.include_paths.push_back(folder);
+    } else if (a == "--place" || a == "--no-place") {
+      cl.place.assign(1, a == "--place" ? '1' : '0');
     } else if (a == "--no-progress") {
       cl.no_progress = true;
     } else if (a == "--pick") {
@@ -240,6 +245,8 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
     SettingsStore::SetOverride("*", "log_name", Absolute(cl.log));
   }
   if (!cl.grammar.empty()) SettingsStore::SetOverride("*/Specific Settings", "grammar", cl.grammar);
+  if (!cl.place.empty())
+    SettingsStore::SetOverride("*/Specific Settings", "place_objects", cl.place);
   if (!cl.include_paths.empty()) {
     std::string folders;
     for (const std::string& folder : cl.include_paths) {

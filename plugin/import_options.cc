@@ -24,6 +24,7 @@ namespace {
 
 constexpr char kGrammarKey[] = "grammar";
 constexpr char kLibraryPathKey[] = "library_path";
+constexpr char kPlaceKey[] = "place_objects";
 constexpr char kLoopKey[] = "max_loop_iterations";
 constexpr char kMacroCallsKey[] = "max_macro_calls";
 constexpr char kNestingKey[] = "max_nesting";
@@ -49,6 +50,7 @@ int ImportOptions::LoadSpecific() {
   grammar =
       GrammarFromText(profile.GetString(kSpecificSection, kGrammarKey, "literal"), kGrammarLiteral);
   library_path = profile.GetString(kSpecificSection, kLibraryPathKey, "");
+  place_objects = profile.GetInt(kSpecificSection, kPlaceKey, 1) != 0 ? 1 : 0;
   max_loop_iterations = Positive(profile.GetInt(kSpecificSection, kLoopKey, max_loop_iterations),
                                  max_loop_iterations);
   max_macro_calls =
@@ -61,6 +63,7 @@ int ImportOptions::SaveSpecific() {
   Profile profile(option_name);
   profile.SetString(kSpecificSection, kGrammarKey, GrammarText(grammar));
   profile.SetString(kSpecificSection, kLibraryPathKey, library_path.c_str());
+  profile.SetInt(kSpecificSection, kPlaceKey, place_objects);
   profile.SetInt(kSpecificSection, kLoopKey, max_loop_iterations);
   profile.SetInt(kSpecificSection, kMacroCallsKey, max_macro_calls);
   profile.SetInt(kSpecificSection, kNestingKey, max_nesting);
@@ -73,7 +76,8 @@ void ImportOptions::PrintOptions(FILE* stream) const {
   Print_Options(stream);
   // The documented grammar's log stays as it always was.
   if (grammar == kGrammarPovray) {
-    std::fprintf(stream, "  Grammar:    povray\n  Library:    %s\n", library_path.c_str());
+    std::fprintf(stream, "  Grammar:    povray\n  Library:    %s\n  Placement:  %s\n",
+                 library_path.c_str(), place_objects ? "on" : "off");
   }
 }
 

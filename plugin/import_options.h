@@ -48,6 +48,9 @@ class ImportOptions : public Import_FileOption {
   Grammar grammar = kGrammarLiteral;
   // Folders searched for #include in the POV-Ray-syntax mode, ':' between.
   std::string library_path;
+  // In the POV-Ray-syntax mode: place objects as POV-Ray does (1), or import
+  // each mesh once where it is declared (0).
+  int place_objects = 1;
   // Bounds of the POV-Ray-syntax reader (loops, macro calls, nesting).
   int max_loop_iterations = 10'000'000;
   int max_macro_calls = 10'000'000;

@@ -48,6 +48,7 @@ PovrayReadOptions PovrayOptions(const ImportOptions& options) {
   out.limits.loop_iterations = options.max_loop_iterations;
   out.limits.macro_calls = options.max_macro_calls;
   out.limits.nesting = options.max_nesting;
+  out.place_objects = options.place_objects != 0;
   return out;
 }
 

@@ -17,6 +17,8 @@ namespace sdl {
 // identifier, otherwise empty (the builder then numbers it "mat_N").
 struct MaterialSlot {
   std::string name;
+  // No texture was given: the enclosing object's texture applies, if any.
+  bool defaulted = false;
 };
 
 struct MeshData {
@@ -31,6 +33,8 @@ struct MeshData {
   bool HasUV() const { return !uvs.empty() && uv_faces.size() == faces.size(); }
   // Applies `t` to positions and normals (normals renormalised).
   void Apply(const Transform& t);
+  // Gives the faces without a texture of their own `texture`.
+  void Inherit(const MaterialSlot& texture);
 };
 
 // The face normal of a, b, c, not normalised: (b - a) x (c - a).

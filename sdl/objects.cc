@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
@@ -57,6 +58,17 @@ void MeshData::Apply(const Transform& t) {
   }
 }
 
+void MeshData::Inherit(const MaterialSlot& texture) {
+  if (slots.empty()) {
+    slots.push_back(texture);
+    face_slots.assign(faces.size(), 0);
+    return;
+  }
+  for (MaterialSlot& slot : slots) {
+    if (slot.defaulted) slot = texture;
+  }
+}
+
 // ---- running ----
 
 bool Parser::Open(const std::string& path, std::string* error) {
@@ -92,6 +104,8 @@ void Parser::Read() {
       // the hundredth error was this one: it is reported all the same
     }
   }
+  collecting_.clear();
+  FinishPlacement();
 }
 
 void Parser::Recover(int64_t depth) {
@@ -148,8 +162,45 @@ void Parser::Object(const Token& keyword, const std::string& name) {
     Mesh(keyword, name);
   } else if (w == "triangle" || w == "smooth_triangle") {
     LooseTriangle(keyword, w == "smooth_triangle");
-  } else if (w == "object") {
-    Expect('{', "after object");
+  } else {
+    Container(keyword, name);
+  }
+}
+
+namespace {
+
+// Makes `def` the object being read for the life of the guard.
+class Collecting {
+ public:
+  Collecting(std::vector<ObjectDef*>& stack, ObjectDef* def) : stack_(stack), size_(stack.size()) {
+    stack_.push_back(def);
+  }
+  ~Collecting() { stack_.resize(size_); }
+  Collecting(const Collecting&) = delete;
+  Collecting& operator=(const Collecting&) = delete;
+
+ private:
+  std::vector<ObjectDef*>& stack_;
+  size_t size_;
+};
+
+}  // namespace
+
+// object, union, merge, CSG and the other shapes: their meshes, moved and
+// textured by the container's own modifiers.
+void Parser::Container(const Token& keyword, const std::string& name) {
+  const std::string_view w = keyword.text;
+  ObjectDef top;  // a placed object at the top level collects here
+  const bool at_top = options_.place_objects && collecting_.empty();
+  std::optional<Collecting> collecting;
+  if (at_top) collecting.emplace(collecting_, &top);
+  ObjectDef* target = collecting_.empty() ? nullptr : collecting_.back();
+  const size_t start = target != nullptr ? target->parts.size() : 0;
+  Transform transform;
+  MaterialSlot texture;
+  bool has_texture = false;
+  Expect('{', ("after " + std::string(w)).c_str());
+  if (w == "object") {
     const Token inner = Next();
     if (inner.kind == TokenKind::kWord && IsObjectKeyword(inner.text)) {
       Object(inner, name);
@@ -161,23 +212,44 @@ void Parser::Object(const Token& keyword, const std::string& name) {
         Fail(inner,
              "'" + std::string(inner.text) + "' is " + TypeName(value->type) + ", not an object");
       }
+      if (target != nullptr && value->object != nullptr) {
+        target->parts.insert(target->parts.end(), value->object->parts.begin(),
+                             value->object->parts.end());
+      }
     } else {
       Fail(inner, "expected an object identifier after 'object {', found " + Describe(inner));
     }
-    ObjectBody(name);
-  } else {
-    Expect('{', ("after " + std::string(w)).c_str());
-    ObjectBody(name);
   }
+  ObjectBody(name, &transform, &texture, &has_texture);
+  if (target == nullptr) return;
+  for (size_t i = start; i < target->parts.size(); ++i) {
+    PlacedPart& part = target->parts[i];
+    part.transform.Then(transform);
+    if (has_texture && !part.has_texture) {
+      part.has_texture = true;
+      part.texture = texture;
+    }
+  }
+  if ((w == "difference" || w == "intersection") && target->parts.size() > start && !warned_csg_) {
+    warned_csg_ = true;
+    Warn(keyword.where, "the meshes inside " + std::string(w) +
+                            " are imported whole: their polygons are there, the cut is not");
+  }
+  if (at_top) placed_.insert(placed_.end(), top.parts.begin(), top.parts.end());
 }
 
-void Parser::ObjectBody(const std::string& name) {
+void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
+                        bool* has_texture) {
   const int64_t depth = brace_depth_;  // inside the object's '{'
   for (;;) {
     const Token token = Next();
     if (token.kind == TokenKind::kEnd) Fail(token, "the file ends inside an object");
     if (token.Is('}') && brace_depth_ < depth) return;
-    if (token.kind == TokenKind::kWord && IsMeshKeyword(token.text)) {
+    if (token.kind != TokenKind::kWord) continue;
+    // The object's own objects and modifiers stand at its depth; a mesh in
+    // a deeper block (looks_like, a declared texture's pattern) is read too.
+    const bool own = brace_depth_ == depth;
+    if ((own && IsObjectKeyword(token.text)) || IsMeshKeyword(token.text)) {
       const int64_t before = brace_depth_;
       try {
         Object(token, name);
@@ -185,6 +257,49 @@ void Parser::ObjectBody(const std::string& name) {
         Report(true, e.where, e.message);
         Recover(before);
       }
+    } else if (own) {
+      Modifier(token, *transform, texture, has_texture);
+    }
+  }
+}
+
+void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
+  if (!options_.place_objects) {
+    sink_.AddMesh(mesh, name);
+    return;
+  }
+  PlacedPart part;
+  part.mesh = std::make_shared<const MeshData>(std::move(mesh));
+  part.name = name;
+  if (!collecting_.empty()) {
+    collecting_.back()->parts.push_back(std::move(part));
+  } else {
+    placed_.push_back(std::move(part));
+  }
+}
+
+void Parser::FinishPlacement() {
+  if (!options_.place_objects) return;
+  auto emit = [this](const PlacedPart& part, bool placed) {
+    MeshData mesh = *part.mesh;
+    if (placed) {
+      if (part.has_texture) mesh.Inherit(part.texture);
+      mesh.Apply(part.transform);
+    }
+    sink_.AddMesh(mesh, part.name);
+  };
+  if (!placed_.empty()) {
+    for (const PlacedPart& part : placed_) emit(part, true);
+    return;
+  }
+  // A file that places nothing (an include of parts): each declared mesh
+  // once, as it was declared.
+  std::vector<const MeshData*> seen;
+  for (const auto& def : declared_) {
+    for (const PlacedPart& part : def->parts) {
+      if (std::find(seen.begin(), seen.end(), part.mesh.get()) != seen.end()) continue;
+      seen.push_back(part.mesh.get());
+      emit(part, false);
     }
   }
 }
@@ -345,10 +460,18 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
   if (token.kind == TokenKind::kWord) {
     const std::string_view w = token.text;
     if (IsObjectKeyword(w)) {
-      Object(token, name);
+      auto def = std::make_shared<ObjectDef>();
+      {
+        Collecting collecting(collecting_, def.get());
+        Object(token, name);
+      }
       Value value;
       value.type = ValueType::kObject;
       value.text = name;
+      if (options_.place_objects) {
+        value.object = def;
+        declared_.push_back(def);
+      }
       return value;
     }
     if (IsTextureKeyword(w) || w == "finish" || w == "normal" || w == "interior" || w == "media" ||
@@ -573,7 +696,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
     if (t >= 0 && listed > 0) mesh.face_slots[f] = static_cast<size_t>(t) < listed ? t : 0;
   }
   mesh.Apply(transform);
-  sink_.AddMesh(mesh, name);
+  EmitMesh(std::move(mesh), name);
 }
 
 void Parser::OptionalComma() {
@@ -685,7 +808,7 @@ void Parser::Mesh(const Token& keyword, const std::string& name) {
   for (int32_t& slot : mesh.face_slots) {
     if (slot != kObjectTexture) continue;
     if (object_slot < 0) {
-      mesh.slots.push_back(has_texture ? texture : MaterialSlot{});
+      mesh.slots.push_back(has_texture ? texture : MaterialSlot{"", true});
       object_slot = static_cast<int32_t>(mesh.slots.size() - 1);
     }
     slot = object_slot;
@@ -702,7 +825,7 @@ void Parser::Mesh(const Token& keyword, const std::string& name) {
     }
   }
   mesh.Apply(transform);
-  sink_.AddMesh(mesh, name);
+  EmitMesh(std::move(mesh), name);
 }
 
 void Parser::LooseTriangle(const Token& keyword, bool smooth) {

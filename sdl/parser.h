@@ -32,6 +32,10 @@ struct Limits {
 struct ParserOptions {
   std::vector<std::string> library_paths;  // folders searched for #include
   Limits limits;
+  // Place objects as POV-Ray places them: each placed object's meshes with
+  // its transformations and textures; a file that places nothing gives its
+  // declared meshes. Off: each mesh once, where it is made, untransformed.
+  bool place_objects = false;
 };
 
 // Where the parser's results go.
@@ -196,7 +200,17 @@ class Parser {
   void MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int32_t default_slot);
   // A block of an object that is not read (CSG, other shapes): its meshes
   // are still built.
-  void ObjectBody(const std::string& name);
+  void ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
+                  bool* has_texture);
+  void Container(const Token& keyword, const std::string& name);
+  // A finished mesh: to the sink at once, or, when objects are placed, to
+  // the object being read (or the placed meshes at the top level).
+  void EmitMesh(MeshData&& mesh, const std::string& name);
+  // The object named by `identifier` placed into the object being read.
+  void PlaceDeclared(const Token& identifier, const ObjectDef& def);
+  // After the reading: the placed meshes (or, when nothing was placed, the
+  // declared ones) to the sink.
+  void FinishPlacement();
   // Mesh modifiers: transformations and textures. True when `token` was one.
   bool Modifier(const Token& token, Transform& transform, MaterialSlot* texture, bool* has_texture);
   void TransformItem(const Token& token, Transform& transform);
@@ -241,6 +255,12 @@ class Parser {
   // only (elsewhere '<' begins a vector, as in "count <x, y, z>").
   bool full_ = false;
   std::vector<uint32_t> random_streams_;
+  // Placement: the objects being read (innermost last), the meshes placed at
+  // the top level, and every declared object in order.
+  std::vector<ObjectDef*> collecting_;
+  std::vector<PlacedPart> placed_;
+  std::vector<std::shared_ptr<const ObjectDef>> declared_;
+  bool warned_csg_ = false;
   int64_t macro_calls_ = 0;
   int64_t tokens_ = 0;
   int open_calls_ = 0;  // macros and includes

@@ -13,6 +13,7 @@ sdl::ParserOptions ParserOptionsOf(const PovrayReadOptions& options) {
   sdl::ParserOptions out;
   out.library_paths = options.library_paths;
   out.limits = options.limits;
+  out.place_objects = options.place_objects;
   return out;
 }
 

@@ -16,6 +16,8 @@ class MScene;
 struct PovrayReadOptions {
   std::vector<std::string> library_paths;  // folders for #include
   sdl::Limits limits;
+  // Each placed object's meshes where POV-Ray places them (see ParserOptions).
+  bool place_objects = false;
 };
 
 // Reads `path` into `scene`. A file that cannot be read is logged

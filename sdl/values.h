@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sdl/lexer.h"
+#include "sdl/mesh_data.h"
 #include "sdl/transform.h"
 
 namespace sdl {
@@ -20,7 +21,7 @@ enum class ValueType : uint8_t {
   kVector,     // v[0 .. dim-1], dim 2 to 5
   kString,     // text
   kArray,      // array
-  kObject,     // an object; text is the name its meshes were built under
+  kObject,     // an object; text is the name its meshes were built under, `object` its meshes
   kTexture,    // a texture, pigment or material; text is its identifier
   kTransform,  // transform
   kMacro,      // macro
@@ -28,6 +29,23 @@ enum class ValueType : uint8_t {
 };
 
 struct Value;
+
+// One mesh of an object as it is placed: the mesh as its own block made it
+// (shared by every placement), the transformation of the objects around it,
+// and the texture of the innermost object around it that has one, for the
+// faces that have none of their own.
+struct PlacedPart {
+  std::shared_ptr<const MeshData> mesh;
+  std::string name;  // the identifier the mesh was declared as, or ""
+  Transform transform;
+  bool has_texture = false;
+  MaterialSlot texture;
+};
+
+// A declared object: the meshes it is made of.
+struct ObjectDef {
+  std::vector<PlacedPart> parts;
+};
 
 struct ArrayValue {
   std::vector<int64_t> sizes;  // one per dimension
@@ -49,6 +67,7 @@ struct Value {
   std::shared_ptr<ArrayValue> array;
   std::shared_ptr<MacroValue> macro;
   std::shared_ptr<Transform> transform;
+  std::shared_ptr<const ObjectDef> object;  // kObject, when objects are placed
 
   static Value Float(double f) {
     Value value;

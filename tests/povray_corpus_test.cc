@@ -1,8 +1,11 @@
 // Reads every scene of tests/povray/ in the POV-Ray-syntax mode and holds
 // each mesh named in the file's "// expect-mesh: NAME FACES [= POVNAME]"
 // lines against POV-Ray itself: the face count, and the bounding box that
-// POV-Ray's min_extent/max_extent give for the declared object. Skipped
-// (with a message) where povray is not installed; CI installs it.
+// POV-Ray's min_extent/max_extent give for the declared object. A line
+// "// expect-placed: MESHES FACES = POVNAME" reads the file again with
+// objects placed and holds all its meshes together against POVNAME, the
+// union of what the file places. POV-Ray's part is skipped (with a message)
+// where povray is not installed; CI installs it.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -33,6 +36,25 @@ struct Expected {
 struct Box {
   std::array<double, 3> min{}, max{};
 };
+
+struct ExpectedPlacement {
+  int64_t meshes = -1, faces = 0;
+  std::string declared;
+};
+
+ExpectedPlacement PlacementExpected(const std::string& path) {
+  ExpectedPlacement out;
+  std::ifstream in(path);
+  std::string line;
+  const std::string mark = "// expect-placed: ";
+  while (std::getline(in, line)) {
+    if (line.rfind(mark, 0) != 0) continue;
+    std::istringstream words(line.substr(mark.size()));
+    std::string equals;
+    words >> out.meshes >> out.faces >> equals >> out.declared;
+  }
+  return out;
+}
 
 std::vector<Expected> Expectations(const std::string& path) {
   std::vector<Expected> out;
@@ -97,11 +119,9 @@ std::map<std::string, Box> PovrayExtents(const std::string& path,
   return boxes;
 }
 
-// The box of the vertices that the mesh's faces use (POV-Ray's rule).
-Box FaceBox(const MMesh_P& mesh) {
-  Box box;
-  box.min.fill(INFINITY);
-  box.max.fill(-INFINITY);
+// The box of the vertices that the mesh's faces use (POV-Ray's rule),
+// grown from `box`.
+Box FaceBox(const MMesh_P& mesh, Box box) {
   for (int64_t f = 0; f < mesh.Get_Face_Count(); ++f) {
     const int32_t* corners = mesh.Faces().Corners(f);
     for (int32_t c = 0; c < mesh.Faces().CornerCount(f); ++c) {
@@ -114,6 +134,24 @@ Box FaceBox(const MMesh_P& mesh) {
     }
   }
   return box;
+}
+
+Box EmptyBox() {
+  Box box;
+  box.min.fill(INFINITY);
+  box.max.fill(-INFINITY);
+  return box;
+}
+
+void ExpectSameBox(const Box& mine, const Box& pov) {
+  double size = 0;
+  for (int i = 0; i < 3; ++i) size = std::max(size, pov.max[i] - pov.min[i]);
+  // POV-Ray keeps boxes in single precision.
+  const double tolerance = 1e-6 * std::max(size, 1.0) + 1e-6;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(mine.min[i], pov.min[i], tolerance) << "axis " << i;
+    EXPECT_NEAR(mine.max[i], pov.max[i], tolerance) << "axis " << i;
+  }
 }
 
 std::vector<std::string> CorpusFiles() {
@@ -157,17 +195,32 @@ TEST_P(PovrayCorpus, MeshesMatchPovray) {
     EXPECT_EQ(mesh->Get_Face_Count(), e.faces);
     auto found = boxes.find(e.declared);
     ASSERT_NE(found, boxes.end()) << "POV-Ray gave no box for " << e.declared << ":\n" << output;
-    const Box mine = FaceBox(*mesh);
-    const Box& pov = found->second;
-    double size = 0;
-    for (int i = 0; i < 3; ++i) size = std::max(size, pov.max[i] - pov.min[i]);
-    // POV-Ray keeps boxes in single precision.
-    const double tolerance = 1e-6 * std::max(size, 1.0) + 1e-6;
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_NEAR(mine.min[i], pov.min[i], tolerance) << "axis " << i;
-      EXPECT_NEAR(mine.max[i], pov.max[i], tolerance) << "axis " << i;
-    }
+    const Box mine = FaceBox(*mesh, EmptyBox());
+    ExpectSameBox(mine, found->second);
   }
+
+  // Placed: every mesh the file places, together, against the union.
+  const ExpectedPlacement placed = PlacementExpected(path);
+  if (placed.meshes < 0) return;
+  options.place_objects = true;
+  Reading p = ReadPovrayPath(path, options);
+  for (const std::string& message : p.host_messages) {
+    EXPECT_EQ(message.find(": error: "), std::string::npos) << message;
+  }
+  int64_t meshes = 0, faces = 0;
+  Box all = EmptyBox();
+  p.scene->ForEachMesh([&](MMesh_P& mesh) {
+    ++meshes;
+    faces += mesh.Get_Face_Count();
+    all = FaceBox(mesh, all);
+  });
+  EXPECT_EQ(meshes, placed.meshes) << testing::PrintToString(ObjectNames(*p.scene));
+  EXPECT_EQ(faces, placed.faces);
+  const std::map<std::string, Box> union_box =
+      PovrayExtents(path, {Expected{"", placed.declared, 0}}, &output);
+  auto found = union_box.find(placed.declared);
+  ASSERT_NE(found, union_box.end()) << output;
+  ExpectSameBox(all, found->second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PovrayCorpus, testing::ValuesIn(CorpusFiles()),

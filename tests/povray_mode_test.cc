@@ -41,6 +41,38 @@ TEST(PovrayMode, NamesMeshesAndMaterialsAsDeclared) {
   EXPECT_TRUE(Contains(r.log, "\nMesh Post Processing:\n8 lines parsed\n")) << r.log;
 }
 
+TEST(PovrayMode, PlacedObjectsAreImportedWhereAndAsTheFilePlacesThem) {
+  const std::string parts =
+      "#declare T_Red = texture { pigment { rgb x } }\n"
+      "#declare T_Own = texture { pigment { rgb y } }\n"
+      "#declare Part = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "  face_indices { 1, <0,1,2> } }\n"
+      "#declare Painted = mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } texture { T_Own } }\n";
+  PovrayReadOptions options;
+  options.place_objects = true;
+  Reading r = ReadPovrayText(parts +
+                                 "union { object { Part translate 5*x texture { T_Red } }\n"
+                                 "  object { Painted texture { T_Red } } }\n"
+                                 "object { Part scale 2 }\n",
+                             options);
+  EXPECT_EQ(ObjectNames(*r.scene), (std::vector<std::string>{"Part", "Painted", "Part_2"}))
+      << r.log;
+  MMesh_P* moved = FindMesh(*r.scene, "Part");
+  ASSERT_NE(moved, nullptr);
+  EXPECT_EQ(moved->Get_Vertex(1).x, 6) << "translated by the object";
+  EXPECT_EQ(MeshMaterialNames(*moved), std::vector<std::string>{"T_Red"})
+      << "the object's texture for a mesh without one";
+  EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "Painted")), std::vector<std::string>{"T_Own"})
+      << "a mesh's own texture stays";
+  EXPECT_EQ(FindMesh(*r.scene, "Part_2")->Get_Vertex(2).y, 2) << "scaled by its own object";
+
+  // A file that only declares (an include of parts) gives each mesh once.
+  Reading declared = ReadPovrayText(
+      parts + "#declare Both = union { object { Part } object { Part } }\n", options);
+  EXPECT_EQ(ObjectNames(*declared.scene), (std::vector<std::string>{"Part", "Painted"}))
+      << declared.log;
+}
+
 TEST(PovrayMode, Mesh2NormalsAndUvFollowTheFacesWithoutIndexLists) {
   Reading r = ReadPovrayText(
       "#declare M = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"

@@ -301,7 +301,7 @@ TEST_F(ConfigDialogTest, ControlsCaptionAndTabOrder) {
   EXPECT_EQ(ShowConfigDialog(&values), 0);
   EXPECT_EQ(caption, "POV Configuration");
   // The documented controls first, then the Specific group's.
-  EXPECT_EQ(ids, (std::vector<int>{1, 2, -1, 1024, -1, 1025, -1, 3, 1026, -1, 1027}));
+  EXPECT_EQ(ids, (std::vector<int>{1, 2, -1, 1024, -1, 1025, -1, 3, 1026, -1, 1027, 1028}));
   EXPECT_EQ(log_text, "tarvoin.log");
   EXPECT_TRUE(verbose_box);
   EXPECT_TRUE(povray_box);
@@ -324,6 +324,7 @@ TEST_F(ConfigDialogTest, OkStoresCancelAndCloseStoreNothing) {
       Type(d, CConfigDialog::kLogNameId, "/var/log/povray import.log");
       Check(d, CConfigDialog::kPovraySyntaxId, true);
       Type(d, CConfigDialog::kLibraryPathId, "/opt/ldraw:/opt/pov");
+      Check(d, CConfigDialog::kPlaceObjectsId, false);
       if (c.end_id != 0) {
         Click(d, c.end_id);
       } else {
@@ -338,6 +339,7 @@ TEST_F(ConfigDialogTest, OkStoresCancelAndCloseStoreNothing) {
     EXPECT_EQ(values.verbose, c.result) << c.label;
     EXPECT_EQ(values.povray_syntax, c.result) << c.label;
     EXPECT_EQ(values.library_path, c.result ? "/opt/ldraw:/opt/pov" : "") << c.label;
+    EXPECT_EQ(values.place_objects, c.result ? 0 : 1) << c.label;
   }
 }
 

@@ -37,6 +37,7 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
   PlaceInDialogUnits(new wxTextCtrl(this, kLibraryPathId, "", wxDefaultPosition, wxDefaultSize,
                                     wxTE_LEFT | wxBORDER_SIMPLE),
                      150, 40, 80, 12);
+  PlaceInDialogUnits(new wxCheckBox(this, kPlaceObjectsId, "Place objects"), 145, 60, 90, 15);
 
   Bind(
       wxEVT_BUTTON,
@@ -57,6 +58,9 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
   Bind(
       wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_povraySyntax = event.IsChecked() ? 1 : 0; },
       kPovraySyntaxId);
+  Bind(
+      wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_placeObjects = event.IsChecked() ? 1 : 0; },
+      kPlaceObjectsId);
   FindWindow(kLogNameId)->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
     TakeLogFileName();
     event.Skip();
@@ -76,6 +80,7 @@ void CConfigDialog::InitControls() {
   if (m_logNameLatin1) name = wxString(m_logFileName, wxConvISO8859_1);
   static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->ChangeValue(name);
   static_cast<wxCheckBox*>(FindWindow(kPovraySyntaxId))->SetValue(m_povraySyntax == 1);
+  static_cast<wxCheckBox*>(FindWindow(kPlaceObjectsId))->SetValue(m_placeObjects == 1);
   static_cast<wxTextCtrl*>(FindWindow(kLibraryPathId))
       ->ChangeValue(wxString::FromUTF8(m_libraryPath.c_str()));
   FindWindow(kOkId)->SetFocus();
@@ -134,6 +139,7 @@ int ShowConfigDialog(ConfigValues* values) {
   dialog->m_logFileName[length] = '\0';
   dialog->m_verbose = values->verbose;
   dialog->m_povraySyntax = values->povray_syntax;
+  dialog->m_placeObjects = values->place_objects;
   dialog->m_libraryPath = values->library_path;
   dialog->InitControls();
   const int result = dialog->ShowModal();
@@ -141,6 +147,7 @@ int ShowConfigDialog(ConfigValues* values) {
     std::memcpy(values->log_name, dialog->m_logFileName, CConfigDialog::kLogNameSize);
     values->verbose = dialog->m_verbose;
     values->povray_syntax = dialog->m_povraySyntax;
+    values->place_objects = dialog->m_placeObjects;
     values->library_path = dialog->m_libraryPath;
   }
   dialog->Destroy();

@@ -24,6 +24,7 @@ class CConfigDialog : public wxDialog, public HostAllocated {
     kVerboseId = 1025,
     kPovraySyntaxId = 1026,
     kLibraryPathId = 1027,
+    kPlaceObjectsId = 1028,
   };
   // m_logFileName's size; the dialog keeps at most 258 characters of the edit.
   static constexpr int kLogNameSize = 260;
@@ -40,6 +41,7 @@ class CConfigDialog : public wxDialog, public HostAllocated {
   int m_verbose = 0;
   char m_logFileName[kLogNameSize] = {};
   int m_povraySyntax = 0;     // 1: read files as POV-Ray does
+  int m_placeObjects = 1;     // 1: place objects as POV-Ray does
   std::string m_libraryPath;  // folders for #include, ':' between
 
  private:

@@ -34,6 +34,7 @@ struct ConfigValues {
   char log_name[260] = {};
   int verbose = 0;
   int povray_syntax = 0;
+  int place_objects = 1;
   std::string library_path;
 };
 
