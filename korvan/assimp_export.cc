@@ -264,14 +264,19 @@ class MeshConverter {
   std::vector<Made> made_;
 };
 
-aiMaterial* NewMaterial(const std::string& name, size_t i) {
+aiMaterial* NewMaterial(const std::string& name, size_t i, const MSurface* surface) {
   auto* material = new aiMaterial();
   const aiString text(name);
   material->AddProperty(&text, AI_MATKEY_NAME);
-  // A colour per material, so that viewers tell the materials apart.
-  const PaletteColor c = MaterialColor(i);
+  // The file's colour, or a colour per material so that viewers tell the
+  // materials apart.
+  const PaletteColor c = ShownColor(surface, i);
   const aiColor3D color(c.r, c.g, c.b);
   material->AddProperty(&color, 1, AI_MATKEY_COLOR_DIFFUSE);
+  if (c.a < 1.0f) {
+    const float opacity = c.a;
+    material->AddProperty(&opacity, 1, AI_MATKEY_OPACITY);
+  }
   return material;
 }
 
@@ -318,7 +323,10 @@ AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, ExportRepo
   std::unordered_map<std::string, unsigned> material_index;
   auto material_of = [&](const std::string& name) {
     auto [it, added] = material_index.emplace(name, static_cast<unsigned>(materials.size()));
-    if (added) materials.push_back(NewMaterial(name, materials.size()));
+    if (added) {
+      materials.push_back(
+          NewMaterial(name, materials.size(), scene.GetMaterialbyName(name.c_str())));
+    }
     return it->second;
   };
   std::vector<aiMesh*> meshes;

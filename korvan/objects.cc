@@ -131,3 +131,12 @@ void MMesh_P::RemoveUV() {
 
 MSurface::MSurface(const char* name) : name_(my_strdup(name)) {}
 MSurface::~MSurface() { my_free(name_); }
+
+void MSurface::Set_Color(float r, float g, float b, float alpha) {
+  auto unit = [](float v) { return v > 0 ? (v < 1 ? v : 1.0f) : 0.0f; };  // NaN gives 0
+  color_[0] = unit(r);
+  color_[1] = unit(g);
+  color_[2] = unit(b);
+  color_[3] = unit(alpha);
+  has_color_ = 1;
+}

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "plugin/host/scene.h"
 
@@ -130,7 +131,21 @@ std::string SceneToJson(MScene& scene) {
     first = false;
     AppendString(out, static_cast<MSurface*>(n->item)->get_name());
   }
-  out += "],\n\"cameras\":" + std::to_string(scene.Get_Cameras()->Get_Count());
+  out += "]";
+  // The colours the scene file gave, by material (only when there are any).
+  std::string colors;
+  for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next) {
+    const auto* surface = static_cast<const MSurface*>(n->item);
+    if (surface == nullptr || !surface->Has_Color()) continue;
+    colors += colors.empty() ? "" : ",";
+    AppendString(colors, surface->get_name());
+    const float* c = surface->Get_Color();
+    char value[96];
+    std::snprintf(value, sizeof value, ":[%.6g,%.6g,%.6g,%.6g]", c[0], c[1], c[2], c[3]);
+    colors += value;
+  }
+  if (!colors.empty()) out += ",\n\"colors\":{" + colors + "}";
+  out += ",\n\"cameras\":" + std::to_string(scene.Get_Cameras()->Get_Count());
   out += ",\"lights\":" + std::to_string(scene.Get_Lights()->Get_Count());
   const MBoundingBox& box = scene.Get_BoundingBox();
   out += ",\"bounding_box\":";

@@ -19,6 +19,10 @@ struct MaterialSlot {
   std::string name;
   // No texture was given: the enclosing object's texture applies, if any.
   bool defaulted = false;
+  // The texture's plain colour (red, green, blue, filter, transmit), when
+  // its pigment is one; patterns and maps have none.
+  bool has_color = false;
+  double color[5] = {0, 0, 0, 0, 0};
 };
 
 struct MeshData {

@@ -408,14 +408,41 @@ bool Parser::Modifier(const Token& token, Transform& transform, MaterialSlot* te
   return false;
 }
 
+namespace {
+
+bool IsColourWord(std::string_view w) {
+  return w == "color" || w == "colour" || w == "rgb" || w == "rgbf" || w == "rgbt" ||
+         w == "rgbft" || w == "srgb" || w == "srgbf" || w == "srgbt" || w == "srgbft";
+}
+
+void SetColour(MaterialSlot& slot, const double* c, int dim) {
+  slot.has_color = true;
+  for (int i = 0; i < 5; ++i) slot.color[i] = i < dim ? c[i] : 0.0;
+}
+
+// The colour a declared value gives a texture: a texture's or pigment's
+// own (carried in its v[] with dim 5), or a colour itself.
+bool ColourOf(const Value& value, MaterialSlot& slot) {
+  if ((value.type == ValueType::kTexture && value.dim == 5) ||
+      (value.type == ValueType::kVector && value.dim >= 3)) {
+    SetColour(slot, value.v, value.dim);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 MaterialSlot Parser::TextureBlock(const Token& keyword) {
   Expect('{', ("after " + std::string(keyword.text)).c_str());
   const int64_t depth = brace_depth_;
+  const bool pigment = keyword.IsWord("pigment");
   MaterialSlot slot;
   const Token first = Next();
   if (first.kind == TokenKind::kWord && !IsReservedWord(first.text)) {
     const Value* value = Lookup(first.text);
     if (value == nullptr) Fail(first, "undefined identifier '" + std::string(first.text) + "'");
+    if (value->type == ValueType::kTexture || pigment) ColourOf(*value, slot);
     const Token next = Next();
     if (next.Is('}') && brace_depth_ < depth) {
       if (value->type == ValueType::kTexture)
@@ -427,16 +454,31 @@ MaterialSlot Parser::TextureBlock(const Token& keyword) {
     Unget(next);
     if (next.Is('{')) CountDepth(-1);
     if (next.Is('}')) CountDepth(1);
+  } else if (pigment && first.kind == TokenKind::kWord && IsColourWord(first.text)) {
+    // The geometry does not depend on it: a colour that cannot be evaluated
+    // (a name from an include not found) is a warning, and grey.
+    try {
+      const Value colour = ColourKeyword(first);
+      SetColour(slot, colour.v, colour.dim);
+    } catch (const ParseError& e) {
+      Warn(e.where, e.message + "; the colour is left neutral grey");
+    }
   } else {
     Unget(first);
     if (first.Is('{')) CountDepth(-1);
     if (first.Is('}')) CountDepth(1);
   }
+  // The rest of the block; a pigment (or texture) of its own gives the colour.
   for (;;) {
     const Token token = Next();
     if (token.kind == TokenKind::kEnd)
       Fail(token, "the file ends inside " + std::string(keyword.text) + " { }");
     if (token.Is('}') && brace_depth_ < depth) return slot;
+    if (brace_depth_ == depth && !slot.has_color &&
+        (token.IsWord("pigment") || token.IsWord("texture")) && PeekRaw().Is('{')) {
+      const MaterialSlot inner = TextureBlock(token);
+      if (inner.has_color) SetColour(slot, inner.color, 5);
+    }
   }
 }
 
@@ -485,6 +527,10 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
         value.type = ValueType::kTexture;
         value.text = slot.name.empty() ? name : slot.name;
         if (w != "texture" && !slot.name.empty()) value.text = name;
+        if (slot.has_color) {
+          value.dim = 5;  // the colour travels with the texture
+          for (int i = 0; i < 5; ++i) value.v[i] = slot.color[i];
+        }
         return value;
       }
       if (w == "function" && !PeekRaw().Is('{')) {

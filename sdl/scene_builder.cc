@@ -1,5 +1,6 @@
 #include "sdl/scene_builder.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "plugin/host/file.h"
@@ -61,8 +62,23 @@ int32_t SceneBuilder::Material(MMesh_P* mesh, const MaterialSlot& slot) {
     name = numbered;
   }
   AttachMaterial(state_, mesh, name);
+  Colour(name, slot);
   const int index = mesh->GetIndexMaterialbyName(name);
   return index < 0 ? 0 : index;
+}
+
+void SceneBuilder::Colour(const char* material, const MaterialSlot& slot) {
+  MSurface* surface = state_.scene->GetMaterialbyName(material);
+  if (surface == nullptr || surface->Has_Color() || slot.defaulted) return;
+  if (slot.has_color) {
+    // Filter and transmit both let light through: the glTF alpha is what is left.
+    const double through = std::max(slot.color[3], slot.color[4]);
+    surface->Set_Color(static_cast<float>(slot.color[0]), static_cast<float>(slot.color[1]),
+                       static_cast<float>(slot.color[2]), static_cast<float>(1.0 - through));
+  } else {
+    surface->Set_Color(0.8f, 0.8f, 0.8f, 1.0f);  // a pattern or map: neutral grey
+    ++grey_materials_;
+  }
 }
 
 void SceneBuilder::AddMesh(MeshData& data, const std::string& name) {
@@ -156,6 +172,10 @@ void SceneBuilder::Progress(int64_t position) {
 
 void SceneBuilder::Finish() {
   if (!log_) return;
+  if (grey_materials_ > 0) {
+    Log().write("%lld materials without a plain colour (patterns, maps): neutral grey\n",
+                static_cast<long long>(grey_materials_));
+  }
   if (loose_dropped_ > 0) {
     Log().write("%lld degenerate triangles dropped\n", static_cast<long long>(loose_dropped_));
   }

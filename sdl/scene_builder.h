@@ -34,12 +34,16 @@ class SceneBuilder : public SceneSink {
   MMesh_P* NewMesh(const std::string& wanted);
   // The material of `slot` on `mesh`: its position in the mesh's list.
   int32_t Material(MMesh_P* mesh, const MaterialSlot& slot);
+  // Gives the scene's material `material` the colour of `slot` (neutral grey
+  // for a texture without a plain colour), unless it has one already.
+  void Colour(const char* material, const MaterialSlot& slot);
 
   ReaderState& state_;
   bool log_;
   std::unordered_set<std::string> mesh_names_;
   int64_t loose_dropped_ = 0;
   int64_t messages_ = 0;
+  int64_t grey_materials_ = 0;
 };
 
 }  // namespace sdl

@@ -108,7 +108,8 @@ TEST(Cli, GrammarAndIncludePathHoldForOneRun) {
   EXPECT_TRUE(Contains(r.out, "include.pov: 2 meshes, 9 vertices, 3 faces")) << r.out;
   EXPECT_TRUE(Contains(ReadWholeFile(TestDir() + "inc.json"), "\"T_Red\""));
 
-  // Without the library path the include is missing: a warning, not a failure.
+  // Without the library path the include is missing: a warning, not a
+  // failure, and its colour is left grey with a warning.
   r = Korvan("import '" + corpus + "include.pov' --grammar povray --no-progress");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contains(r.err, "include.pov:6:1: warning: the include file \"colors.inc\""))

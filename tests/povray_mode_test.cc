@@ -73,6 +73,45 @@ TEST(PovrayMode, PlacedObjectsAreImportedWhereAndAsTheFilePlacesThem) {
       << declared.log;
 }
 
+// The colour each material gets, from the forms scene files use.
+TEST(PovrayMode, MaterialsTakeTheTexturesPlainColours) {
+  struct Case {
+    const char* texture;
+    float rgba[4];  // -1: no colour set
+  };
+  const Case cases[] = {
+      {"texture { pigment { rgb <1, 0.5, 0> } }", {1, 0.5f, 0, 1}},
+      {"texture { pigment { color Blue } }", {0, 0, 1, 1}},
+      {"texture { pigment { P_Glass } }", {0.2f, 0.4f, 0.6f, 0.25f}},
+      {"texture { T_Wood }", {0.6f, 0.4f, 0.2f, 1}},
+      {"texture { pigment { srgbf <0, 0.333, 0.749, 0> } }", {0, 0.0908f, 0.5209f, 1}},
+      {"texture { pigment { color red 1 green 1 transmit 0.5 } }", {1, 1, 0, 0.5f}},
+      {"pigment { rgb 0.3 }", {0.3f, 0.3f, 0.3f, 1}},
+      {"texture { pigment { checker color Red color Blue } }", {0.8f, 0.8f, 0.8f, 1}},
+      {"", {-1, -1, -1, -1}},
+  };
+  for (const Case& c : cases) {
+    const std::string text =
+        "#declare Blue = rgb <0, 0, 1>;\n#declare Red = rgb x;\n"
+        "#declare P_Glass = pigment { rgbt <0.2, 0.4, 0.6, 0.75> }\n"
+        "#declare T_Wood = texture { pigment { rgb <0.6, 0.4, 0.2> } finish { phong 1 } }\n"
+        "mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } " +
+        std::string(c.texture) + " }\n";
+    Reading r = ReadPovrayText(text);
+    MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+    ASSERT_NE(mesh, nullptr) << c.texture << "\n" << r.log;
+    const std::string material = MeshMaterialNames(*mesh).at(0);
+    const MSurface* surface = r.scene->GetMaterialbyName(material.c_str());
+    ASSERT_NE(surface, nullptr) << c.texture;
+    if (c.rgba[0] < 0) {
+      EXPECT_FALSE(surface->Has_Color()) << c.texture;
+      continue;
+    }
+    ASSERT_TRUE(surface->Has_Color()) << c.texture;
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(surface->Get_Color()[i], c.rgba[i], 1e-3) << c.texture;
+  }
+}
+
 TEST(PovrayMode, Mesh2NormalsAndUvFollowTheFacesWithoutIndexLists) {
   Reading r = ReadPovrayText(
       "#declare M = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"

@@ -23,7 +23,7 @@ void Push(std::vector<float>& to, float x, float y, float z) {
 }
 
 // Appends the triangles of one mesh.
-void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, size_t>& scene_materials,
+void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, PaletteColor>& scene_materials,
              RenderMesh& out) {
   const std::vector<std::string> names = NamesOf(*mesh.Get_MaterialNames());
   const bool normals = mesh.NormalsUsed() && mesh.Get_NFace_Count() == mesh.Get_Face_Count();
@@ -42,12 +42,11 @@ void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, size_t>& scene
     }
     if (!usable) continue;
     const int32_t mat = mesh.Get_Face_MatId(f);
-    size_t color_index = 0;
+    PaletteColor color = MaterialColor(0);
     if (mat >= 0 && static_cast<size_t>(mat) < names.size()) {
       auto it = scene_materials.find(names[mat]);
-      if (it != scene_materials.end()) color_index = it->second;
+      if (it != scene_materials.end()) color = it->second;
     }
-    const PaletteColor color = MaterialColor(color_index);
     for (int32_t k = 1; k + 1 < n; ++k) {
       // Reversed order (0, k+1, k) with z negated: right-handed, same facing.
       const int32_t corner[3] = {0, k + 1, k};
@@ -103,10 +102,12 @@ SceneSummary Summarize(MScene& scene) {
 
 RenderMesh BuildRenderMesh(MScene& scene) {
   RenderMesh out;
-  std::unordered_map<std::string, size_t> materials;
+  std::unordered_map<std::string, PaletteColor> materials;
   size_t index = 0;
   for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next, ++index) {
-    if (n->item != nullptr) materials.emplace(static_cast<MSurface*>(n->item)->get_name(), index);
+    if (n->item == nullptr) continue;
+    const auto* surface = static_cast<MSurface*>(n->item);
+    materials.emplace(surface->get_name(), ShownColor(surface, index));
   }
   scene.ForEachMesh([&](MMesh_P& mesh) { AddMesh(mesh, materials, out); });
   if (out.positions.empty()) return out;

@@ -115,7 +115,7 @@ class KORVAN_API MMesh_P : public MObj3d {
   int uv_used_ = 0;
 };
 
-// A material: only its name is known to this host.
+// A material: its name, and its colour when the scene file gives one.
 class KORVAN_API MSurface : public HostAllocated {
  public:
   explicit MSurface(const char* name);
@@ -124,8 +124,15 @@ class KORVAN_API MSurface : public HostAllocated {
   ~MSurface();
   const char* get_name() const { return name_ != nullptr ? name_ : ""; }
 
+  // Linear red, green, blue and alpha (1 opaque), each 0..1.
+  void Set_Color(float r, float g, float b, float alpha);
+  int Has_Color() const { return has_color_; }
+  const float* Get_Color() const { return color_; }  // 4 values
+
  private:
   char* name_;
+  float color_[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+  int has_color_ = 0;
 };
 
 class KORVAN_API MCamera : public MObj3d {
