@@ -79,6 +79,7 @@ void MScene::MMake_Default_Cam() {
 }
 
 void MScene::MMake_Default_Light() {
+  if (lights_.count > 0) return;  // the scene file's lights stand
   auto* light = new MLight("default_light");
   if (light == nullptr) return;
   const MVector3 from = cameras_.head != nullptr

@@ -141,6 +141,10 @@ void Parser::Statement(const Token& token) {
       Object(token, "");
       return;
     }
+    if (w == "camera" && options_.place_objects) {
+      Camera(token);
+      return;
+    }
     if (IsSceneKeyword(w)) {
       SkipBraces(token);
       return;
@@ -162,9 +166,81 @@ void Parser::Object(const Token& keyword, const std::string& name) {
     Mesh(keyword, name);
   } else if (w == "triangle" || w == "smooth_triangle") {
     LooseTriangle(keyword, w == "smooth_triangle");
+  } else if (w == "light_source" && options_.place_objects) {
+    LightSource(keyword);
   } else {
     Container(keyword, name);
   }
+}
+
+// camera { location, look_at, sky, angle, up/right/direction ... }: where
+// the file looks from. Transformations of the camera move it.
+void Parser::Camera(const Token& keyword) {
+  Expect('{', "after camera");
+  const int64_t depth = brace_depth_;
+  Vec3 location{0, 0, 0}, look_at{0, 0, 1}, sky{0, 1, 0};
+  double angle = 0;
+  Transform transform;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside camera { }");
+    if (token.Is('}') && brace_depth_ < depth) break;
+    if (token.kind != TokenKind::kWord || brace_depth_ != depth) continue;
+    const std::string_view w = token.text;
+    if (w == "location") {
+      location = Vector3();
+    } else if (w == "look_at") {
+      look_at = Vector3();
+    } else if (w == "sky") {
+      sky = Vector3();
+    } else if (w == "angle") {
+      angle = Float();
+    } else if (w == "up" || w == "right" || w == "direction") {
+      Vector3();
+    } else if (w == "translate" || w == "rotate" || w == "scale" || w == "matrix" ||
+               w == "transform") {
+      TransformItem(token, transform);
+    }
+  }
+  const Vec3 origin = transform.Point({0, 0, 0});
+  const Vec3 up = transform.Point(sky);
+  sink_.AddCamera(transform.Point(location), transform.Point(look_at),
+                  {up.x - origin.x, up.y - origin.y, up.z - origin.z}, angle);
+}
+
+// light_source { <position> color ... }: a point of light (spot and area
+// lights are taken as points). Transformations of its own block move it.
+void Parser::LightSource(const Token& keyword) {
+  Expect('{', "after light_source");
+  const int64_t depth = brace_depth_;
+  const Vec3 position = Vector3();
+  OptionalComma();
+  double colour[3] = {1, 1, 1};
+  const Token first = Peek();
+  if (first.kind == TokenKind::kWord) {
+    const Value* value = Lookup(first.text);
+    if ((value != nullptr && value->IsNumeric()) || first.IsWord("color") ||
+        first.IsWord("colour") || first.IsWord("rgb") || first.IsWord("srgb")) {
+      const Value c = Expression();
+      double v[5];
+      for (int i = 0; i < 5; ++i)
+        v[i] = c.type == ValueType::kFloat ? c.v[0] : (i < c.dim ? c.v[i] : 0);
+      for (int i = 0; i < 3; ++i) colour[i] = v[i];
+    }
+  }
+  Transform transform;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside light_source { }");
+    if (token.Is('}') && brace_depth_ < depth) break;
+    if (token.kind == TokenKind::kWord && brace_depth_ == depth) {
+      const std::string_view w = token.text;
+      if (w == "translate" || w == "rotate" || w == "scale" || w == "matrix" || w == "transform") {
+        TransformItem(token, transform);
+      }
+    }
+  }
+  sink_.AddLight(transform.Point(position), colour);
 }
 
 namespace {

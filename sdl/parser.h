@@ -50,6 +50,10 @@ class SceneSink {
                                 const MaterialSlot* texture) = 0;
   // A loose triangle that POV-Ray would not render (zero area).
   virtual void DroppedLooseTriangle() = 0;
+  // The file's camera (`angle` 0 when not given) and light sources.
+  virtual void AddCamera(const Vec3& location, const Vec3& look_at, const Vec3& sky,
+                         double angle) = 0;
+  virtual void AddLight(const Vec3& location, const double color[3]) = 0;
   // "FILE:LINE:COLUMN: text"; `error` false for a warning.
   virtual void Message(bool error, const std::string& text) = 0;
   // Reading progress in the main file.
@@ -203,6 +207,8 @@ class Parser {
   void ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
                   bool* has_texture);
   void Container(const Token& keyword, const std::string& name);
+  void Camera(const Token& keyword);
+  void LightSource(const Token& keyword);
   // A finished mesh: to the sink at once, or, when objects are placed, to
   // the object being read (or the placed meshes at the top level).
   void EmitMesh(MeshData&& mesh, const std::string& name);

@@ -154,6 +154,33 @@ void SceneBuilder::AddLooseTriangle(const Vec3 corners[3], const Vec3* normals,
   }
 }
 
+void SceneBuilder::AddCamera(const Vec3& location, const Vec3& look_at, const Vec3& sky,
+                             double angle) {
+  MList* cameras = state_.scene->Get_Cameras();
+  const std::string name = "camera_" + std::to_string(cameras->Get_Count());
+  auto* camera = new MCamera(name.c_str());
+  if (camera == nullptr) return;
+  camera->location = ToHost(location);
+  camera->look_at = ToHost(look_at);
+  camera->sky = ToHost(sky);
+  camera->angle = angle;
+  const int32_t before = cameras->Get_Count();
+  cameras->Add(camera);
+  if (cameras->Get_Count() == before) delete camera;
+}
+
+void SceneBuilder::AddLight(const Vec3& location, const double color[3]) {
+  MList* lights = state_.scene->Get_Lights();
+  const std::string name = "light_" + std::to_string(lights->Get_Count());
+  auto* light = new MLight(name.c_str());
+  if (light == nullptr) return;
+  light->location = ToHost(location);
+  light->color = MVector3(color[0], color[1], color[2]);
+  const int32_t before = lights->Get_Count();
+  lights->Add(light);
+  if (lights->Get_Count() == before) delete light;
+}
+
 void SceneBuilder::Message(bool error, const std::string& text) {
   (void)error;
   if (!log_ || messages_++ >= kMessagesShown) return;

@@ -21,6 +21,8 @@ class SceneBuilder : public SceneSink {
   void AddLooseTriangle(const Vec3 corners[3], const Vec3* normals,
                         const MaterialSlot* texture) override;
   void DroppedLooseTriangle() override { ++loose_dropped_; }
+  void AddCamera(const Vec3& location, const Vec3& look_at, const Vec3& sky, double angle) override;
+  void AddLight(const Vec3& location, const double color[3]) override;
   void Message(bool error, const std::string& text) override;
   void Progress(int64_t position) override;
 

@@ -112,6 +112,36 @@ TEST(PovrayMode, MaterialsTakeTheTexturesPlainColours) {
   }
 }
 
+TEST(PovrayMode, TheFilesCameraAndLightsReplaceTheDefaults) {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  Reading r = ReadPovrayText(
+      "#include \"colors.inc\"\n#declare White = rgb 1;\n"
+      "camera { location <0, 2, -5> look_at <0, 1, 0> angle 40 rotate 90*y }\n"
+      "light_source { <10, 20, -30> color rgb <1, 0.5, 0.25> }\n"
+      "light_source { <0, 5, 0>, White translate x }\n"
+      "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n",
+      options);
+  ASSERT_EQ(r.scene->Get_Cameras()->Get_Count(), 1) << r.log;
+  const auto* camera = static_cast<MCamera*>(r.scene->Get_Cameras()->Get(0));
+  EXPECT_NEAR(camera->location.x, -5, 1e-12) << "rotated a quarter turn about y";
+  EXPECT_NEAR(camera->location.z, 0, 1e-12);
+  EXPECT_NEAR(camera->look_at.y, 1, 1e-12);
+  EXPECT_EQ(camera->angle, 40);
+  ASSERT_EQ(r.scene->Get_Lights()->Get_Count(), 2);
+  const auto* first = static_cast<MLight*>(r.scene->Get_Lights()->Get(0));
+  const auto* second = static_cast<MLight*>(r.scene->Get_Lights()->Get(1));
+  EXPECT_EQ(first->location.z, -30);
+  EXPECT_EQ(first->color.y, 0.5);
+  EXPECT_EQ(second->location.x, 1);
+  EXPECT_EQ(second->color.z, 1);
+  // The host's defaults come only when the file has none.
+  r.scene->MMake_Default_Cam();
+  r.scene->MMake_Default_Light();
+  EXPECT_EQ(r.scene->Get_Cameras()->Get_Count(), 1);
+  EXPECT_EQ(r.scene->Get_Lights()->Get_Count(), 2);
+}
+
 TEST(PovrayMode, Mesh2NormalsAndUvFollowTheFacesWithoutIndexLists) {
   Reading r = ReadPovrayText(
       "#declare M = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"

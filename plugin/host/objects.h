@@ -141,7 +141,9 @@ class KORVAN_API MCamera : public MObj3d {
   int get_type() const override { return kObjCamera; }
 
   MVector3 location, look_at;
-  int cam_mark = 0;  // 1: the camera the importer chose as the scene's view
+  MVector3 sky = MVector3(0.0, 1.0, 0.0);  // the camera's up direction
+  double angle = 0.0;                      // horizontal field of view in degrees; 0: not given
+  int cam_mark = 0;                        // 1: the camera the importer chose as the scene's view
 };
 
 class KORVAN_API MLight : public MObj3d {
@@ -150,4 +152,5 @@ class KORVAN_API MLight : public MObj3d {
   int get_type() const override { return kObjLight; }
 
   MVector3 location;
+  MVector3 color = MVector3(1.0, 1.0, 1.0);  // linear RGB
 };

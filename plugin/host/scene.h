@@ -53,7 +53,8 @@ class KORVAN_API MScene : public HostAllocated {
   const MBoundingBox& Get_BoundingBox() const { return box_; }
   // Adds a camera looking at the bounding box when the scene has none.
   void MMake_Default_Cam();
-  // Adds one point light above and behind the default camera position.
+  // Adds one point light above and behind the default camera position when
+  // the scene has no light.
   void MMake_Default_Light();
 
  private:
