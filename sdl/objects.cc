@@ -345,7 +345,7 @@ void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
     return;
   }
   PlacedPart part;
-  part.mesh = std::make_shared<const MeshData>(std::move(mesh));
+  part.mesh = std::make_shared<MeshData>(std::move(mesh));
   part.name = name;
   if (!collecting_.empty()) {
     collecting_.back()->parts.push_back(std::move(part));
@@ -357,7 +357,8 @@ void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
 void Parser::FinishPlacement() {
   if (!options_.place_objects) return;
   auto emit = [this](const PlacedPart& part, bool placed) {
-    MeshData mesh = *part.mesh;
+    // A mesh placed once (a literal mesh at the top) is handed on, not copied.
+    MeshData mesh = part.mesh.use_count() == 1 ? std::move(*part.mesh) : *part.mesh;
     if (placed) {
       if (part.has_texture) mesh.Inherit(part.texture);
       mesh.Apply(part.transform);

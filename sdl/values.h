@@ -35,8 +35,8 @@ struct Value;
 // and the texture of the innermost object around it that has one, for the
 // faces that have none of their own.
 struct PlacedPart {
-  std::shared_ptr<const MeshData> mesh;
-  std::string name;  // the identifier the mesh was declared as, or ""
+  std::shared_ptr<MeshData> mesh;  // never changed while shared
+  std::string name;                // the identifier the mesh was declared as, or ""
   Transform transform;
   bool has_texture = false;
   MaterialSlot texture;
