@@ -164,6 +164,7 @@ void SceneBuilder::AddCamera(const Vec3& location, const Vec3& look_at, const Ve
   camera->look_at = ToHost(look_at);
   camera->sky = ToHost(sky);
   camera->angle = angle;
+  camera->from_file = 1;
   const int32_t before = cameras->Get_Count();
   cameras->Add(camera);
   if (cameras->Get_Count() == before) delete camera;

@@ -76,6 +76,33 @@ TEST(SceneModel, CameraFramesAndMoves) {
   EXPECT_NE(camera.target[0], 1.0f);
 }
 
+TEST(SceneModel, TheViewStartsFromTheFilesCamera) {
+  MScene scene("x.pov");
+  auto* mesh = new MMesh_P("m");
+  mesh->Add_Tri(MVector3(0, 0, 0), MVector3(1, 0, 0), MVector3(0, 1, 0), 0, -1.0);
+  scene.Get_Objects()->Add(mesh);
+  auto* fallback = new MCamera("default_camera");  // a host default: not a view
+  fallback->location = MVector3(9, 9, 9);
+  scene.Get_Cameras()->Add(fallback);
+  RenderMesh framed = BuildRenderMesh(scene);
+  EXPECT_FALSE(framed.has_view);
+
+  auto* camera = new MCamera("camera_0");
+  camera->location = MVector3(0, 3, -4);  // POV-Ray's coordinates
+  camera->look_at = MVector3(0, 0, 0);
+  camera->from_file = 1;
+  scene.Get_Cameras()->Add(camera);
+  RenderMesh render = BuildRenderMesh(scene);
+  ASSERT_TRUE(render.has_view);
+  OrbitCamera view;
+  view.LookFrom(render.eye, render.look_at);
+  float eye[3];
+  view.Eye(eye);
+  EXPECT_NEAR(eye[0], 0, 1e-5);
+  EXPECT_NEAR(eye[1], 3, 1e-5);
+  EXPECT_NEAR(eye[2], 4, 1e-5) << "z negated into the view's right-handed space";
+}
+
 TEST(RecentFilesTest, NewestFirstOnceAndBounded) {
   RecentFiles recent;
   for (int i = 0; i < 10; ++i) recent.Add("/s/" + std::to_string(i) + ".pov");

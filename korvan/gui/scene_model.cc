@@ -110,6 +110,23 @@ RenderMesh BuildRenderMesh(MScene& scene) {
     materials.emplace(surface->get_name(), ShownColor(surface, index));
   }
   scene.ForEachMesh([&](MMesh_P& mesh) { AddMesh(mesh, materials, out); });
+  // The view starts where the scene file's camera stands (z negated, as the
+  // positions are).
+  for (MListNode* n = scene.Get_Cameras()->head; n != nullptr; n = n->next) {
+    const auto* camera = static_cast<const MCamera*>(n->item);
+    if (camera == nullptr || !camera->from_file) continue;
+    const MVector3& e = camera->location;
+    const MVector3& t = camera->look_at;
+    out.has_view = IsFinite(e) && IsFinite(t);
+    if (!out.has_view) continue;
+    const float eye[3] = {static_cast<float>(e.x), static_cast<float>(e.y),
+                          static_cast<float>(-e.z)};
+    const float at[3] = {static_cast<float>(t.x), static_cast<float>(t.y),
+                         static_cast<float>(-t.z)};
+    std::copy(eye, eye + 3, out.eye);
+    std::copy(at, at + 3, out.look_at);
+    break;
+  }
   if (out.positions.empty()) return out;
   float low[3] = {out.positions[0], out.positions[1], out.positions[2]};
   float high[3] = {low[0], low[1], low[2]};
@@ -149,6 +166,16 @@ void OrbitCamera::Pan(float dx, float dy) {
 
 void OrbitCamera::Zoom(float steps) {
   distance = std::clamp(distance * std::pow(0.9f, steps), radius * 0.05f, radius * 100.0f);
+}
+
+void OrbitCamera::LookFrom(const float eye[3], const float look_at[3]) {
+  std::copy(look_at, look_at + 3, target);
+  const float d[3] = {eye[0] - look_at[0], eye[1] - look_at[1], eye[2] - look_at[2]};
+  const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  if (!(length > 0)) return;
+  distance = length;
+  yaw = std::atan2(d[0], d[2]);
+  pitch = std::clamp(std::asin(d[1] / length), -1.55f, 1.55f);
 }
 
 void OrbitCamera::Eye(float eye[3]) const {

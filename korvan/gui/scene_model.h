@@ -32,6 +32,9 @@ struct RenderMesh {
   std::vector<float> positions, normals, colors;
   float center[3] = {0, 0, 0};
   float radius = 1;  // of the bounding sphere, at least a tiny positive size
+  // The scene file's own camera, in the view's coordinates, when it has one.
+  bool has_view = false;
+  float eye[3] = {0, 0, 0}, look_at[3] = {0, 0, 0};
   size_t triangles() const { return positions.size() / 9; }
 };
 
@@ -53,4 +56,7 @@ struct OrbitCamera {
   void Pan(float dx, float dy);    // in screen fractions
   void Zoom(float steps);          // > 0 comes closer
   void Eye(float eye[3]) const;
+  // Looks from `eye` at `look_at` (the scene file's camera); `radius` stays
+  // what it frames, for zooming.
+  void LookFrom(const float eye[3], const float look_at[3]);
 };

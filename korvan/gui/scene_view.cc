@@ -83,6 +83,7 @@ void SceneView::SetMesh(RenderMesh mesh) {
 
 void SceneView::ResetView() {
   camera_.Frame(center_, radius_);
+  if (mesh_.has_view) camera_.LookFrom(mesh_.eye, mesh_.look_at);
   Refresh();
 }
 

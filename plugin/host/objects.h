@@ -144,6 +144,7 @@ class KORVAN_API MCamera : public MObj3d {
   MVector3 sky = MVector3(0.0, 1.0, 0.0);  // the camera's up direction
   double angle = 0.0;                      // horizontal field of view in degrees; 0: not given
   int cam_mark = 0;                        // 1: the camera the importer chose as the scene's view
+  int from_file = 0;                       // 1: the scene file's own camera (not a default)
 };
 
 class KORVAN_API MLight : public MObj3d {
