@@ -1,6 +1,5 @@
 // The reading loop and the operations shared by all object readers.
 #include <cstdio>
-#include <optional>
 
 #include "plugin/host/file.h"
 #include "plugin/host/options.h"
@@ -121,14 +120,8 @@ void WriteOutcome(const ReaderState& state) {
 }  // namespace
 
 ReadOutcome ReadSceneFile(MScene* scene, Import_FileOption* options) {
-  std::optional<LogFile> quiet;  // stands in when the caller set no log
-  LogFile* const caller_log = g_Log;
-  if (g_Log == nullptr) g_Log = &quiet.emplace(nullptr, nullptr);
-
-  ReaderState state;
-  state.scene = scene;
-  state.objects = scene->Get_Objects();
-  state.materials = scene->Get_Materials();
+  LogScope log;
+  ReaderState state(scene);
   ReadOutcome outcome = kReadNotOpened;
   if (StartReading(options->Get_Filename())) {
     state.first_mesh = BeginMesh(state);
@@ -144,6 +137,5 @@ ReadOutcome ReadSceneFile(MScene* scene, Import_FileOption* options) {
     PostProcess(state);
     outcome = state.error ? kReadStoppedAtError : kReadToEnd;
   }
-  g_Log = caller_log;
   return outcome;
 }

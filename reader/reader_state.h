@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "plugin/host/callbacks.h"
 #include "plugin/host/log_file.h"
@@ -14,6 +15,11 @@
 #include "reader/tokenizer.h"
 
 struct ReaderState {
+  ReaderState() = default;
+  // A reading into `scene`: its object and material lists.
+  explicit ReaderState(MScene* target)
+      : scene(target), objects(target->Get_Objects()), materials(target->Get_Materials()) {}
+
   MScene* scene = nullptr;
   MList* objects = nullptr;         // the scene's object list
   MList* materials = nullptr;       // the scene's material list
@@ -54,6 +60,22 @@ void MaterialStep(ReaderState& state, MObj3d* object);
 MMesh_P* BeginMesh(ReaderState& state);
 // The same with a name of the caller's (copied by the mesh).
 MMesh_P* BeginNamedMesh(ReaderState& state, const char* name);
+
+// For one reading: when the caller set no log, a log without a file
+// stands in; the caller's g_Log comes back when the scope ends.
+class LogScope {
+ public:
+  LogScope() : caller_(g_Log) {
+    if (g_Log == nullptr) g_Log = &quiet_.emplace(nullptr, nullptr);
+  }
+  ~LogScope() { g_Log = caller_; }
+  LogScope(const LogScope&) = delete;
+  LogScope& operator=(const LogScope&) = delete;
+
+ private:
+  std::optional<LogFile> quiet_;
+  LogFile* caller_;
+};
 
 // The log of the reading under way.
 inline LogFile& Log() { return *g_Log; }

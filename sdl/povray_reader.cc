@@ -1,7 +1,6 @@
 #include "sdl/povray_reader.h"
 
 #include <new>
-#include <optional>
 
 #include "plugin/host/scene.h"
 #include "reader/object_readers.h"
@@ -30,20 +29,13 @@ bool ReadGuarded(sdl::Parser& parser) {
 }  // namespace
 
 void ReadPovrayScene(MScene* scene, const char* path, const PovrayReadOptions& options) {
-  std::optional<LogFile> quiet;  // stands in when the caller set no log
-  LogFile* const caller_log = g_Log;
-  if (g_Log == nullptr) g_Log = &quiet.emplace(nullptr, nullptr);
-
-  ReaderState state;
-  state.scene = scene;
-  state.objects = scene->Get_Objects();
-  state.materials = scene->Get_Materials();
+  LogScope log;
+  ReaderState state(scene);
   sdl::SceneBuilder builder(state, true);
   sdl::Parser parser(builder, ParserOptionsOf(options));
   std::string error;
   if (!parser.Open(path, &error)) {
     Log().write("File %s not found\n", path);
-    g_Log = caller_log;
     return;
   }
   BeginProgress(static_cast<int64_t>(parser.main_size()));
@@ -59,15 +51,11 @@ void ReadPovrayScene(MScene* scene, const char* path, const PovrayReadOptions& o
     Log().write("%lld lines parsed\n", static_cast<long long>(parser.main_lines()));
   }
   PostProcess(state);
-  g_Log = caller_log;
 }
 
 bool PovrayModeReads(const char* path, const PovrayReadOptions& options) {
   MScene scene(path);
-  ReaderState state;
-  state.scene = &scene;
-  state.objects = scene.Get_Objects();
-  state.materials = scene.Get_Materials();
+  ReaderState state(&scene);
   sdl::SceneBuilder builder(state, false);
   sdl::Parser parser(builder, ParserOptionsOf(options));
   std::string error;
