@@ -25,19 +25,21 @@ bool Set(const char* name) {
 
 // Whether a display can be reached. The toolkit is not asked: on a display
 // that cannot be opened it prints assertions and warnings of its own before
-// it fails. An X display is opened once here and closed again.
-bool DisplayReachable() {
+// it fails. An X display is opened here and kept open (`probe`) until the
+// toolkit has its own connection: an X server resets when its last client
+// leaves, and a toolkit connecting during that reset fails (Xvfb showed it).
+bool DisplayReachable(Display** probe) {
+  *probe = nullptr;
   if (Set("WAYLAND_DISPLAY")) return true;
   if (!Set("DISPLAY")) {
     g_problem = "there is none (DISPLAY is not set)";
     return false;
   }
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) {
+  *probe = XOpenDisplay(nullptr);
+  if (*probe == nullptr) {
     g_problem = std::string("the display ") + std::getenv("DISPLAY") + " cannot be opened";
     return false;
   }
-  XCloseDisplay(display);
   return true;
 }
 
@@ -61,7 +63,7 @@ bool EnsureToolkit() {
   if (g_state == State::kUntried) {
     if (wxTheApp != nullptr) {
       g_state = State::kHost;
-    } else if (!DisplayReachable()) {
+    } else if (Display* probe = nullptr; !DisplayReachable(&probe)) {
       g_state = State::kUnavailable;
     } else {
       wxApp::SetInstance(new CImporterApp);
@@ -75,6 +77,7 @@ bool EnsureToolkit() {
         g_state = State::kUnavailable;
         g_problem = "the toolkit could not start on it";
       }
+      if (probe != nullptr) XCloseDisplay(probe);  // the toolkit has its own now
     }
   }
   return g_state == State::kHost || g_state == State::kOwn;
