@@ -6,12 +6,7 @@
 
 #include "fuzz/fuzz_file.h"
 #include "fuzz/scene_checks.h"
-#include "korvan/memory_stats.h"
-#include "korvan/scene_json.h"
-#include "plugin/host/callbacks.h"
-#include "plugin/host/log_file.h"
 #include "plugin/host/options.h"
-#include "plugin/host/scene.h"
 #include "reader/reader.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -27,22 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return o;
   }();
   options->Set_Filename(path.c_str());
-  const int64_t blocks = korvan_live_blocks();
-  {
-    LogFile log(path.c_str(), nullptr);
-    MessageCallBack1 messages(NoMessage, NoProgress, NoMessage, NoProgress, NoMessage, NoProgress);
-    auto* scene = new MScene(path.c_str());
-    g_Log = &log;
-    g_Messages = &messages;
-    ReadSceneFile(scene, options);
-    g_Log = nullptr;
-    g_Messages = nullptr;
-    volatile long sum = WalkMeshes(*scene);
-    (void)sum;
-    volatile size_t json = SceneToJson(*scene).size();
-    (void)json;
-    delete scene;
-  }
-  if (korvan_live_blocks() != blocks) std::abort();  // something the reading made was not freed
+  CheckReading(path, [&](MScene* scene) { ReadSceneFile(scene, options); });
   return 0;
 }
