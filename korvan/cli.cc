@@ -24,17 +24,20 @@ constexpr char kUsage[] =
     "\n"
     "commands:\n"
     "  import SCENE... [-o OUT | -o DIR/] [--format ID] [--keep-handedness]\n"
-    "                 [--log FILE] [--no-progress]\n"
+    "                 [--keep-winding] [--log FILE] [--no-progress]\n"
     "                 [--grammar literal|povray] [--include-path DIR]...\n"
     "                 [--place | --no-place]\n"
     "                 import scene files with the plug-in that reads them and print\n"
     "                 a summary of each; -o writes the scene in the format of OUT's\n"
-    "                 extension (or --format): .glb .gltf .obj .ply .stl .dae .fbx\n"
-    "                 .json ... (see 'korvan formats'); with several scenes, -o DIR/\n"
+    "                 extension (or --format): .glb .gltf .obj .ply .stl .dae\n"
+    "                 .json (see 'korvan formats'); with several scenes, -o DIR/\n"
     "                 writes DIR/NAME.EXT for each (glb unless --format says).\n"
     "                 POV-Ray is left-handed with y up: written coordinates get z\n"
     "                 negated and faces reversed so that they are not mirrored in\n"
     "                 right-handed formats; --keep-handedness writes them as read.\n"
+    "                 POV-Ray draws both sides of a face: faces are written turned\n"
+    "                 to agree with their normals, materials double-sided;\n"
+    "                 --keep-winding writes each face's corners as read.\n"
     "                 --log writes the plug-in's detailed log for this run only.\n"
     "                 --grammar povray reads the file as POV-Ray does (directives,\n"
     "                 macros, expressions, optional commas, #include searched beside\n"
@@ -73,6 +76,7 @@ struct CommandLine {
   bool no_progress = false;
   bool pick = false;
   bool keep_handedness = false;
+  bool keep_winding = false;
   std::string format;
   bool help = false, version = false;
   std::string error;
@@ -116,6 +120,8 @@ CommandLine Parse(const std::vector<std::string>& args) {
       cl.pick = true;
     } else if (a == "--keep-handedness") {
       cl.keep_handedness = true;
+    } else if (a == "--keep-winding") {
+      cl.keep_winding = true;
     } else if (a == "--format") {
       value(&cl.format);
     } else if (a.size() > 1 && a[0] == '-') {
@@ -205,6 +211,7 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
   if (format == nullptr) return false;
   ExportOptions options;
   options.keep_handedness = cl.keep_handedness;
+  options.keep_winding = cl.keep_winding;
   ExportReport report;
   bool written;
   if (format == &kJsonFormat) {
@@ -215,12 +222,18 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
                                                [&scene] { scene.reset(); });
   }
   for (const MeshReport& mesh : report.meshes) {
-    *left_out += mesh.faces_left_out;
+    *left_out += mesh.faces_left_out + mesh.faces_degenerate;
     if (mesh.faces_left_out > 0) {
       std::fprintf(stderr,
                    "korvan: %s: mesh %s: %ld faces left out (indices outside their lists, "
                    "non-finite coordinates or fewer than 3 corners)\n",
                    scene_file.c_str(), mesh.name.c_str(), mesh.faces_left_out);
+    }
+    if (mesh.faces_degenerate > 0) {
+      std::fprintf(stderr,
+                   "korvan: %s: mesh %s: %ld faces left out (no area and no normal: "
+                   "no side to show)\n",
+                   scene_file.c_str(), mesh.name.c_str(), mesh.faces_degenerate);
     }
     if (mesh.materials_replaced > 0) {
       std::fprintf(stderr,

@@ -1,5 +1,5 @@
 // The entry of libkorvan_export.so: the export through Assimp as a module.
-#include "korvan/assimp_export.h"
+#include "korvan/export.h"
 #include "korvan/modules.h"
 
 extern "C" __attribute__((visibility("default"))) const ExportModule* korvan_export_module() {

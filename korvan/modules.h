@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "korvan/assimp_export.h"
+#include "korvan/export.h"
 #include "plugin/host/api.h"
 
-// The export module's functions (see korvan/assimp_export.h).
+// The export module's functions (see korvan/export.h).
 struct ExportModule {
   std::vector<ExportFormat> (*formats)();
   const ExportFormat* (*find_by_id)(const std::string& id);

@@ -8,7 +8,7 @@
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 
-#include "korvan/assimp_export.h"
+#include "korvan/export.h"
 #include "korvan/gui/scene_model.h"
 #include "korvan/gui/scene_view.h"
 #include "korvan/log_outcome.h"

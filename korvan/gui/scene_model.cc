@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "korvan/face_rules.h"
 #include "korvan/material_palette.h"
 
 namespace {
@@ -22,52 +23,35 @@ void Push(std::vector<float>& to, float x, float y, float z) {
   to.push_back(z);
 }
 
-// Appends the triangles of one mesh.
+// Appends the triangles of one mesh, its faces as the export writes them.
 void AddMesh(MMesh_P& mesh, const std::unordered_map<std::string, PaletteColor>& scene_materials,
              RenderMesh& out) {
   const std::vector<std::string> names = NamesOf(*mesh.Get_MaterialNames());
-  const bool normals = mesh.NormalsUsed() && mesh.Get_NFace_Count() == mesh.Get_Face_Count();
+  FaceRules rules(mesh, WriteRules());
+  std::vector<WrittenCorner> corners;
   for (int64_t f = 0; f < mesh.Get_Face_Count(); ++f) {
-    const int32_t n = mesh.Faces().CornerCount(f);
-    const int32_t* p = mesh.Faces().Corners(f);
-    const int32_t* nn =
-        normals && mesh.NFaces().CornerCount(f) == n ? mesh.NFaces().Corners(f) : nullptr;
-    bool usable = n >= 3;
-    for (int32_t i = 0; usable && i < n; ++i) {
-      usable = p[i] >= 0 && p[i] < mesh.Get_Vertex_Count() && IsFinite(mesh.Get_Vertex(p[i]));
-      if (nn != nullptr &&
-          (nn[i] < 0 || nn[i] >= mesh.Get_NVertex_Count() || !IsFinite(mesh.Get_NVertex(nn[i])))) {
-        nn = nullptr;  // the face's own normal instead
-      }
-    }
-    if (!usable) continue;
+    if (rules.Face(f, &corners) != FaceVerdict::kWritten) continue;
     const int32_t mat = mesh.Get_Face_MatId(f);
     PaletteColor color = MaterialColor(0);
     if (mat >= 0 && static_cast<size_t>(mat) < names.size()) {
       auto it = scene_materials.find(names[mat]);
       if (it != scene_materials.end()) color = it->second;
     }
-    for (int32_t k = 1; k + 1 < n; ++k) {
-      // Reversed order (0, k+1, k) with z negated: right-handed, same facing.
-      const int32_t corner[3] = {0, k + 1, k};
-      const MVector3 a = mesh.Get_Vertex(p[0]), b = mesh.Get_Vertex(p[k + 1]),
-                     c = mesh.Get_Vertex(p[k]);
-      const double ux = b.x - a.x, uy = b.y - a.y, uz = -(b.z - a.z);
-      const double vx = c.x - a.x, vy = c.y - a.y, vz = -(c.z - a.z);
-      double fx = uy * vz - uz * vy, fy = uz * vx - ux * vz, fz = ux * vy - uy * vx;
-      const double length = std::sqrt(fx * fx + fy * fy + fz * fz);
-      if (length > 0) fx /= length, fy /= length, fz /= length;
-      for (int32_t i : corner) {
-        const MVector3& v = mesh.Get_Vertex(p[i]);
-        Push(out.positions, static_cast<float>(v.x), static_cast<float>(v.y),
-             static_cast<float>(-v.z));
-        if (nn != nullptr) {
-          const MVector3& m = mesh.Get_NVertex(nn[i]);
-          Push(out.normals, static_cast<float>(m.x), static_cast<float>(m.y),
-               static_cast<float>(-m.z));
-        } else {
-          Push(out.normals, static_cast<float>(fx), static_cast<float>(fy), static_cast<float>(fz));
-        }
+    const size_t n = corners.size();
+    for (size_t k = 1; k + 1 < n; ++k) {
+      const WrittenCorner* triangle[3] = {&corners[0], &corners[k], &corners[k + 1]};
+      // Without normals of its own, the triangle's by its (written) winding.
+      const MVector3 a = rules.Position(triangle[0]->position),
+                     b = rules.Position(triangle[1]->position),
+                     c = rules.Position(triangle[2]->position);
+      const MVector3 flat = Normal(a, b, c);
+      for (const WrittenCorner* corner : triangle) {
+        const MVector3 p = rules.Position(corner->position);
+        const MVector3 m = rules.has_normals() ? rules.Normal(corner->normal) : flat;
+        Push(out.positions, static_cast<float>(p.x), static_cast<float>(p.y),
+             static_cast<float>(p.z));
+        Push(out.normals, static_cast<float>(m.x), static_cast<float>(m.y),
+             static_cast<float>(m.z));
         Push(out.colors, color.r, color.g, color.b);
       }
     }

@@ -22,12 +22,11 @@ struct SceneSummary {
 
 SceneSummary Summarize(MScene& scene);
 
-// Triangles to draw, three vertices each, in right-handed coordinates (z
-// negated and the winding reversed, as the export writes them): position,
-// normal (the mesh's own where it has normals, else the face's) and colour
-// (the face's material's place in the scene's material list). Faces with
-// indices outside their lists or non-finite coordinates are left out;
-// polygons are fanned into triangles.
+// Triangles to draw, three vertices each, the faces as the export writes
+// them (FaceRules: right-handed, turned to agree with their normals, those
+// that cannot be written left out): position, normal (the mesh's own where
+// it has normals, else the triangle's) and colour (the face's material's
+// place in the scene's material list). Polygons are fanned into triangles.
 struct RenderMesh {
   std::vector<float> positions, normals, colors;
   float center[3] = {0, 0, 0};
