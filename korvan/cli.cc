@@ -222,7 +222,6 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
                                                [&scene] { scene.reset(); });
   }
   for (const MeshReport& mesh : report.meshes) {
-    *left_out += mesh.faces_left_out + mesh.faces_degenerate;
     if (mesh.faces_left_out > 0) {
       std::fprintf(stderr,
                    "korvan: %s: mesh %s: %ld faces left out (indices outside their lists, "
@@ -242,6 +241,7 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
                    scene_file.c_str(), mesh.name.c_str(), mesh.materials_replaced);
     }
   }
+  *left_out = report.faces_not_written();
   if (!written) {
     std::fprintf(stderr, "korvan: %s: cannot write: %s\n", output.c_str(), report.error.c_str());
   }

@@ -31,6 +31,12 @@ struct ExportReport {
   std::vector<MeshReport> meshes;  // only meshes with something to report
   long faces_written = 0;
   std::string error;  // empty when written
+
+  long faces_not_written() const {
+    long n = 0;
+    for (const MeshReport& mesh : meshes) n += mesh.faces_left_out + mesh.faces_degenerate;
+    return n;
+  }
 };
 
 struct ExportOptions : WriteRules {};

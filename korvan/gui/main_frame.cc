@@ -18,7 +18,7 @@ namespace {
 
 constexpr char kExportWildcard[] =
     "glTF binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf|Wavefront OBJ (*.obj)|*.obj|"
-    "Stanford PLY (*.ply)|*.ply|STL (*.stl)|*.stl|COLLADA (*.dae)|*.dae|FBX, ASCII (*.fbx)|*.fbx|"
+    "Stanford PLY (*.ply)|*.ply|STL (*.stl)|*.stl|COLLADA (*.dae)|*.dae|"
     "Korvan scene JSON (*.json)|*.json";
 
 wxListCtrl* NewList(wxWindow* parent, const std::vector<const char*>& columns) {
@@ -250,8 +250,7 @@ bool MainFrame::ExportTo(const std::string& path) {
     Report("Cannot write " + path + ": " + report.error);
     return false;
   }
-  long left_out = 0;
-  for (const MeshReport& mesh : report.meshes) left_out += mesh.faces_left_out;
+  const long left_out = report.faces_not_written();
   Report("Wrote " + path +
          (left_out > 0 ? " (" + std::to_string(left_out) + " faces could not be written)" : ""));
   return true;
