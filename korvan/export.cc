@@ -49,7 +49,7 @@ const ExportFormat* FindFormatById(const std::string& id) {
 
 const ExportFormat* FindFormatForExtension(const std::string& extension) {
   static const std::map<std::string, std::string> usual = {
-      {"glb", "glb2"}, {"gltf", "gltf2"},   {"ply", "plyb"}, {"stl", "stlb"},
+      {"glb", "glb2"}, {"gltf", "gltf2"},  {"ply", "plyb"}, {"stl", "stlb"},
       {"obj", "obj"},  {"dae", "collada"}, {"json", "json"}};
   auto it = usual.find(Lower(extension));
   return it != usual.end() ? FindFormatById(it->second) : nullptr;

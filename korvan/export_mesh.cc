@@ -67,9 +67,8 @@ ExportMesh::ExportMesh(MMesh_P& mesh, const WriteRules& rules, MeshReport* repor
       FirstOfEqual(mesh.Get_Vertex_Count(), [&](int64_t i) { return rules_.Position(i); });
   if (rules_.has_normals()) {
     // Only the mesh's own normals: those made for single faces stay apart.
-    same_normal_ = FirstOfEqual(mesh.Get_NVertex_Count(), [&](int64_t i) {
-      return rules_.Normal(static_cast<int32_t>(i));
-    });
+    same_normal_ = FirstOfEqual(mesh.Get_NVertex_Count(),
+                                [&](int64_t i) { return rules_.Normal(static_cast<int32_t>(i)); });
   }
   if (rules_.has_uv()) {
     same_uv_ = FirstOfEqual(mesh.Get_UVVertex_Count(), [&](int64_t i) { return rules_.UV(i); });

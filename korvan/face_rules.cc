@@ -81,8 +81,8 @@ FaceVerdict FaceRules::Face(int64_t f, std::vector<WrittenCorner>* corners) {
 
   // The corners' own normals: which are usable, their sum, and how many
   // point with and against the winding.
-  const int32_t* nn = normals_ && mesh_.NFaces().CornerCount(f) == n ? mesh_.NFaces().Corners(f)
-                                                                      : nullptr;
+  const int32_t* nn =
+      normals_ && mesh_.NFaces().CornerCount(f) == n ? mesh_.NFaces().Corners(f) : nullptr;
   own_normal_.assign(static_cast<size_t>(n), -1);
   MVector3 sum;
   int with = 0, against = 0;

@@ -149,9 +149,9 @@ class GltfBuilder {
       }
       corner += size;
     }
-    primitive.indices = AddAccessor(triangles.data(), triangles.size() * 4,
-                                    TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR,
-                                    triangles.size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+    primitive.indices =
+        AddAccessor(triangles.data(), triangles.size() * 4, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+                    TINYGLTF_TYPE_SCALAR, triangles.size(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
     return primitive;
   }
 
@@ -159,10 +159,9 @@ class GltfBuilder {
   // bounds, as glTF requires, and widen the scene's.
   int AddVectors(const std::vector<float>& values, int width, bool bounds) {
     const size_t count = values.size() / width;
-    const int index =
-        AddAccessor(values.data(), values.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                    width == 3 ? TINYGLTF_TYPE_VEC3 : TINYGLTF_TYPE_VEC2, count,
-                    TINYGLTF_TARGET_ARRAY_BUFFER);
+    const int index = AddAccessor(values.data(), values.size() * 4, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                  width == 3 ? TINYGLTF_TYPE_VEC3 : TINYGLTF_TYPE_VEC2, count,
+                                  TINYGLTF_TARGET_ARRAY_BUFFER);
     if (bounds && count > 0) {
       std::vector<double> low(values.begin(), values.begin() + width), high = low;
       for (size_t i = 0; i < values.size(); ++i) {
@@ -324,13 +323,11 @@ bool WriteGltf(MScene& scene, const std::string& path, bool binary, const Export
   if (!model.buffers.empty()) model.buffers[0].uri = BinaryName(path);
   const bool written = writer.WriteGltfSceneToFile(&model, path, false, false, true, false);
   // The writer does not check its writes: the file sizes tell.
-  const std::string folder = path.rfind('/') == std::string::npos
-                                 ? std::string()
-                                 : path.substr(0, path.rfind('/') + 1);
-  const bool whole =
-      FileSize(path) > 0 &&
-      (model.buffers.empty() || FileSize(folder + model.buffers[0].uri) ==
-                                    static_cast<off_t>(model.buffers[0].data.size()));
+  const std::string folder =
+      path.rfind('/') == std::string::npos ? std::string() : path.substr(0, path.rfind('/') + 1);
+  const bool whole = FileSize(path) > 0 && (model.buffers.empty() ||
+                                            FileSize(folder + model.buffers[0].uri) ==
+                                                static_cast<off_t>(model.buffers[0].data.size()));
   if (!written || !whole) {
     report->error = errno != 0 ? std::strerror(errno) : "the writer failed";
     return false;

@@ -1,6 +1,8 @@
 // Writing scenes in every offered format, checked by reading every file
 // back with Assimp's importer (a reader that is not ours). Blender and the
 // glTF validator check the same files in tests/oracles/.
+#include "korvan/export.h"
+
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "korvan/assimp_export.h"
-#include "korvan/export.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -146,9 +147,9 @@ TEST(Export, HandednessAndWindingFollowTheRules) {
     Facing expected;
   };
   const Case cases[] = {
-      {"<0,0,1>", false, false, {-1, -1, -1}},  {"<0,0,-1>", false, false, {1, -1, 1}},
-      {"<0,0,-1>", false, true, {-1, -1, 1}},   {"<0,0,1>", true, false, {1, 1, 1}},
-      {"<0,0,-1>", true, false, {-1, 1, -1}},   {"<0,0,-1>", true, true, {1, 1, -1}},
+      {"<0,0,1>", false, false, {-1, -1, -1}}, {"<0,0,-1>", false, false, {1, -1, 1}},
+      {"<0,0,-1>", false, true, {-1, -1, 1}},  {"<0,0,1>", true, false, {1, 1, 1}},
+      {"<0,0,-1>", true, false, {-1, 1, -1}},  {"<0,0,-1>", true, true, {1, 1, -1}},
       {"<0,0,-3>", false, false, {1, -1, 1}},  // written at unit length
   };
   for (const Case& c : cases) {
@@ -256,7 +257,7 @@ TEST(Export, FormatsByIdAndExtension) {
     const char* id;
   };
   // FBX and X3D are not offered: Blender cannot read what Assimp writes.
-  const Case cases[] = {{"glb", "glb2"},  {"GLTF", "gltf2"},   {"obj", "obj"},   {"ply", "plyb"},
+  const Case cases[] = {{"glb", "glb2"},  {"GLTF", "gltf2"},  {"obj", "obj"},   {"ply", "plyb"},
                         {"stl", "stlb"},  {"dae", "collada"}, {"json", "json"}, {"fbx", nullptr},
                         {"x3d", nullptr}, {"docx", nullptr}};
   for (const auto& c : cases) {

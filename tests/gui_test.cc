@@ -61,15 +61,15 @@ TEST(SceneModel, RenderMeshTrianglesNormalsAndColours) {
 TEST(SceneModel, RenderMeshWindsFacesAsTheExportDoes) {
   // The normals point against the winding in the file: drawn, as written,
   // the triangle is turned so that its winding agrees with them.
-  Reading r = ReadSceneText(
-      "smooth_triangle { <0,0,1>, <0,0,-1>, <1,0,1>, <0,0,-1>, <0,1,1>, <0,0,-1> }");
+  Reading r =
+      ReadSceneText("smooth_triangle { <0,0,1>, <0,0,-1>, <1,0,1>, <0,0,-1>, <0,1,1>, <0,0,-1> }");
   const RenderMesh mesh = BuildRenderMesh(*r.scene);
   ASSERT_EQ(mesh.triangles(), 1u);
   const float* p = mesh.positions.data();
   const float ux = p[3] - p[0], uy = p[4] - p[1], vx = p[6] - p[0], vy = p[7] - p[1];
   const float winding_z = ux * vy - uy * vx;
-  EXPECT_GT(winding_z * mesh.normals[2], 0.0f) << "winding " << winding_z << ", normal z "
-                                               << mesh.normals[2];
+  EXPECT_GT(winding_z * mesh.normals[2], 0.0f)
+      << "winding " << winding_z << ", normal z " << mesh.normals[2];
   EXPECT_FLOAT_EQ(mesh.normals[2], 1.0f) << "(0,0,-1) with z negated";
 }
 
