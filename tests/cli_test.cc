@@ -57,6 +57,10 @@ TEST(Cli, WindowsWithoutADisplaySayWhyInOneLine) {
     EXPECT_EQ(r.status, 0) << c.env;
     EXPECT_EQ(r.err, "tarvo_in: the configuration dialog needs a display, and " + c.problem + "\n")
         << c.env;
+    // The host's window checks the display the same way: no toolkit noise.
+    const Outcome gui = Korvan("gui", c.env);
+    EXPECT_EQ(gui.status, 1) << c.env;
+    EXPECT_EQ(gui.err, "korvan: gui needs a display, and " + c.problem + "\n") << c.env;
   }
 }
 

@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-// Last: Xlib's macros (None, Status, Bool ...) must not reach wxWidgets' headers.
-#include <X11/Xlib.h>
+#include "plugin/host/display.h"
 
 namespace {
 
@@ -17,31 +16,6 @@ enum class State { kUntried, kHost, kOwn, kUnavailable };
 State g_state = State::kUntried;
 
 std::string g_problem;
-
-bool Set(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
-}
-
-// Whether a display can be reached. The toolkit is not asked: on a display
-// that cannot be opened it prints assertions and warnings of its own before
-// it fails. An X display is opened here and kept open (`probe`) until the
-// toolkit has its own connection: an X server resets when its last client
-// leaves, and a toolkit connecting during that reset fails (Xvfb showed it).
-bool DisplayReachable(Display** probe) {
-  *probe = nullptr;
-  if (Set("WAYLAND_DISPLAY")) return true;
-  if (!Set("DISPLAY")) {
-    g_problem = "there is none (DISPLAY is not set)";
-    return false;
-  }
-  *probe = XOpenDisplay(nullptr);
-  if (*probe == nullptr) {
-    g_problem = std::string("the display ") + std::getenv("DISPLAY") + " cannot be opened";
-    return false;
-  }
-  return true;
-}
 
 // Tears down the plug-in's own application object when the library unloads.
 struct OwnAppTeardown {
@@ -63,8 +37,9 @@ bool EnsureToolkit() {
   if (g_state == State::kUntried) {
     if (wxTheApp != nullptr) {
       g_state = State::kHost;
-    } else if (Display* probe = nullptr; !DisplayReachable(&probe)) {
+    } else if (MDisplayCheck display; !display.Check()) {
       g_state = State::kUnavailable;
+      g_problem = display.problem();
     } else {
       wxApp::SetInstance(new CImporterApp);
       int argc = 1;
@@ -77,7 +52,7 @@ bool EnsureToolkit() {
         g_state = State::kUnavailable;
         g_problem = "the toolkit could not start on it";
       }
-      if (probe != nullptr) XCloseDisplay(probe);  // the toolkit has its own now
+      display.Release();  // the toolkit has its own connection now
     }
   }
   return g_state == State::kHost || g_state == State::kOwn;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "plugin/host/display.h"
 #include "ui/console_progress.h"
 
 namespace {
@@ -94,6 +95,7 @@ ProgressWindow* OpenProgressWindow(const char* file_name) {
   const bool toolkit_host =
       ToolkitInProcess() && Windows() != nullptr && Windows()->host_runs_toolkit();
   if (!toolkit_host && isatty(fileno(stderr))) return new ConsoleProgress(stderr, file_name);
+  if (!toolkit_host && !MDisplayNamed()) return nullptr;  // no window can show: none is loaded
   const WindowsModule* windows = Windows();
   return windows != nullptr ? windows->open_progress_window(file_name) : nullptr;
 }

@@ -4,18 +4,19 @@
 #include <wx/init.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "korvan/gui/main_frame.h"
+#include "plugin/host/display.h"
 
 namespace {
 
 class KorvanApp : public wxApp {
  public:
-  KorvanApp(std::string scene, std::string plugin_dir)
-      : scene_(std::move(scene)), plugin_dir_(std::move(plugin_dir)) {}
+  KorvanApp(std::string scene, std::string plugin_dir, MDisplayCheck* display)
+      : scene_(std::move(scene)), plugin_dir_(std::move(plugin_dir)), display_(display) {}
 
   bool OnInit() override {
+    display_->Release();  // the toolkit has its own connection now
     auto* frame = new MainFrame(plugin_dir_);
     frame->Show();
     SetTopWindow(frame);
@@ -25,18 +26,18 @@ class KorvanApp : public wxApp {
 
  private:
   std::string scene_, plugin_dir_;
+  MDisplayCheck* display_;  // RunGui's, which outlives the application
 };
 
 }  // namespace
 
 int RunGui(const std::string& scene, const std::string& plugin_dir) {
-  const char* x = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((x == nullptr || *x == '\0') && (wayland == nullptr || *wayland == '\0')) {
-    std::fprintf(stderr, "korvan: gui needs a display (DISPLAY is not set)\n");
+  MDisplayCheck display;
+  if (!display.Check()) {
+    std::fprintf(stderr, "korvan: gui needs a display, and %s\n", display.problem().c_str());
     return 1;
   }
-  wxApp::SetInstance(new KorvanApp(scene, plugin_dir));
+  wxApp::SetInstance(new KorvanApp(scene, plugin_dir, &display));
   int argc = 1;
   char name[] = "korvan";
   char* argv[] = {name, nullptr};
