@@ -22,22 +22,13 @@ std::string LogPath(const char* input_path, const char* log_name) {
 
 LogOutcome g_outcome;
 
-// The outcome a line of `format` reports, if any: only its first bytes are
-// looked at, so lines without a file stay nearly free.
+// The outcome a line of `format` reports, if any: a first byte that starts
+// none of the outcome lines settles it, so other lines stay nearly free.
 ImportOutcome OutcomeOf(const char* format) {
-  switch (format[0]) {
-    case '#':
-      return std::strncmp(format, "###Error in line ", 17) == 0 ? ImportOutcome::kError
-                                                                : ImportOutcome::kNone;
-    case 'F':
-      return std::strncmp(format, "File %s not found", 17) == 0 ? ImportOutcome::kNotFound
-                                                                : ImportOutcome::kNone;
-    case '%':
-      return std::strstr(format, " lines parsed\n") != nullptr ? ImportOutcome::kParsed
-                                                               : ImportOutcome::kNone;
-    default:
-      return ImportOutcome::kNone;
+  for (const LogOutcomeLine& line : kLogOutcomeLines) {
+    if (format[0] == line.format[0] && std::strcmp(format, line.format) == 0) return line.outcome;
   }
+  return ImportOutcome::kNone;
 }
 
 }  // namespace

@@ -7,13 +7,7 @@
 #include <string>
 
 #include "plugin/host/api.h"
-
-enum class ImportOutcome {
-  kNone,      // no outcome line was written
-  kParsed,    // "N lines parsed"
-  kError,     // "###Error in line N "
-  kNotFound,  // "File NAME not found"
-};
+#include "plugin/host/log_file.h"
 
 struct LogOutcome {
   ImportOutcome kind = ImportOutcome::kNone;

@@ -75,7 +75,7 @@ namespace {
 bool StartReading(const char* path) {
   ResetTokenizer();
   if (!g_InFile.Open(path)) {
-    Log().write("File %s not found\n", path);
+    Log().write(kLogFileNotFound, path);
     return false;
   }
   BeginProgress(m_filesize(g_InFile.file()));
@@ -111,9 +111,9 @@ void ReadLoop(ReaderState& state) {
 void WriteOutcome(const ReaderState& state) {
   Log().write("\nMesh Post Processing:\n");
   if (state.error) {
-    Log().write("###Error in line %lld \n", static_cast<long long>(g_LineNumber));
+    Log().write(kLogErrorInLine, static_cast<long long>(g_LineNumber));
   } else {
-    Log().write("%lld lines parsed\n", static_cast<long long>(g_LineNumber - 1));
+    Log().write(kLogLinesParsed, static_cast<long long>(g_LineNumber - 1));
   }
 }
 

@@ -35,7 +35,7 @@ void ReadPovrayScene(MScene* scene, const char* path, const PovrayReadOptions& o
   sdl::Parser parser(builder, ParserOptionsOf(options));
   std::string error;
   if (!parser.Open(path, &error)) {
-    Log().write("File %s not found\n", path);
+    Log().write(kLogFileNotFound, path);
     return;
   }
   BeginProgress(static_cast<int64_t>(parser.main_size()));
@@ -46,9 +46,9 @@ void ReadPovrayScene(MScene* scene, const char* path, const PovrayReadOptions& o
   if (parser.errors() > 0 || !complete) {
     const long long line =
         parser.errors() > 0 ? parser.first_error_line() : parser.main_lines() + 1;
-    Log().write("###Error in line %lld \n", line);
+    Log().write(kLogErrorInLine, line);
   } else {
-    Log().write("%lld lines parsed\n", static_cast<long long>(parser.main_lines()));
+    Log().write(kLogLinesParsed, static_cast<long long>(parser.main_lines()));
   }
   PostProcess(state);
 }

@@ -9,6 +9,28 @@
 #include "plugin/host/api.h"
 #include "plugin/host/memory.h"
 
+// The lines that end an import's log, one per import, and the outcome each
+// tells the host: the readers write them with these formats, and the log
+// learns the outcome by the format it is given.
+enum class ImportOutcome {
+  kNone,      // no outcome line was written
+  kParsed,    // "N lines parsed"
+  kError,     // "###Error in line N "
+  kNotFound,  // "File NAME not found"
+};
+inline constexpr char kLogLinesParsed[] = "%lld lines parsed\n";
+inline constexpr char kLogErrorInLine[] = "###Error in line %lld \n";
+inline constexpr char kLogFileNotFound[] = "File %s not found\n";
+struct LogOutcomeLine {
+  ImportOutcome outcome;
+  const char* format;
+};
+inline constexpr LogOutcomeLine kLogOutcomeLines[] = {
+    {ImportOutcome::kParsed, kLogLinesParsed},
+    {ImportOutcome::kError, kLogErrorInLine},
+    {ImportOutcome::kNotFound, kLogFileNotFound},
+};
+
 class KORVAN_API LogFile : public HostAllocated {
  public:
   // `input_path`: the scene file; `log_name`: the log's name, or null.
