@@ -1,5 +1,7 @@
 #include "korvan/gltf_export.h"
 
+#include "korvan/camera_view.h"
+
 #define TINYGLTF_IMPLEMENTATION
 #define TINYGLTF_NO_STB_IMAGE
 #define TINYGLTF_NO_STB_IMAGE_WRITE
@@ -13,12 +15,6 @@
 #include <fstream>
 
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
-// POV-Ray's view without `angle`: direction 1 and right 1.33 make the
-// horizontal field of view 2 atan(1.33 / 2), about 67.4 degrees.
-constexpr double kDefaultAngle = 67.380135;
-constexpr double kAspect = 4.0 / 3.0;  // POV-Ray's `right` to `up`
 
 struct Vec {
   double x = 0, y = 0, z = 0;
@@ -220,9 +216,8 @@ class GltfBuilder {
     tinygltf::Camera out;
     out.name = camera.get_name();
     out.type = "perspective";
-    const double angle = camera.angle > 0 && camera.angle < 180 ? camera.angle : kDefaultAngle;
-    out.perspective.yfov = 2 * std::atan(std::tan(angle * kPi / 360) / kAspect);
-    out.perspective.aspectRatio = kAspect;
+    out.perspective.yfov = VerticalFieldOfView(camera.angle);
+    out.perspective.aspectRatio = kPovrayAspect;
     const double far = 4 * (Length(Sub(Center(), eye)) + Radius());
     out.perspective.zfar = far;
     out.perspective.znear = far / 1e4;

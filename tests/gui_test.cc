@@ -105,10 +105,13 @@ TEST(SceneModel, TheViewStartsFromTheFilesCamera) {
   auto* camera = new MCamera("camera_0");
   camera->location = MVector3(0, 3, -4);  // POV-Ray's coordinates
   camera->look_at = MVector3(0, 0, 0);
+  camera->angle = 50;  // horizontal, across POV-Ray's 4:3 image
   camera->from_file = 1;
   scene.Get_Cameras()->Add(camera);
   RenderMesh render = BuildRenderMesh(scene);
   ASSERT_TRUE(render.has_view);
+  EXPECT_NEAR(render.field_of_view, 38.553f, 0.001f) << "2 atan(tan 25° / 1.333)";
+  EXPECT_FLOAT_EQ(framed.field_of_view, 45.0f);
   OrbitCamera view;
   view.LookFrom(render.eye, render.look_at);
   float eye[3];
@@ -288,16 +291,33 @@ TEST_F(GuiTest, TheViewShowsTheMaterialColours) {
 }
 
 TEST_F(GuiTest, ResetKeyFramesTheSceneAgain) {
-  ASSERT_TRUE(frame_->OpenScene(kSource + "/examples/cube.pov"));
-  SceneView* view = frame_->view();
-  const float distance = view->camera().distance;
-  view->camera().Zoom(5);
-  view->camera().Orbit(1, 0.2f);
-  wxKeyEvent key(wxEVT_KEY_DOWN);
-  key.m_keyCode = 'R';
-  view->GetEventHandler()->ProcessEvent(key);
-  EXPECT_FLOAT_EQ(view->camera().distance, distance);
-  EXPECT_FLOAT_EQ(view->camera().yaw, OrbitCamera::kFrontYaw);
+  // Without a camera in the file: the framing view; with one: the file's
+  // view, also once the view has drawn (and let go of its mesh).
+  struct Case {
+    const char* file;
+    bool file_camera;
+  };
+  wxCommandEvent povray(wxEVT_MENU, MainFrame::kPovraySyntaxId);
+  povray.SetInt(1);  // checked
+  frame_->ProcessWindowEvent(povray);
+  for (const Case& c :
+       {Case{"/examples/cube.pov", false}, Case{"/examples/placed_model.pov", true}}) {
+    ASSERT_TRUE(frame_->OpenScene(kSource + c.file)) << c.file;
+    SceneView* view = frame_->view();
+    view->Update();
+    Settle();
+    const OrbitCamera start = view->camera();
+    view->camera().Zoom(5);
+    view->camera().Orbit(1, 0.2f);
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = 'R';
+    view->GetEventHandler()->ProcessEvent(key);
+    EXPECT_FLOAT_EQ(view->camera().distance, start.distance) << c.file;
+    EXPECT_FLOAT_EQ(view->camera().yaw, start.yaw) << c.file;
+    EXPECT_EQ(view->camera().yaw == OrbitCamera::kFrontYaw, !c.file_camera) << c.file;
+  }
+  povray.SetInt(0);
+  frame_->ProcessWindowEvent(povray);
 }
 
 }  // namespace

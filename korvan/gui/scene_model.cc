@@ -4,6 +4,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "korvan/camera_view.h"
 #include "korvan/face_rules.h"
 #include "korvan/material_palette.h"
 
@@ -109,6 +110,7 @@ RenderMesh BuildRenderMesh(MScene& scene) {
                          static_cast<float>(-t.z)};
     std::copy(eye, eye + 3, out.eye);
     std::copy(at, at + 3, out.look_at);
+    out.field_of_view = static_cast<float>(VerticalFieldOfView(camera->angle) * 180 / M_PI);
     break;
   }
   if (out.positions.empty()) return out;

@@ -34,6 +34,7 @@ struct RenderMesh {
   // The scene file's own camera, in the view's coordinates, when it has one.
   bool has_view = false;
   float eye[3] = {0, 0, 0}, look_at[3] = {0, 0, 0};
+  float field_of_view = 45;  // vertical, degrees: the file camera's `angle` when it has one
   size_t triangles() const { return positions.size() / 9; }
 };
 

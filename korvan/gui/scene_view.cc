@@ -11,9 +11,9 @@ namespace {
 
 const int kAttributes[] = {WX_GL_RGBA, WX_GL_DOUBLEBUFFER, WX_GL_DEPTH_SIZE, 16, 0};
 
-// A perspective projection with a vertical field of 45 degrees.
-void Perspective(float aspect, float near_plane, float far_plane) {
-  const float f = 1.0f / std::tan(45.0f * 3.14159265f / 360.0f);
+// A perspective projection with a vertical field of `degrees`.
+void Perspective(float degrees, float aspect, float near_plane, float far_plane) {
+  const float f = 1.0f / std::tan(degrees * 3.14159265f / 360.0f);
   const float m[16] = {f / aspect,
                        0,
                        0,
@@ -76,6 +76,10 @@ void SceneView::SetMesh(RenderMesh mesh) {
   mesh_ = std::move(mesh);
   std::copy(mesh_.center, mesh_.center + 3, center_);
   radius_ = mesh_.radius;
+  has_view_ = mesh_.has_view;
+  std::copy(mesh_.eye, mesh_.eye + 3, eye_);
+  std::copy(mesh_.look_at, mesh_.look_at + 3, look_at_);
+  field_of_view_ = mesh_.field_of_view;
   triangles_ = mesh_.triangles();
   uploaded_ = false;
   ResetView();
@@ -83,7 +87,7 @@ void SceneView::SetMesh(RenderMesh mesh) {
 
 void SceneView::ResetView() {
   camera_.Frame(center_, radius_);
-  if (mesh_.has_view) camera_.LookFrom(mesh_.eye, mesh_.look_at);
+  if (has_view_) camera_.LookFrom(eye_, look_at_);
   Refresh();
 }
 
@@ -106,8 +110,8 @@ void SceneView::Draw() {
   glClearColor(0.16f, 0.17f, 0.19f, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   if (triangles_ == 0) return;
-  Perspective(static_cast<float>(size.x) / std::max(size.y, 1), camera_.distance * 0.01f,
-              camera_.distance + camera_.radius * 4);
+  Perspective(field_of_view_, static_cast<float>(size.x) / std::max(size.y, 1),
+              camera_.distance * 0.01f, camera_.distance + camera_.radius * 4);
   float eye[3];
   camera_.Eye(eye);
   LookAt(eye, camera_.target);

@@ -39,6 +39,10 @@ class SceneView : public wxGLCanvas {
   size_t triangles_ = 0;
   float center_[3] = {0, 0, 0};
   float radius_ = 1;
+  // The scene file's view, when it has one (kept: the mesh goes once uploaded).
+  bool has_view_ = false;
+  float eye_[3] = {0, 0, 0}, look_at_[3] = {0, 0, 0};
+  float field_of_view_ = 45;  // vertical, degrees
   OrbitCamera camera_;
   wxPoint last_mouse_;
 };

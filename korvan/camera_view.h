@@ -1,0 +1,19 @@
+// POV-Ray's perspective camera in the terms of other programs, for the
+// export and the window: its `angle` is the horizontal field of view across
+// an image of POV-Ray's default proportions (`right` 1.33, `up` 1). Plain
+// functions.
+#pragma once
+
+#include <cmath>
+
+constexpr double kPovrayAspect = 4.0 / 3.0;
+// Without `angle`: direction 1 and right 1.33 make 2 atan(1.33 / 2).
+constexpr double kPovrayDefaultAngle = 67.380135;
+
+// The vertical field of view in radians for a camera's `angle` in degrees
+// (0 or out of range: POV-Ray's default).
+inline double VerticalFieldOfView(double angle) {
+  constexpr double kPi = 3.14159265358979323846;
+  const double horizontal = angle > 0 && angle < 180 ? angle : kPovrayDefaultAngle;
+  return 2 * std::atan(std::tan(horizontal * kPi / 360) / kPovrayAspect);
+}
