@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 struct Vec {
   double x = 0, y = 0, z = 0;
 };
@@ -269,9 +271,13 @@ class GltfBuilder {
     out.color = {rgb[0] / scale, rgb[1] / scale, rgb[2] / scale};
     // A POV-Ray light does not fade with distance; glTF's point light
     // falls off with its square. Its strength in candela is set so that
-    // the scene's centre is lit as POV-Ray lights it there.
+    // viewers that follow the glTF lighting model without an exposure
+    // (three.js, the Khronos sample viewer; Blender with the "Unitless"
+    // lighting mode) light the scene's centre as POV-Ray lights it there:
+    // a white surface facing the light at distance d shows white when the
+    // intensity is pi d^2.
     const double distance = std::max(Length(Sub(Center(), at)), 1e-3);
-    out.intensity = scale * distance * distance;
+    out.intensity = scale * kPi * distance * distance;
     tinygltf::Node node;
     node.name = out.name;
     node.translation = {at.x, at.y, at.z};
