@@ -657,6 +657,13 @@ int64_t CountOf(double value) { return std::clamp<int64_t>(WholeNumber(value), 0
 
 }  // namespace
 
+void Parser::RejectUndeclared(const Token& token, std::string_view block) {
+  if (IsReservedWord(token.text) || Lookup(token.text) != nullptr) return;
+  Fail(token, "expected a " + std::string(block) +
+                  " item or object modifier, found the undeclared identifier '" +
+                  std::string(token.text) + "'");
+}
+
 void Parser::Mesh2(const Token& keyword, const std::string& name) {
   Expect('{', "after mesh2");
   const int64_t depth = brace_depth_;
@@ -799,6 +806,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
       } else if (w == "inside_vector") {
         Vector3();
       } else if (!Modifier(token, transform, &texture, &has_texture)) {
+        RejectUndeclared(token, "mesh2");
         if (PeekRaw().Is('{')) SkipBraces(token);
       }
     }
@@ -914,7 +922,9 @@ void Parser::Mesh(const Token& keyword, const std::string& name) {
       } else if (token.IsWord("inside_vector")) {
         Vector3();
       } else if (!Modifier(token, transform, &texture, &has_texture)) {
-        if (token.kind == TokenKind::kWord && PeekRaw().Is('{')) SkipBraces(token);
+        if (token.kind != TokenKind::kWord) continue;
+        RejectUndeclared(token, "mesh");
+        if (PeekRaw().Is('{')) SkipBraces(token);
       }
     }
   } catch (const ParseError& e) {

@@ -193,6 +193,9 @@ class Parser {
   // One object after its keyword; meshes go to the sink. `name`: the
   // identifier it is declared as, or "".
   void Object(const Token& keyword, const std::string& name);
+  // Fails on a word inside a `block` body that is neither a word of the
+  // language nor declared, as POV-Ray does ("undeclared identifier").
+  void RejectUndeclared(const Token& token, std::string_view block);
   void Mesh2(const Token& keyword, const std::string& name);
   void Mesh(const Token& keyword, const std::string& name);
   void LooseTriangle(const Token& keyword, bool smooth);
