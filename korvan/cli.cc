@@ -133,13 +133,6 @@ CommandLine Parse(const std::vector<std::string>& args) {
   return cl;
 }
 
-std::string Absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  char cwd[PATH_MAX];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return path;
-  return std::string(cwd) + "/" + path;
-}
-
 // An importer made by one of the plug-ins, released when it goes.
 PluginSet LoadAndReport(const CommandLine& cl) {
   PluginSet set = LoadPlugins(PluginFolders(cl.plugin_dir.c_str()));
@@ -252,28 +245,15 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
 // `output` when one is given. Answers the exit status for this scene.
 int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
               const std::string& output) {
-  // Settings for this run only: the stored ones stay as they are.
-  if (!cl.log.empty()) {
-    SettingsStore::SetOverride("*", "verbose", "1");
-    SettingsStore::SetOverride("*", "log_name", Absolute(cl.log));
-  }
-  if (!cl.grammar.empty()) SettingsStore::SetOverride("*/Specific Settings", "grammar", cl.grammar);
-  if (!cl.place.empty())
-    SettingsStore::SetOverride("*/Specific Settings", "place_objects", cl.place);
-  if (!cl.include_paths.empty()) {
-    std::string folders;
-    for (const std::string& folder : cl.include_paths) {
-      if (!folders.empty()) folders += ':';
-      folders += Absolute(folder);
-    }
-    SettingsStore::SetOverride("*/Specific Settings", "library_path", folders);
-  }
-  const auto start = std::chrono::steady_clock::now();
-  ScenePtr scene(file.empty() ? importer->Import() : importer->ImportFile(file.c_str()));
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  SettingsStore::ClearOverrides();
-  const LogOutcome outcome = korvan_last_log_outcome();
+  ImportRequest request;
+  request.log = cl.log;
+  request.grammar = cl.grammar;
+  request.place = cl.place;
+  request.include_paths = cl.include_paths;
+  ImportResult result = ImportWith(importer, file, request);
+  ScenePtr scene = std::move(result.scene);
+  const LogOutcome& outcome = result.outcome;
+  const double seconds = result.seconds;
   if (file.empty()) {
     if (!scene) {
       std::fprintf(stderr, "korvan: no scene file chosen\n");

@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "korvan/log_outcome.h"
 #include "korvan/plugin_loader.h"
 #include "plugin/host/plugin_api.h"
 #include "plugin/host/scene.h"
@@ -30,3 +32,25 @@ struct SceneCounts {
   long meshes = 0, vertices = 0, faces = 0;
 };
 KORVAN_API SceneCounts Count(MScene& scene);
+
+// What one import runs with, for that import only: the stored settings stay
+// as they are. Empty fields leave the stored setting.
+struct ImportRequest {
+  std::string log;                         // write the detailed log to this file
+  std::string grammar;                     // "literal" or "povray"
+  std::string place;                       // "1" or "0": place objects
+  std::vector<std::string> include_paths;  // the library path, in order
+};
+
+struct ImportResult {
+  ScenePtr scene;  // null when the import made none (no file chosen, out of memory)
+  LogOutcome outcome;
+  // As the command line's exit status: 0 read; 1 nothing read (the file
+  // cannot be read, no scene); 2 read up to a syntax error.
+  int status = 1;
+  double seconds = 0;
+};
+
+// Imports `file` with `importer` (`file` empty: chosen in its dialog).
+KORVAN_API ImportResult ImportWith(ImporterBase* importer, const std::string& file,
+                                   const ImportRequest& request);

@@ -106,6 +106,7 @@ class KORVAN_API MMesh_P : public MObj3d {
   const FaceStream& NFaces() const { return nfaces_; }
   const FaceStream& UVFaces() const { return uvfaces_; }
   int32_t Get_Face_MatId(int64_t face) const { return face_mats_[face]; }
+  const int32_t* Face_MatIds() const { return face_mats_.data(); }  // one per face
 
  private:
   HostArray<MVector3> vertices_, nvertices_, uvvertices_;

@@ -11,7 +11,14 @@
       compares mesh objects, faces, materials and the bounding box with the
       JSON export of the same scene, and the winding with the normals.
 
-Scenes are read with --grammar povray. Prints what differs; exit status 1.
+  export_oracles.py addon KORVAN WORK ZIP GRAMMAR SCENE...
+      installs the Blender add-on of ZIP in headless Blender, imports each
+      scene with it and compares objects, faces, materials, uv and the
+      bounding box with the JSON export of the same scene, and which faces
+      wind with their normals.
+
+Scenes are read with --grammar povray unless said. Prints what differs;
+exit status 1.
 """
 import json
 import os
@@ -37,8 +44,8 @@ ONE_MESH = {"ply", "plyb", "stl", "stlb"}
 NO_MATERIALS = ONE_MESH | {"objnomtl"}
 
 
-def korvan(binary, scene, out, *extra):
-    run = subprocess.run([binary, "import", "--no-progress", "--grammar", "povray", scene, "-o", out,
+def korvan(binary, scene, out, *extra, grammar="povray"):
+    run = subprocess.run([binary, "import", "--no-progress", "--grammar", grammar, scene, "-o", out,
                           *extra], capture_output=True, text=True)
     # Faces left out by the export, per mesh, from its messages.
     dropped = {}
@@ -128,19 +135,10 @@ def blender(binary, work, scenes):
         kept = os.path.join(work, f"{stem}_kept.glb")
         korvan(binary, scene, kept, "--keep-winding")
         checks.append((scene, None, [("kept", "glb", kept)]))
-    report_path = os.path.join(work, "blender_report.json")
     all_files = [f for _, _, files in checks for _, _, f in files]
-    # Blender's embedded Python looks for its library beside the first
-    # python3 on PATH; a Python of pyenv's there (as when this runs under it)
-    # hides Debian's, and with it numpy.
-    env = dict(os.environ)
-    env["PATH"] = os.pathsep.join(p for p in env["PATH"].split(os.pathsep) if ".pyenv" not in p)
-    run = subprocess.run(["blender", "-b", "--factory-startup", "--python",
-                          os.path.join(HERE, "blender_report.py"), "--", report_path, *all_files],
-                         capture_output=True, text=True, env=env)
-    if run.returncode != 0 or not os.path.exists(report_path):
-        return [f"Blender failed (exit {run.returncode}): {run.stdout[-2000:]} {run.stderr[-2000:]}"]
-    report = json.load(open(report_path))
+    report, error = run_blender(work, all_files)
+    if error:
+        return [error]
     against_as_read = 0
     for scene, expected, files in checks:
         for fmt, ext, path in files:
@@ -153,6 +151,110 @@ def blender(binary, work, scenes):
     if against_as_read == 0:
         problems.append("no scene has faces that wind against their normals as read: "
                         "the winding check proves nothing")
+    return problems
+
+
+def run_blender(work, args):
+    """Runs blender_report.py in headless Blender; its report, or an error."""
+    report_path = os.path.join(work, "blender_report.json")
+    if os.path.exists(report_path):
+        os.remove(report_path)
+    # Blender's embedded Python looks for its library beside the first
+    # python3 on PATH; a Python of pyenv's there (as when this runs under it)
+    # hides Debian's, and with it numpy. Add-ons go to a folder of the test's.
+    env = dict(os.environ)
+    env["PATH"] = os.pathsep.join(p for p in env["PATH"].split(os.pathsep) if ".pyenv" not in p)
+    env["BLENDER_USER_SCRIPTS"] = os.path.join(work, "blender_scripts")
+    run = subprocess.run(["blender", "-b", "--factory-startup", "--python",
+                          os.path.join(HERE, "blender_report.py"), "--", report_path, *args],
+                         capture_output=True, text=True, env=env)
+    if run.returncode != 0 or not os.path.exists(report_path):
+        return None, f"Blender failed (exit {run.returncode}): {run.stdout[-2000:]} {run.stderr[-2000:]}"
+    return json.load(open(report_path)), None
+
+
+def winding_counts(obj):
+    """Faces of a JSON object whose normals point with / against their
+    winding (by the sum of their corners' unit normals), counting only the
+    faces the add-on keeps."""
+    agree = against = 0
+    if not obj.get("normals_used"):
+        return 0, 0
+    v, n = obj["vertices"], obj["nvertices"]
+    for face, nface in zip(obj["faces"], obj["nfaces"]):
+        a, b, c = face[:3]
+        if not all(0 <= i < len(v) for i in (a, b, c)) or len({a, b, c}) < 3:
+            continue
+        if not all(0 <= i < len(n) for i in nface[:3]):
+            continue
+        u = [v[b][k] - v[a][k] for k in range(3)]
+        w = [v[c][k] - v[a][k] for k in range(3)]
+        cross = [u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2], u[0] * w[1] - u[1] * w[0]]
+        if sum(x * x for x in cross) == 0:
+            continue  # no winding to agree with
+        total = 0.0
+        for i in nface[:3]:
+            length = sum(x * x for x in n[i]) ** 0.5
+            if length > 0:
+                total += sum(n[i][k] / length * cross[k] for k in range(3))
+            else:  # no direction: Blender takes the face's own, which agrees
+                total += sum(x * x for x in cross) ** 0.5
+        agree += total > 1e-12
+        against += total < -1e-12
+    return agree, against
+
+
+def addon(binary, work, zip_path, grammar, scenes):
+    problems, expected = [], {}
+    for scene in scenes:
+        json_path = os.path.join(work, os.path.basename(scene) + ".json")
+        korvan(binary, scene, json_path, grammar=grammar)
+        expected[os.path.abspath(scene)] = json.load(open(json_path))
+    report, error = run_blender(work, ["--addon", zip_path, "--grammar", grammar,
+                                       *expected.keys()])
+    if error:
+        return [error]
+    for scene, data in expected.items():
+        got = report.get(scene, {"error": "not in Blender's report"})
+        print(f"{scene}: {json.dumps(got)[:300]}")
+        label = os.path.basename(scene)
+        if "error" in got:
+            problems.append(f"{label}: the add-on failed: {got['error']}")
+            continue
+        objects = {o["name"]: o for o in got["objects"]}
+        meshes = [o for o in data["objects"] if "faces" in o]
+        if sorted(objects) != sorted(o["name"] for o in meshes):
+            problems.append(f"{label}: objects {sorted(objects)}, "
+                            f"expected {sorted(o['name'] for o in meshes)}")
+        agree = against = 0
+        low, high = [1e30] * 3, [-1e30] * 3
+        for obj in meshes:
+            v = obj["vertices"]
+            kept = [f for f in obj["faces"]
+                    if all(0 <= i < len(v) for i in f[:3]) and len(set(f[:3])) == 3]
+            used = sorted({obj["materials"][f[3]] for f in kept if 0 <= f[3] < len(obj["materials"])})
+            o = objects.get(obj["name"], {"faces": None, "materials": None, "uv": None})
+            if o["faces"] != len(kept):
+                problems.append(f"{label}: {obj['name']}: {o['faces']} faces, expected {len(kept)}")
+            if sorted(o["materials"] or []) != used:
+                problems.append(f"{label}: {obj['name']}: materials {o['materials']}, "
+                                f"expected {used}")
+            if o["uv"] != bool(obj["uv_used"] and obj["uvvertices"]):
+                problems.append(f"{label}: {obj['name']}: uv {o['uv']}, expected {obj['uv_used']}")
+            a, b = winding_counts(obj)
+            agree, against = agree + a, against + b
+            for p in v:
+                for k in range(3):
+                    low[k], high[k] = min(low[k], p[k]), max(high[k], p[k])
+        if meshes and any(m["vertices"] for m in meshes):
+            want_low, want_high = AXES["glb"](low), AXES["glb"](high)  # (x, z, y)
+            if any(abs(got["min"][k] - want_low[k]) > 1e-4 or abs(got["max"][k] - want_high[k]) > 1e-4
+                   for k in range(3)):
+                problems.append(f"{label}: bounding box {got['min']}..{got['max']}, "
+                                f"expected {list(want_low)}..{list(want_high)}")
+        if (got["agree"], got["against"]) != (agree, against):
+            problems.append(f"{label}: {got['agree']} faces wind with their normals and "
+                            f"{got['against']} against, expected {agree} and {against}")
     return problems
 
 
@@ -178,7 +280,10 @@ def validator(binary, work, scenes):
 def main():
     mode, binary, work, scenes = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
     os.makedirs(work, exist_ok=True)
-    problems = (validator if mode == "validator" else blender)(binary, work, scenes)
+    if mode == "addon":
+        problems = addon(binary, work, scenes[0], scenes[1], scenes[2:])
+    else:
+        problems = (validator if mode == "validator" else blender)(binary, work, scenes)
     for p in problems:
         print("FAIL: " + p)
     return 1 if problems else 0

@@ -1,0 +1,207 @@
+"""Blender add-on: File > Import > POV-Ray geometry (.pov, .inc).
+
+Reads the polygon geometry of POV-Ray scene files (mesh2, mesh, triangle,
+smooth_triangle) with the tarvo_in plug-in through the korvan package that
+ships beside this file, and makes one Blender object per mesh: positions
+turned from POV-Ray's left-handed y-up axes to Blender's right-handed z-up
+ones (y and z swap, which also turns each face so that it keeps its side),
+material slots with the file's colours, custom split normals from the
+file's normals and a uv layer. Arrays go in through foreach_set, without
+per-vertex Python loops.
+"""
+
+bl_info = {
+    "name": "POV-Ray geometry",
+    "author": "korvan",
+    "version": (1, 0, 0),
+    "blender": (3, 4, 0),
+    "location": "File > Import > POV-Ray geometry (.pov, .inc)",
+    "description": "Imports the meshes of POV-Ray scene files with the tarvo_in plug-in",
+    "category": "Import-Export",
+}
+
+import os
+
+import bpy
+import numpy
+from bpy.props import BoolProperty, CollectionProperty, EnumProperty, StringProperty
+from bpy_extras.io_utils import ImportHelper
+
+from . import korvan
+
+
+def _blender_axes(vectors):
+    """POV-Ray's (x, y, z) as Blender's (x, z, y), float32."""
+    out = numpy.empty((len(vectors), 3), dtype=numpy.float32)
+    out[:, 0], out[:, 1], out[:, 2] = vectors[:, 0], vectors[:, 2], vectors[:, 1]
+    return out
+
+
+def _usable_faces(mesh, use_normals, use_uv):
+    """The faces Blender can take: triangles whose indices lie in their
+    lists and whose three corners differ; and which channels to use."""
+    faces = mesh.faces
+    if not isinstance(faces, numpy.ndarray) or faces.ndim != 2:  # polygons: fanned
+        faces = numpy.array([(f[0], f[k], f[k + 1]) for f in faces for k in range(1, len(f) - 1)],
+                            dtype=numpy.int32).reshape(-1, 3)
+        use_normals = use_uv = False
+    n = len(mesh.positions)
+    ok = ((faces >= 0) & (faces < n)).all(axis=1)
+    ok &= (faces[:, 0] != faces[:, 1]) & (faces[:, 1] != faces[:, 2]) & (faces[:, 0] != faces[:, 2])
+    use_normals = use_normals and len(mesh.normals) > 0 and len(mesh.normal_faces) == len(faces)
+    use_uv = use_uv and len(mesh.uv) > 0 and len(mesh.uv_faces) == len(faces)
+    if use_normals:
+        ok &= ((mesh.normal_faces >= 0) & (mesh.normal_faces < len(mesh.normals))).all(axis=1)
+    if use_uv:
+        ok &= ((mesh.uv_faces >= 0) & (mesh.uv_faces < len(mesh.uv))).all(axis=1)
+    return faces, ok, use_normals, use_uv
+
+
+def build_object(mesh, materials, use_normals=True, use_uv=True):
+    """A Blender object for one korvan mesh; (object, faces left out)."""
+    faces, ok, use_normals, use_uv = _usable_faces(mesh, use_normals, use_uv)
+    # Swapping y and z mirrors: each face's corners are reversed (0, 2, 1)
+    # so that it keeps the side it shows.
+    order = [0, 2, 1]
+    triangles = faces[ok][:, order]
+    count = len(triangles)
+    data = bpy.data.meshes.new(mesh.name)
+    data.vertices.add(len(mesh.positions))
+    data.vertices.foreach_set("co", _blender_axes(mesh.positions).ravel())
+    data.loops.add(3 * count)
+    data.loops.foreach_set("vertex_index", triangles.ravel())
+    data.polygons.add(count)
+    data.polygons.foreach_set("loop_start", numpy.arange(0, 3 * count, 3, dtype=numpy.int32))
+    data.polygons.foreach_set("loop_total", numpy.full(count, 3, dtype=numpy.int32))
+    ids = mesh.material_ids[ok] if len(mesh.material_ids) == len(faces) else numpy.zeros(count)
+    ids = numpy.where((ids >= 0) & (ids < max(len(mesh.materials), 1)), ids, 0)
+    data.polygons.foreach_set("material_index", ids.astype(numpy.int32))
+    if use_uv:
+        uv = mesh.uv[mesh.uv_faces[ok][:, order]].astype(numpy.float32)
+        data.uv_layers.new(name="UVMap").data.foreach_set("uv", uv.ravel())
+    for name in mesh.materials:
+        data.materials.append(materials.get(name))
+    data.update(calc_edges=True)
+    if use_normals:
+        normals = _blender_axes(mesh.normals[mesh.normal_faces[ok][:, order]].reshape(-1, 3))
+        length = numpy.linalg.norm(normals, axis=1)
+        normals[length > 0] /= length[length > 0, None]
+        data.use_auto_smooth = True  # Blender 3.x shows custom normals only with it
+        data.normals_split_custom_set(normals)
+    obj = bpy.data.objects.new(mesh.name, data)
+    return obj, int(len(faces) - count)
+
+
+def make_materials(scene):
+    """One Blender material per scene material, with the file's colour."""
+    out = {}
+    for material in scene.materials:
+        made = bpy.data.materials.new(material.name or "material")
+        if material.color is not None:
+            made.diffuse_color = material.color
+            made.use_nodes = True
+            shader = made.node_tree.nodes.get("Principled BSDF")
+            if shader is not None:
+                shader.inputs["Base Color"].default_value = material.color
+                shader.inputs["Alpha"].default_value = material.color[3]
+            if material.color[3] < 1:
+                made.blend_method = "BLEND"
+        out[material.name] = made
+    return out
+
+
+class ImportPovGeometry(bpy.types.Operator, ImportHelper):
+    """Import the polygon geometry of POV-Ray scene files"""
+
+    bl_idname = "import_scene.korvan_pov"
+    bl_label = "Import POV-Ray geometry"
+    bl_options = {"REGISTER", "UNDO", "PRESET"}
+
+    filename_ext = ".pov"
+    filter_glob: StringProperty(default="*.pov;*.inc;*.POV;*.INC", options={"HIDDEN"})
+    files: CollectionProperty(type=bpy.types.OperatorFileListElement,
+                              options={"HIDDEN", "SKIP_SAVE"})
+    directory: StringProperty(subtype="DIR_PATH", options={"HIDDEN", "SKIP_SAVE"})
+
+    grammar: EnumProperty(
+        name="Grammar",
+        items=(("LITERAL", "Documented grammar", "The documented grammar of the four objects only"),
+               ("POVRAY", "POV-Ray syntax",
+                "As POV-Ray reads files: directives, macros, expressions, #include")),
+        default="LITERAL")
+    place_objects: BoolProperty(
+        name="Place objects", default=True,
+        description="POV-Ray syntax: import what the file places, where it places it")
+    include_path: StringProperty(
+        name="Include path", default="", subtype="DIR_PATH",
+        description="A folder searched by #include (beside the file first)")
+    use_normals: BoolProperty(name="Normals", default=True,
+                              description="Custom split normals from the file's normals")
+    use_uv: BoolProperty(name="UV", default=True, description="A uv layer from the file's uv")
+
+    def paths(self):
+        if self.files and self.directory:
+            return [os.path.join(self.directory, f.name) for f in self.files if f.name]
+        return [self.filepath]
+
+    def execute(self, context):
+        paths = self.paths()
+        window_manager = context.window_manager
+        window_manager.progress_begin(0, len(paths))
+        made, read = [], 0
+        try:
+            for step, path in enumerate(paths):
+                objects = self.import_one(context, path)
+                if objects is not None:
+                    read += 1
+                    made += objects
+                window_manager.progress_update(step + 1)
+        finally:
+            window_manager.progress_end()
+        if read == 0:
+            return {"CANCELLED"}
+        for obj in made:
+            obj.select_set(True)
+        if made:
+            context.view_layer.objects.active = made[0]
+        return {"FINISHED"}
+
+    def import_one(self, context, path):
+        """The objects made from one file, or None when it could not be read."""
+        scene = korvan.read(path, grammar=self.grammar.lower(),
+                            place_objects=self.place_objects if self.grammar == "POVRAY" else None,
+                            include_path=bpy.path.abspath(self.include_path) or None)
+        for message in scene.messages:
+            self.report({"ERROR"} if ": error: " in message else {"WARNING"}, message)
+        if scene.status == 1:
+            self.report({"ERROR"}, "%s: %s" % (path, scene.outcome))
+            return None
+        if scene.status == 2 and not scene.messages:
+            self.report({"ERROR"}, "%s: %s" % (path, scene.outcome.strip()))
+        materials = make_materials(scene)
+        collection = context.collection
+        made, left_out = [], 0
+        for mesh in scene.meshes:
+            obj, dropped = build_object(mesh, materials, self.use_normals, self.use_uv)
+            collection.objects.link(obj)
+            made.append(obj)
+            left_out += dropped
+        if left_out:
+            self.report({"WARNING"}, "%s: %d faces left out (indices outside their lists or "
+                                     "repeated corners)" % (path, left_out))
+        self.report({"INFO"}, "%s: %d meshes" % (os.path.basename(path), len(made)))
+        return made
+
+
+def menu_import(self, context):
+    self.layout.operator(ImportPovGeometry.bl_idname, text="POV-Ray geometry (.pov, .inc)")
+
+
+def register():
+    bpy.utils.register_class(ImportPovGeometry)
+    bpy.types.TOPBAR_MT_file_import.append(menu_import)
+
+
+def unregister():
+    bpy.types.TOPBAR_MT_file_import.remove(menu_import)
+    bpy.utils.unregister_class(ImportPovGeometry)
