@@ -43,6 +43,17 @@ std::string Escape(const std::string& value) {
   return out;
 }
 
+// A key whose first character would make its line a section, a comment or
+// an escaped key, or would be trimmed away, is written with a backslash
+// before it.
+std::string KeyText(const std::string& key) {
+  return !key.empty() && std::strchr("[;#\\ \t\r", key[0]) != nullptr ? "\\" + key : key;
+}
+
+std::string Key(const std::string& text) {
+  return !text.empty() && text[0] == '\\' ? text.substr(1) : text;
+}
+
 std::string Unescape(const std::string& value) {
   std::string out;
   for (size_t i = 0; i < value.size(); ++i) {
@@ -211,12 +222,13 @@ bool SettingsStore::Parse(const std::string& text, std::map<std::string, Section
       (*out)[section];
       continue;
     }
-    size_t equals = line.find('=');
-    if (equals == std::string::npos || Trim(line.substr(0, equals)).empty()) {
+    const size_t equals = line.find('=');
+    const std::string key = equals != std::string::npos ? Key(Trim(line.substr(0, equals))) : "";
+    if (key.empty()) {
       *bad_line = number;
       return false;
     }
-    (*out)[section][Trim(line.substr(0, equals))] = Unescape(line.substr(equals + 1));
+    (*out)[section][key] = Unescape(line.substr(equals + 1));
   }
   return true;
 }
@@ -240,7 +252,7 @@ std::string SettingsStore::Serialize() const {
   std::string out = "; korvan settings\n";
   for (const auto& [name, entries] : sections_) {
     out += "\n[" + name + "]\n";
-    for (const auto& [key, value] : entries) out += key + "=" + Escape(value) + "\n";
+    for (const auto& [key, value] : entries) out += KeyText(key) + "=" + Escape(value) + "\n";
   }
   return out;
 }

@@ -9,6 +9,8 @@
 
 #include <climits>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 
@@ -254,6 +256,36 @@ TEST_F(PluginTest, WindowsWithoutADisplayChangeNothing) {
   EXPECT_EQ(Stored("file_name"), "a.pov");
   EXPECT_EQ(Stored("log_name"), "a.log");
   EXPECT_EQ(Stored("verbose"), "0");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SettingsStoreTest, ReadsTheFileAgainWhenAnotherWriterChangesIt) {
+  // A store that was read is kept by the file's identity: a rewrite in
+  // place with the same size (another program's editor) must still show.
+  const std::string path = StorePath();
+  std::remove(path.c_str());
+  Store("/a.pov", "one.log", "1");
+  EXPECT_EQ(Stored("log_name"), "one.log");
+  std::string text;
+  {
+    std::ifstream in(path, std::ios::binary);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  const size_t at = text.find("one.log");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 7, "two.log");
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  EXPECT_EQ(Stored("log_name"), "two.log");
+  SettingsStore store;
+  store.Set("tarvo_in", "log_name", "three.log");
+  ASSERT_TRUE(store.Save());
+  EXPECT_EQ(Stored("log_name"), "three.log");
 }
 
 }  // namespace
