@@ -54,13 +54,28 @@ MMesh_P* SceneBuilder::NewMesh(const std::string& wanted) {
   return BeginNamedMesh(state_, name.c_str());
 }
 
-int32_t SceneBuilder::Material(MMesh_P* mesh, const MaterialSlot& slot) {
-  char numbered[16];
-  const char* name = slot.name.c_str();
-  if (slot.name.empty()) {
-    NextMaterialName(state_, numbered);
-    name = numbered;
+std::string SceneBuilder::UnnamedMaterial(const MaterialSlot& slot) {
+  char key[160];
+  if (slot.defaulted) {
+    std::snprintf(key, sizeof key, "default");
+  } else if (!slot.has_color) {
+    std::snprintf(key, sizeof key, "pattern");
+  } else {
+    std::snprintf(key, sizeof key, "%.9g %.9g %.9g %.9g %.9g", slot.color[0], slot.color[1],
+                  slot.color[2], slot.color[3], slot.color[4]);
   }
+  auto [it, added] = unnamed_materials_.emplace(key, std::string());
+  if (added) {
+    char numbered[16];
+    NextMaterialName(state_, numbered);
+    it->second = numbered;
+  }
+  return it->second;
+}
+
+int32_t SceneBuilder::Material(MMesh_P* mesh, const MaterialSlot& slot) {
+  const std::string unnamed = slot.name.empty() ? UnnamedMaterial(slot) : std::string();
+  const char* name = slot.name.empty() ? unnamed.c_str() : slot.name.c_str();
   AttachMaterial(state_, mesh, name);
   Colour(name, slot);
   const int index = mesh->GetIndexMaterialbyName(name);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "reader/reader_state.h"
@@ -36,6 +37,10 @@ class SceneBuilder : public SceneSink {
   MMesh_P* NewMesh(const std::string& wanted);
   // The material of `slot` on `mesh`: its position in the mesh's list.
   int32_t Material(MMesh_P* mesh, const MaterialSlot& slot);
+  // The scene's name for an unnamed texture: one material per distinct
+  // colour (and one for all untextured objects, one for all patterns), so
+  // that 10,000 placed parts in four inline colours make four materials.
+  std::string UnnamedMaterial(const MaterialSlot& slot);
   // Gives the scene's material `material` the colour of `slot` (neutral grey
   // for a texture without a plain colour), unless it has one already.
   void Colour(const char* material, const MaterialSlot& slot);
@@ -43,6 +48,7 @@ class SceneBuilder : public SceneSink {
   ReaderState& state_;
   bool log_;
   std::unordered_set<std::string> mesh_names_;
+  std::unordered_map<std::string, std::string> unnamed_materials_;  // by UnnamedMaterial's key
   int64_t loose_dropped_ = 0;
   int64_t messages_ = 0;
   int64_t grey_materials_ = 0;

@@ -3,6 +3,7 @@
 // test holds its geometry against POV-Ray.)
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,31 @@ TEST(PovrayMode, MaterialsTakeTheTexturesPlainColours) {
     ASSERT_TRUE(surface->Has_Color()) << c.texture;
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(surface->Get_Color()[i], c.rgba[i], 1e-3) << c.texture;
   }
+}
+
+TEST(PovrayMode, UnnamedTexturesShareAMaterialPerColour) {
+  // Four placed parts in two inline colours and one without a texture:
+  // three materials, not one per object.
+  PovrayReadOptions placed;
+  placed.place_objects = true;
+  Reading r = ReadPovrayText(
+      "#declare P = mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } }\n"
+      "object { P pigment { rgb <1, 0, 0> } }\n"
+      "object { P translate x pigment { color rgb <1, 0, 0> } }\n"
+      "object { P translate 2*x texture { pigment { rgb <0, 0, 1> } } }\n"
+      "object { P translate 3*x }\n",
+      placed);
+  std::set<std::string> used;
+  std::vector<std::string> per_object;
+  r.scene->ForEachMesh([&](MMesh_P& mesh) {
+    per_object.push_back(MeshMaterialNames(mesh).at(0));
+    used.insert(per_object.back());
+  });
+  ASSERT_EQ(per_object.size(), 4u) << r.log;
+  EXPECT_EQ(used.size(), 3u);
+  EXPECT_EQ(per_object[0], per_object[1]) << "the same red";
+  EXPECT_NE(per_object[0], per_object[2]);
+  EXPECT_NE(per_object[2], per_object[3]);
 }
 
 TEST(PovrayMode, TheFilesCameraAndLightsReplaceTheDefaults) {
