@@ -173,7 +173,13 @@ void ExportMesh::UV(const PartVertex& v, float out[2]) const {
 uint32_t MaterialTable::IndexOf(const std::string& name) {
   auto [it, added] = index_.emplace(name, static_cast<uint32_t>(entries_.size()));
   if (added) {
-    entries_.push_back({name, ShownColor(scene_.GetMaterialbyName(name.c_str()), entries_.size())});
+    const MSurface* surface = scene_.GetMaterialbyName(name.c_str());
+    Entry entry{name, ShownColor(surface, entries_.size())};
+    if (surface != nullptr && surface->Has_Finish()) {
+      entry.metallic = surface->Get_Metallic();
+      entry.roughness = surface->Get_Roughness();
+    }
+    entries_.push_back(entry);
   }
   return it->second;
 }

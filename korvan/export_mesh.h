@@ -84,6 +84,8 @@ class MaterialTable {
   struct Entry {
     std::string name;
     PaletteColor color;
+    // POV-Ray's default finish (no highlight) is a fully rough dielectric.
+    float metallic = 0, roughness = 1;
   };
 
   explicit MaterialTable(MScene& scene) : scene_(scene) {}

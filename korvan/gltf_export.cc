@@ -63,9 +63,10 @@ class GltfBuilder {
       m.name = entry.name;
       const PaletteColor& c = entry.color;
       m.pbrMetallicRoughness.baseColorFactor = {c.r, c.g, c.b, c.a};
-      // POV-Ray's default finish: a dull dielectric, not glTF's bare metal.
-      m.pbrMetallicRoughness.metallicFactor = 0;
-      m.pbrMetallicRoughness.roughnessFactor = 0.6;
+      // The file's finish; without one POV-Ray's default, a matte
+      // dielectric (not glTF's default of bare metal).
+      m.pbrMetallicRoughness.metallicFactor = entry.metallic;
+      m.pbrMetallicRoughness.roughnessFactor = entry.roughness;
       if (c.a < 1) m.alphaMode = "BLEND";
       m.doubleSided = true;  // POV-Ray draws both sides of every face
       model_.materials.push_back(m);

@@ -173,6 +173,16 @@ int korvan_scene_material_color(const korvan_scene* scene, int i, float rgba[4])
   return 1;
 }
 
+int korvan_scene_material_finish(const korvan_scene* scene, int i, float* metallic,
+                                 float* roughness) {
+  if (scene == nullptr || i < 0 || static_cast<size_t>(i) >= scene->materials.size()) return 0;
+  const MSurface* surface = scene->materials[i];
+  if (!surface->Has_Finish() || metallic == nullptr || roughness == nullptr) return 0;
+  *metallic = surface->Get_Metallic();
+  *roughness = surface->Get_Roughness();
+  return 1;
+}
+
 int korvan_scene_camera_count(const korvan_scene* scene) {
   return scene != nullptr ? static_cast<int>(scene->cameras.size()) : 0;
 }

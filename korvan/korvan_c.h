@@ -60,6 +60,10 @@ KORVAN_C_API const char* korvan_scene_message(const korvan_scene* scene, int i);
 KORVAN_C_API int korvan_scene_material_count(const korvan_scene* scene);
 KORVAN_C_API const char* korvan_scene_material_name(const korvan_scene* scene, int i);
 KORVAN_C_API int korvan_scene_material_color(const korvan_scene* scene, int i, float rgba[4]);
+/* Its finish as metallic and roughness (each 0..1) when the file gives one
+ * (answers 1; 0 leaves both alone). */
+KORVAN_C_API int korvan_scene_material_finish(const korvan_scene* scene, int i, float* metallic,
+                                              float* roughness);
 
 /* Cameras and lights in POV-Ray's coordinates; `from_file` 0 for the
  * host's defaults. Angle: horizontal field of view in degrees, 0 unset. */

@@ -140,3 +140,10 @@ void MSurface::Set_Color(float r, float g, float b, float alpha) {
   color_[3] = unit(alpha);
   has_color_ = 1;
 }
+
+void MSurface::Set_Finish(float metallic, float roughness) {
+  auto unit = [](float v) { return v > 0 ? (v < 1 ? v : 1.0f) : 0.0f; };  // NaN gives 0
+  metallic_ = unit(metallic);
+  roughness_ = unit(roughness);
+  has_finish_ = 1;
+}

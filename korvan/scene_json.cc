@@ -132,19 +132,30 @@ std::string SceneToJson(MScene& scene) {
     AppendString(out, static_cast<MSurface*>(n->item)->get_name());
   }
   out += "]";
-  // The colours the scene file gave, by material (only when there are any).
-  std::string colors;
+  // The colours and finishes the scene file gave, by material (each only
+  // when there are any).
+  std::string colors, finishes;
   for (MListNode* n = scene.Get_Materials()->head; n != nullptr; n = n->next) {
     const auto* surface = static_cast<const MSurface*>(n->item);
-    if (surface == nullptr || !surface->Has_Color()) continue;
-    colors += colors.empty() ? "" : ",";
-    AppendString(colors, surface->get_name());
-    const float* c = surface->Get_Color();
+    if (surface == nullptr) continue;
     char value[96];
-    std::snprintf(value, sizeof value, ":[%.6g,%.6g,%.6g,%.6g]", c[0], c[1], c[2], c[3]);
-    colors += value;
+    if (surface->Has_Color()) {
+      colors += colors.empty() ? "" : ",";
+      AppendString(colors, surface->get_name());
+      const float* c = surface->Get_Color();
+      std::snprintf(value, sizeof value, ":[%.6g,%.6g,%.6g,%.6g]", c[0], c[1], c[2], c[3]);
+      colors += value;
+    }
+    if (surface->Has_Finish()) {
+      finishes += finishes.empty() ? "" : ",";
+      AppendString(finishes, surface->get_name());
+      std::snprintf(value, sizeof value, ":[%.6g,%.6g]", surface->Get_Metallic(),
+                    surface->Get_Roughness());
+      finishes += value;
+    }
   }
   if (!colors.empty()) out += ",\n\"colors\":{" + colors + "}";
+  if (!finishes.empty()) out += ",\n\"finishes\":{" + finishes + "}";
   out += ",\n\"cameras\":" + std::to_string(scene.Get_Cameras()->Get_Count());
   out += ",\"lights\":" + std::to_string(scene.Get_Lights()->Get_Count());
   const MBoundingBox& box = scene.Get_BoundingBox();

@@ -23,7 +23,20 @@ struct MaterialSlot {
   // its pigment is one; patterns and maps have none.
   bool has_color = false;
   double color[5] = {0, 0, 0, 0, 0};
+  // The finish's terms that a metallic-roughness material has a counterpart
+  // for, with POV-Ray's defaults, when the texture has a finish.
+  bool has_finish = false;
+  struct Finish {
+    double phong = 0, phong_size = 40, specular = 0, roughness = 0.05;
+    double reflection = 0, metallic = 0;
+  } finish;
 };
+
+// The finish as glTF's metallic and roughness (each 0..1): the highlight's
+// sharpness as a Blinn-Phong exponent n (phong_size, or 1/roughness for
+// specular), GGX's alpha = sqrt(2 / (n + 2)) and roughness = sqrt(alpha);
+// no highlight at all is fully rough, a mirror (reflection r) at most 1 - r.
+void MetallicRoughness(const MaterialSlot::Finish& finish, double* metallic, double* roughness);
 
 struct MeshData {
   std::vector<Vec3> vertices, normals, uvs;  // uv: x = u, y = v

@@ -498,8 +498,13 @@ void SetColour(MaterialSlot& slot, const double* c, int dim) {
 }
 
 // The colour a declared value gives a texture: a texture's or pigment's
-// own (carried in its v[] with dim 5), or a colour itself.
+// own (carried in its v[] with dim 5), or a colour itself; and a declared
+// texture's or finish's finish.
 bool ColourOf(const Value& value, MaterialSlot& slot) {
+  if (value.type == ValueType::kTexture && value.finish) {
+    slot.has_finish = true;
+    slot.finish = value.finish->finish;
+  }
   if ((value.type == ValueType::kTexture && value.dim == 5) ||
       (value.type == ValueType::kVector && value.dim >= 3)) {
     SetColour(slot, value.v, value.dim);
@@ -545,18 +550,91 @@ MaterialSlot Parser::TextureBlock(const Token& keyword) {
     if (first.Is('{')) CountDepth(-1);
     if (first.Is('}')) CountDepth(1);
   }
-  // The rest of the block; a pigment (or texture) of its own gives the colour.
+  // The rest of the block; a pigment (or texture) of its own gives the
+  // colour, a finish of its own the finish.
   for (;;) {
     const Token token = Next();
     if (token.kind == TokenKind::kEnd)
       Fail(token, "the file ends inside " + std::string(keyword.text) + " { }");
     if (token.Is('}') && brace_depth_ < depth) return slot;
-    if (brace_depth_ == depth && !slot.has_color &&
-        (token.IsWord("pigment") || token.IsWord("texture")) && PeekRaw().Is('{')) {
+    if (brace_depth_ != depth || !PeekRaw().Is('{')) continue;
+    if (!slot.has_color && (token.IsWord("pigment") || token.IsWord("texture"))) {
       const MaterialSlot inner = TextureBlock(token);
       if (inner.has_color) SetColour(slot, inner.color, 5);
+      if (inner.has_finish && !slot.has_finish) {
+        slot.has_finish = true;
+        slot.finish = inner.finish;
+      }
+    } else if (token.IsWord("finish") && !pigment) {
+      FinishBlock(token, slot);
     }
   }
+}
+
+namespace {
+
+// The strength of a colour or float value (its brightest channel).
+double Strength(const Value& value) {
+  if (value.dim <= 1) return value.v[0];
+  return std::max({value.v[0], value.v[1], value.v[2]});
+}
+
+}  // namespace
+
+void Parser::FinishBlock(const Token& keyword, MaterialSlot& slot) {
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  // A texture's finish starts from POV-Ray's defaults, or from a declared
+  // finish named first in the block.
+  slot.has_finish = true;
+  slot.finish = MaterialSlot::Finish();
+  MaterialSlot::Finish& terms = slot.finish;
+  bool reflection_block = false;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(token, "the file ends inside finish { }");
+    if (token.Is('}') && brace_depth_ < depth) break;
+    if (token.kind != TokenKind::kWord) continue;
+    const std::string_view w = token.text;
+    if (brace_depth_ == depth) reflection_block = false;
+    if (w == "phong") {
+      terms.phong = Float();
+    } else if (w == "phong_size") {
+      terms.phong_size = Float();
+    } else if (w == "specular") {
+      terms.specular = Float();
+    } else if (w == "roughness") {
+      terms.roughness = Float();
+    } else if (w == "metallic") {
+      // An amount may follow; alone (or in a reflection block) it is 1.
+      const Token next = Peek();
+      const bool amount = !reflection_block && (next.kind == TokenKind::kNumber || next.Is('(') ||
+                                                next.Is('-') || next.Is('+'));
+      terms.metallic = amount ? Float() : 1.0;
+    } else if (w == "reflection") {
+      reflection_block = PeekRaw().Is('{');
+      if (reflection_block) Expect('{', "after reflection");
+      terms.reflection = Strength(Expression());
+    } else if (brace_depth_ == depth && !IsReservedWord(w)) {
+      // finish { F_Shiny ... }: a declared finish to start from.
+      const Value* value = Lookup(w);
+      if (value == nullptr) Fail(token, "undefined identifier '" + std::string(w) + "'");
+      if (value->type == ValueType::kTexture && value->finish) terms = value->finish->finish;
+    }
+  }
+}
+
+void MetallicRoughness(const MaterialSlot::Finish& f, double* metallic, double* roughness) {
+  double exponent = 0;
+  if (f.phong > 0) {
+    exponent = f.phong_size;
+  } else if (f.specular > 0 && f.roughness > 0) {
+    exponent = 1 / f.roughness;
+  }
+  double rough = exponent > 0 ? std::sqrt(std::sqrt(2 / (exponent + 2))) : 1.0;
+  if (f.reflection > 0) rough = std::min(rough, 1 - std::min(f.reflection, 1.0));
+  *metallic = std::isfinite(f.metallic) ? std::clamp(f.metallic, 0.0, 1.0) : 0.0;
+  *roughness = std::isfinite(rough) ? std::clamp(rough, 0.0, 1.0) : 1.0;
 }
 
 // ---- #declare ----
@@ -593,6 +671,15 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
       }
       return value;
     }
+    if (w == "finish" && PeekRaw().Is('{')) {
+      MaterialSlot slot;
+      FinishBlock(token, slot);
+      Value value;
+      value.type = ValueType::kTexture;
+      value.text = name;
+      value.finish = std::make_shared<const MaterialSlot>(slot);
+      return value;
+    }
     if (IsTextureKeyword(w) || w == "finish" || w == "normal" || w == "interior" || w == "media" ||
         w == "density" || w == "color_map" || w == "colour_map" || w == "pigment_map" ||
         w == "normal_map" || w == "texture_map" || w == "slope_map" || w == "density_map" ||
@@ -608,6 +695,7 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
           value.dim = 5;  // the colour travels with the texture
           for (int i = 0; i < 5; ++i) value.v[i] = slot.color[i];
         }
+        if (slot.has_finish) value.finish = std::make_shared<const MaterialSlot>(slot);
         return value;
       }
       if (w == "function" && !PeekRaw().Is('{')) {
@@ -941,7 +1029,9 @@ void Parser::Mesh(const Token& keyword, const std::string& name) {
   for (int32_t& slot : mesh.face_slots) {
     if (slot != kObjectTexture) continue;
     if (object_slot < 0) {
-      mesh.slots.push_back(has_texture ? texture : MaterialSlot{"", true});
+      MaterialSlot untextured;
+      untextured.defaulted = true;
+      mesh.slots.push_back(has_texture ? texture : untextured);
       object_slot = static_cast<int32_t>(mesh.slots.size() - 1);
     }
     slot = object_slot;

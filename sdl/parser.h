@@ -224,6 +224,9 @@ class Parser {
   bool Modifier(const Token& token, Transform& transform, MaterialSlot* texture, bool* has_texture);
   void TransformItem(const Token& token, Transform& transform);
   MaterialSlot TextureBlock(const Token& keyword);
+  // A finish { } block (its keyword read) into `slot`'s metallic-roughness
+  // terms; `slot` may carry a declared finish's terms to start from.
+  void FinishBlock(const Token& keyword, MaterialSlot& slot);
   // Skips a block "{ ... }", running its directives; the '{' is next.
   void SkipBraces(const Token& keyword);
   // After an error: skips to the end of the statement that began at `depth`.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "plugin/host/file.h"
 #include "plugin/host/memory.h"
@@ -64,6 +65,12 @@ std::string SceneBuilder::UnnamedMaterial(const MaterialSlot& slot) {
     std::snprintf(key, sizeof key, "%.9g %.9g %.9g %.9g %.9g", slot.color[0], slot.color[1],
                   slot.color[2], slot.color[3], slot.color[4]);
   }
+  if (slot.has_finish) {
+    double metallic = 0, roughness = 1;
+    MetallicRoughness(slot.finish, &metallic, &roughness);
+    const size_t used = std::strlen(key);
+    std::snprintf(key + used, sizeof key - used, " finish %.9g %.9g", metallic, roughness);
+  }
   auto [it, added] = unnamed_materials_.emplace(key, std::string());
   if (added) {
     char numbered[16];
@@ -85,6 +92,11 @@ int32_t SceneBuilder::Material(MMesh_P* mesh, const MaterialSlot& slot) {
 void SceneBuilder::Colour(const char* material, const MaterialSlot& slot) {
   MSurface* surface = state_.scene->GetMaterialbyName(material);
   if (surface == nullptr || surface->Has_Color() || slot.defaulted) return;
+  if (slot.has_finish) {
+    double metallic = 0, roughness = 1;
+    MetallicRoughness(slot.finish, &metallic, &roughness);
+    surface->Set_Finish(static_cast<float>(metallic), static_cast<float>(roughness));
+  }
   if (slot.has_color) {
     // Filter and transmit both let light through: the glTF alpha is what is left.
     const double through = std::max(slot.color[3], slot.color[4]);

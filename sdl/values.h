@@ -67,7 +67,8 @@ struct Value {
   std::shared_ptr<ArrayValue> array;
   std::shared_ptr<MacroValue> macro;
   std::shared_ptr<Transform> transform;
-  std::shared_ptr<const ObjectDef> object;  // kObject, when objects are placed
+  std::shared_ptr<const ObjectDef> object;     // kObject, when objects are placed
+  std::shared_ptr<const MaterialSlot> finish;  // kTexture: its finish, when it has one
 
   static Value Float(double f) {
     Value value;

@@ -326,3 +326,46 @@ TEST(Export, GltfCarriesTheFilesCameraAndLights) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Export, GltfMaterialsCarryColourFinishAndBothSides) {
+  Reading r = ReadPovrayText(
+      "mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "  texture { pigment { rgbt <1, 0.5, 0, 0.25> } finish { phong 1 metallic 0.5 } } }\n"
+      "mesh { triangle { <0,0,1>, <1,0,1>, <0,1,1> } }\n");
+  Assimp::Importer importer;
+  ExportReport report;
+  const aiScene* back = RoundTrip(*r.scene, "glb2", &importer, &report);
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->mNumMeshes, 2u);
+  struct Expected {
+    float rgba[4];
+    float metallic, roughness;
+  };
+  // The first with the file's colour and finish; the second untextured: a
+  // palette colour and POV-Ray's default finish, a matte dielectric.
+  const Expected expected[2] = {{{1, 0.5f, 0, 0.75f}, 0.5f, 0.4671f}, {{-1, -1, -1, 1}, 0, 1}};
+  for (unsigned m = 0; m < 2; ++m) {
+    const aiMaterial* material = back->mMaterials[back->mMeshes[m]->mMaterialIndex];
+    aiColor4D base;
+    float metallic = -1, roughness = -1;
+    int two_sided = 0;
+    ASSERT_EQ(material->Get(AI_MATKEY_BASE_COLOR, base), aiReturn_SUCCESS) << m;
+    ASSERT_EQ(material->Get(AI_MATKEY_METALLIC_FACTOR, metallic), aiReturn_SUCCESS) << m;
+    ASSERT_EQ(material->Get(AI_MATKEY_ROUGHNESS_FACTOR, roughness), aiReturn_SUCCESS) << m;
+    material->Get(AI_MATKEY_TWOSIDED, two_sided);
+    EXPECT_EQ(two_sided, 1) << "POV-Ray draws both sides; mesh " << m;
+    const Expected& e = expected[m];
+    if (e.rgba[0] >= 0) {
+      EXPECT_NEAR(base.r, e.rgba[0], 1e-5) << m;
+      EXPECT_NEAR(base.g, e.rgba[1], 1e-5) << m;
+      EXPECT_NEAR(base.b, e.rgba[2], 1e-5) << m;
+    }
+    EXPECT_NEAR(base.a, e.rgba[3], 1e-5) << m;
+    EXPECT_NEAR(metallic, e.metallic, 1e-4) << m;
+    EXPECT_NEAR(roughness, e.roughness, 1e-4) << m;
+  }
+}
+
+}  // namespace

@@ -113,6 +113,43 @@ TEST(PovrayMode, MaterialsTakeTheTexturesPlainColours) {
   }
 }
 
+TEST(PovrayMode, FinishesBecomeMetallicRoughness) {
+  // The highlight's Blinn-Phong exponent n (phong_size, or 1/roughness of
+  // specular) as glTF roughness sqrt(sqrt(2 / (n + 2))); a mirror is at
+  // most 1 - reflection rough; metallic as given (alone: 1).
+  struct Case {
+    const char* texture;
+    double metallic, roughness;  // -1: no finish
+  };
+  const Case cases[] = {
+      {"texture { pigment { rgb 1 } finish { phong 1 } }", 0, 0.46710},
+      {"texture { pigment { rgb 1 } finish { phong 1 phong_size 200 } }", 0, 0.31542},
+      {"texture { pigment { rgb 1 } finish { specular 0.5 roughness 0.01 } }", 0, 0.37421},
+      {"texture { pigment { rgb 1 } finish { reflection 0.8 metallic } }", 1, 0.2},
+      {"texture { pigment { rgb 1 } finish { reflection { 0.1, 0.9 metallic } } }", 1, 0.9},
+      {"texture { pigment { rgb 1 } finish { ambient 0.2 diffuse 0.7 } }", 0, 1},
+      {"texture { T_Shiny }", 0, 0.46710},
+      {"texture { pigment { rgb 1 } finish { F_Metal } }", 0.7, 0.46710},
+      {"texture { pigment { rgb 1 } }", -1, -1},
+  };
+  for (const Case& c : cases) {
+    const std::string text =
+        "#declare T_Shiny = texture { pigment { rgb x } finish { phong 1 } }\n"
+        "#declare F_Metal = finish { metallic 0.7 phong 1 }\n"
+        "mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } " +
+        std::string(c.texture) + " }\n";
+    Reading r = ReadPovrayText(text);
+    MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+    ASSERT_NE(mesh, nullptr) << c.texture << "\n" << r.log;
+    const MSurface* surface = r.scene->GetMaterialbyName(MeshMaterialNames(*mesh).at(0).c_str());
+    ASSERT_NE(surface, nullptr) << c.texture;
+    EXPECT_EQ(surface->Has_Finish() != 0, c.metallic >= 0) << c.texture;
+    if (c.metallic < 0) continue;
+    EXPECT_NEAR(surface->Get_Metallic(), c.metallic, 1e-4) << c.texture;
+    EXPECT_NEAR(surface->Get_Roughness(), c.roughness, 1e-4) << c.texture;
+  }
+}
+
 TEST(PovrayMode, UnnamedTexturesShareAMaterialPerColour) {
   // Four placed parts in two inline colours and one without a texture:
   // three materials, not one per object.

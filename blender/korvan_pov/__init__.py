@@ -125,6 +125,13 @@ def make_materials(scene):
                 shader.inputs["Alpha"].default_value = material.color[3]
             if material.color[3] < 1:
                 made.blend_method = "BLEND"
+        if material.finish is not None:
+            made.metallic, made.roughness = material.finish
+            made.use_nodes = True
+            shader = made.node_tree.nodes.get("Principled BSDF")
+            if shader is not None:
+                shader.inputs["Metallic"].default_value = material.finish[0]
+                shader.inputs["Roughness"].default_value = material.finish[1]
         out[material.name] = made
     return out
 

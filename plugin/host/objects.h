@@ -129,11 +129,19 @@ class KORVAN_API MSurface : public HostAllocated {
   void Set_Color(float r, float g, float b, float alpha);
   int Has_Color() const { return has_color_; }
   const float* Get_Color() const { return color_; }  // 4 values
+  // The finish as a metallic-roughness material (each 0..1), when the
+  // scene file gives one.
+  void Set_Finish(float metallic, float roughness);
+  int Has_Finish() const { return has_finish_; }
+  float Get_Metallic() const { return metallic_; }
+  float Get_Roughness() const { return roughness_; }
 
  private:
   char* name_;
   float color_[4] = {0.8f, 0.8f, 0.8f, 1.0f};
   int has_color_ = 0;
+  float metallic_ = 0.0f, roughness_ = 1.0f;
+  int has_finish_ = 0;
 };
 
 class KORVAN_API MCamera : public MObj3d {

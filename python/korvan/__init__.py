@@ -82,6 +82,9 @@ def _load():
         "korvan_scene_material_name": (ctypes.c_char_p, [scene_p, ctypes.c_int]),
         "korvan_scene_material_color": (ctypes.c_int, [scene_p, ctypes.c_int,
                                                        ctypes.POINTER(ctypes.c_float)]),
+        "korvan_scene_material_finish": (ctypes.c_int, [scene_p, ctypes.c_int,
+                                                        ctypes.POINTER(ctypes.c_float),
+                                                        ctypes.POINTER(ctypes.c_float)]),
         "korvan_scene_camera_count": (ctypes.c_int, [scene_p]),
         "korvan_scene_camera": (ctypes.c_int, [scene_p, ctypes.c_int, double_p, double_p,
                                                double_p, double_p, ctypes.POINTER(ctypes.c_int)]),
@@ -137,12 +140,13 @@ def _view(handle, address, count, width, ctype, dtype):
 
 
 class Material:
-    def __init__(self, name, color):
+    def __init__(self, name, color, finish=None):
         self.name = name
         self.color = color  # (r, g, b, a) linear, or None when the file gives none
+        self.finish = finish  # (metallic, roughness), or None when the file gives none
 
     def __repr__(self):
-        return "Material(%r, %r)" % (self.name, self.color)
+        return "Material(%r, %r, %r)" % (self.name, self.color, self.finish)
 
 
 class Camera:
@@ -221,8 +225,12 @@ class Scene:
         for i in range(lib.korvan_scene_material_count(pointer)):
             rgba = (ctypes.c_float * 4)()
             has = lib.korvan_scene_material_color(pointer, i, rgba)
+            metallic, roughness = ctypes.c_float(), ctypes.c_float()
+            finish = lib.korvan_scene_material_finish(pointer, i, ctypes.byref(metallic),
+                                                      ctypes.byref(roughness))
             self.materials.append(Material(_text(lib.korvan_scene_material_name(pointer, i)),
-                                           tuple(rgba) if has else None))
+                                           tuple(rgba) if has else None,
+                                           (metallic.value, roughness.value) if finish else None))
         self.cameras, self.lights = [], []
         for i in range(lib.korvan_scene_camera_count(pointer)):
             v = [(ctypes.c_double * 3)() for _ in range(3)]

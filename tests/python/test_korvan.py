@@ -35,6 +35,7 @@ CASES = [
     (os.path.join(POVRAY, "placed.pov"), {"grammar": "povray", "place_objects": False},
      ["--grammar", "povray", "--no-place"]),
     (os.path.join(POVRAY, "mesh_textures.pov"), {"grammar": "povray"}, ["--grammar", "povray"]),
+    (os.path.join(POVRAY, "finishes.pov"), {"grammar": "povray"}, ["--grammar", "povray"]),
     (os.path.join(POVRAY, "include.pov"),
      {"grammar": "povray", "include_path": ["/usr/share/povray-3.7/include"]},
      ["--grammar", "povray", "--include-path", "/usr/share/povray-3.7/include"]),
@@ -67,12 +68,16 @@ def test_reads_what_the_json_export_writes(path, options, flags, tmp_path):
             numpy.testing.assert_array_equal(mesh.uv_faces,
                                              numpy.array(obj["uvfaces"]).reshape(-1, 3))
     assert [m.name for m in scene.materials] == expected["materials"]
-    colors = expected.get("colors", {})
+    colors, finishes = expected.get("colors", {}), expected.get("finishes", {})
     for material in scene.materials:
         if material.name in colors:
             numpy.testing.assert_allclose(material.color, colors[material.name], atol=1e-6)
         else:
             assert material.color is None, material.name
+        if material.name in finishes:
+            numpy.testing.assert_allclose(material.finish, finishes[material.name], atol=1e-6)
+        else:
+            assert material.finish is None, material.name
     assert len(scene.cameras) == expected["cameras"] and len(scene.lights) == expected["lights"]
 
 
