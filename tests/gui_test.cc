@@ -2,6 +2,7 @@
 // it: the scene panel's rows, Import through the plug-in's own dialog,
 // Export through the menu, and the 3D view's pixels. The plain code behind
 // the window is tested without one.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <wx/app.h>
@@ -155,7 +156,10 @@ bool Toolkit() {
   return ready;
 }
 
-// Answers every file dialog with OK on the path it offers.
+// Answers every file dialog with OK on the path it offers, as a user
+// would: once shown and showing its path (GTK's chooser fills it in a
+// moment after it shows), by GTK's own response to its accept button.
+// Other dialogs are cancelled unshown.
 class AcceptFileDialogs : public wxModalDialogHook {
  public:
   AcceptFileDialogs() { Register(); }
@@ -163,11 +167,40 @@ class AcceptFileDialogs : public wxModalDialogHook {
   int dialogs = 0;
 
  protected:
+  // wx asks the hook twice for a file dialog (the chooser's and the
+  // dialog's own ShowModal): one answer each.
   int Enter(wxDialog* dialog) override {
+    if (dialog == shown_) return wxID_NONE;
     ++dialogs;
-    return dynamic_cast<wxFileDialog*>(dialog) != nullptr ? wxID_OK : wxID_CANCEL;
+    auto* files = dynamic_cast<wxFileDialog*>(dialog);
+    if (files == nullptr) return wxID_CANCEL;
+    shown_ = dialog;
+    AcceptOnceOffered(files, 0);
+    return wxID_NONE;  // shown
   }
-  void Exit(wxDialog*) override {}
+  void Exit(wxDialog* dialog) override {
+    if (dialog == shown_) shown_ = nullptr;
+  }
+
+ private:
+  wxDialog* shown_ = nullptr;
+
+  // GTK runs the chooser in a loop of its own, which wx's dialog calls do
+  // not end: its public gtk_dialog_response does, as a click would.
+  static void AcceptOnceOffered(wxFileDialog* dialog, int tries) {
+    dialog->CallAfter([dialog, tries] {
+      if (dialog->GetPath().empty() && tries < 500) {
+        usleep(10000);
+        AcceptOnceOffered(dialog, tries + 1);
+        return;
+      }
+      using Respond = void (*)(void* gtk_dialog, int response);
+      static const auto respond =
+          reinterpret_cast<Respond>(dlsym(RTLD_DEFAULT, "gtk_dialog_response"));
+      constexpr int kGtkResponseAccept = -3;
+      if (respond != nullptr) respond(dialog->GetHandle(), kGtkResponseAccept);
+    });
+  }
 };
 
 class GuiTest : public testing::Test {

@@ -54,10 +54,7 @@ bool ChooseFile(const char* initial, const char* filter, char* chosen, size_t ca
   wxFileDialog dialog(nullptr, "Import", start.GetPath(), start.GetFullName(), Wildcard(filter),
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return false;
-  std::string path = dialog.GetPath().utf8_string();
-  // GTK's chooser fills in its starting file asynchronously: accepted before
-  // it showed it (a host answering for the user), it chose that file.
-  if (path.empty() && initial != nullptr) path = initial;
+  const std::string path = dialog.GetPath().utf8_string();
   if (path.empty()) return false;
   if (path.size() + 1 > capacity) return false;
   std::memcpy(chosen, path.c_str(), path.size() + 1);

@@ -265,10 +265,7 @@ void MainFrame::OnExport() {
   wxFileDialog dialog(this, "Export", wxGetCwd(), scene_file.GetName() + ".glb", kExportWildcard,
                       wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
   if (dialog.ShowModal() != wxID_OK) return;
-  // Accepted before GTK's chooser showed its offer: the offer it is.
-  const wxString path = dialog.GetPath().empty() ? wxGetCwd() + "/" + scene_file.GetName() + ".glb"
-                                                 : dialog.GetPath();
-  ExportTo(path.utf8_string());
+  ExportTo(dialog.GetPath().utf8_string());
 }
 
 void MainFrame::OnOptions(bool save) {
