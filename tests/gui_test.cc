@@ -222,6 +222,19 @@ class GuiTest : public testing::Test {
       usleep(10000);
     }
   }
+  // Every column is at least as wide as its title: no title drawn over the
+  // next ("Materia1aterials").
+  void ExpectTitlesFit() {
+    for (wxListCtrl* list : {frame_->mesh_list(), frame_->scene_list()}) {
+      for (int c = 0; c < list->GetColumnCount(); ++c) {
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT);
+        ASSERT_TRUE(list->GetColumn(c, column));
+        EXPECT_GE(list->GetColumnWidth(c), list->GetTextExtent(column.GetText()).x)
+            << column.GetText();
+      }
+    }
+  }
   void Menu(int id) {
     wxCommandEvent event(wxEVT_MENU, id);
     frame_->ProcessWindowEvent(event);
@@ -235,6 +248,7 @@ std::string Cell(wxListCtrl* list, long row, int column) {
 }
 
 TEST_F(GuiTest, OpensAnExampleAndListsItsMeshes) {
+  ExpectTitlesFit();  // before any scene
   ASSERT_TRUE(frame_->OpenScene(kSource + "/examples/mesh_blocks.pov"));
   Settle();
   EXPECT_EQ(frame_->GetTitle(), "Korvan - " + kSource + "/examples/mesh_blocks.pov");
@@ -252,6 +266,12 @@ TEST_F(GuiTest, OpensAnExampleAndListsItsMeshes) {
   EXPECT_EQ(Cell(scene, 1, 1), "1");
   EXPECT_EQ(Cell(scene, 2, 1), "1");
   EXPECT_EQ(frame_->status(), "2 meshes, 18 vertices, 6 faces");
+  ExpectTitlesFit();
+  // Also with no rows to size the columns by (a scene without meshes).
+  ASSERT_TRUE(frame_->OpenScene(kSource + "/examples/placed_model.pov"));
+  Settle();
+  EXPECT_EQ(meshes->GetItemCount(), 0);
+  ExpectTitlesFit();
 }
 
 TEST_F(GuiTest, SyntaxErrorsShowInTheStatusBarAndThePluginMenuSwitchesTheSyntax) {
