@@ -1,13 +1,18 @@
 #include "korvan/assimp_export.h"
 
+#include <assimp/camera.h>
+#include <assimp/light.h>
 #include <assimp/material.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
 #include <assimp/Exporter.hpp>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "korvan/camera_view.h"
 
 void AiSceneDeleter::operator()(aiScene* scene) const {
   // The converter gives the faces of a mesh one block of indices, which the
@@ -139,6 +144,62 @@ bool AddObjectLines(const std::string& path) {
   return static_cast<bool>(rewrite);
 }
 
+// The scene's cameras and lights, each with a node of its name that places
+// it (formats with cameras and lights, COLLADA among them, write them).
+void AddCamerasAndLights(MScene& scene, const ExportOptions& options, aiScene* out,
+                         std::vector<aiNode*>* nodes) {
+  std::vector<aiCamera*> cameras;
+  for (MListNode* n = scene.Get_Cameras()->head; n != nullptr; n = n->next) {
+    const auto* camera = static_cast<const MCamera*>(n->item);
+    CameraPose pose;
+    if (camera == nullptr || !PoseOf(*camera, options.keep_handedness, &pose)) continue;
+    auto* node = new aiNode(camera->get_name());
+    node->mTransformation = aiMatrix4x4(
+        static_cast<ai_real>(pose.right[0]), static_cast<ai_real>(pose.up[0]),
+        static_cast<ai_real>(pose.back[0]), static_cast<ai_real>(pose.eye[0]),
+        static_cast<ai_real>(pose.right[1]), static_cast<ai_real>(pose.up[1]),
+        static_cast<ai_real>(pose.back[1]), static_cast<ai_real>(pose.eye[1]),
+        static_cast<ai_real>(pose.right[2]), static_cast<ai_real>(pose.up[2]),
+        static_cast<ai_real>(pose.back[2]), static_cast<ai_real>(pose.eye[2]), 0, 0, 0, 1);
+    nodes->push_back(node);
+    auto* out_camera = new aiCamera();
+    out_camera->mName = aiString(camera->get_name());
+    out_camera->mLookAt = aiVector3D(0, 0, -1);  // in its node's frame
+    out_camera->mUp = aiVector3D(0, 1, 0);
+    out_camera->mAspect = static_cast<float>(kPovrayAspect);
+    // COLLADA's xfov, which Assimp writes from this, is the whole angle.
+    out_camera->mHorizontalFOV = static_cast<float>(
+        2 * std::atan(std::tan(VerticalFieldOfView(camera->angle) / 2) * kPovrayAspect));
+    cameras.push_back(out_camera);
+  }
+  std::vector<aiLight*> lights;
+  for (MListNode* n = scene.Get_Lights()->head; n != nullptr; n = n->next) {
+    const auto* light = static_cast<const MLight*>(n->item);
+    if (light == nullptr || !IsFinite(light->location)) continue;
+    const MVector3& at = light->location;
+    auto* node = new aiNode(light->get_name());
+    node->mTransformation.a4 = static_cast<ai_real>(at.x);
+    node->mTransformation.b4 = static_cast<ai_real>(at.y);
+    node->mTransformation.c4 = static_cast<ai_real>(options.keep_handedness ? at.z : -at.z);
+    nodes->push_back(node);
+    auto* out_light = new aiLight();
+    out_light->mName = aiString(light->get_name());
+    out_light->mType = aiLightSource_POINT;
+    // POV-Ray's lights do not fade with distance.
+    out_light->mAttenuationConstant = 1;
+    out_light->mAttenuationLinear = 0;
+    out_light->mAttenuationQuadratic = 0;
+    const aiColor3D color(static_cast<float>(light->color.x), static_cast<float>(light->color.y),
+                          static_cast<float>(light->color.z));
+    out_light->mColorDiffuse = out_light->mColorSpecular = color;
+    lights.push_back(out_light);
+  }
+  out->mCameras = ToArray(cameras);
+  out->mNumCameras = static_cast<unsigned>(cameras.size());
+  out->mLights = ToArray(lights);
+  out->mNumLights = static_cast<unsigned>(lights.size());
+}
+
 }  // namespace
 
 AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, bool one_mesh,
@@ -186,6 +247,7 @@ AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, bool one_m
     node->mMeshes = new unsigned[1]{0};
     nodes.push_back(node);
   }
+  if (!one_mesh) AddCamerasAndLights(scene, options, out.get(), &nodes);
   if (materials.entries().empty()) materials.IndexOf("default");  // every scene needs one
   std::vector<aiMaterial*> written_materials;
   for (const MaterialTable::Entry& entry : materials.entries()) {

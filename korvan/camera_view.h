@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+#include "plugin/host/objects.h"
+
 constexpr double kPovrayAspect = 4.0 / 3.0;
 // Without `angle`: direction 1 and right 1.33 make 2 atan(1.33 / 2).
 constexpr double kPovrayDefaultAngle = 67.380135;
@@ -17,3 +19,16 @@ inline double VerticalFieldOfView(double angle) {
   const double horizontal = angle > 0 && angle < 180 ? angle : kPovrayDefaultAngle;
   return 2 * std::atan(std::tan(horizontal * kPi / 360) / kPovrayAspect);
 }
+
+// Where a camera stands and how it is turned, in the written axes (z
+// negated unless POV-Ray's are kept): its position and the unit columns of
+// its rotation in the convention of glTF and COLLADA, which look down their
+// -z with y up: right, up, and back (the direction looked in, negated).
+struct CameraPose {
+  double eye[3];
+  double right[3], up[3], back[3];
+};
+
+// False for a camera without a direction to look in (look_at on the
+// location, or values that are not finite).
+bool PoseOf(const MCamera& camera, bool keep_handedness, CameraPose* pose);

@@ -23,14 +23,7 @@ struct Vec {
 };
 
 Vec Sub(const Vec& a, const Vec& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec Cross(const Vec& a, const Vec& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 double Length(const Vec& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-Vec Unit(const Vec& v) {
-  const double l = Length(v);
-  return l > 0 ? Vec{v.x / l, v.y / l, v.z / l} : Vec{};
-}
 
 // The file name's stem with what a URI would have to escape replaced.
 std::string BinaryName(const std::string& path) {
@@ -208,14 +201,9 @@ class GltfBuilder {
   }
 
   void AddCamera(const MCamera& camera) {
-    const Vec eye = Converted(camera.location);
-    const Vec forward = Unit(Sub(Converted(camera.look_at), eye));
-    Vec right = Unit(Cross(forward, Converted(camera.sky)));
-    if (Length(right) == 0) right = Unit(Cross(forward, Vec{0, 0, 1}));
-    if (Length(forward) == 0 || Length(right) == 0 || !std::isfinite(eye.x + eye.y + eye.z)) {
-      return;  // no direction to look in
-    }
-    const Vec up = Cross(right, forward);
+    CameraPose pose;
+    if (!PoseOf(camera, options_.keep_handedness, &pose)) return;  // no direction to look in
+    const Vec eye{pose.eye[0], pose.eye[1], pose.eye[2]};
     tinygltf::Camera out;
     out.name = camera.get_name();
     out.type = "perspective";
@@ -228,9 +216,9 @@ class GltfBuilder {
     node.name = out.name;
     node.camera = static_cast<int>(model_.cameras.size());
     node.translation = {eye.x, eye.y, eye.z};
-    // A glTF camera looks down its -z with y up: the columns of its
-    // rotation are right, up and -forward.
-    node.rotation = Quaternion(right, up, Vec{-forward.x, -forward.y, -forward.z});
+    node.rotation = Quaternion(Vec{pose.right[0], pose.right[1], pose.right[2]},
+                               Vec{pose.up[0], pose.up[1], pose.up[2]},
+                               Vec{pose.back[0], pose.back[1], pose.back[2]});
     model_.cameras.push_back(out);
     model_.nodes.push_back(node);
   }
