@@ -75,27 +75,45 @@ TEST(PovrayMode, PlacedObjectsAreImportedWhereAndAsTheFilePlacesThem) {
 }
 
 // The colour each material gets, from the forms scene files use.
-TEST(PovrayMode, MaterialsTakeTheTexturesPlainColours) {
+TEST(PovrayMode, MaterialsTakeTheTexturesColourAndFinish) {
+  // Colours: the texture's plain colour (patterns: neutral grey). Finishes:
+  // the highlight's Blinn-Phong exponent n (phong_size, or 1/roughness of
+  // specular) as glTF roughness sqrt(sqrt(2 / (n + 2))); a mirror is at
+  // most 1 - reflection rough; metallic as given (alone: 1).
   struct Case {
     const char* texture;
-    float rgba[4];  // -1: no colour set
+    float rgba[4];               // -1: no colour set
+    double metallic, roughness;  // -1: no finish
   };
   const Case cases[] = {
-      {"texture { pigment { rgb <1, 0.5, 0> } }", {1, 0.5f, 0, 1}},
-      {"texture { pigment { color Blue } }", {0, 0, 1, 1}},
-      {"texture { pigment { P_Glass } }", {0.2f, 0.4f, 0.6f, 0.25f}},
-      {"texture { T_Wood }", {0.6f, 0.4f, 0.2f, 1}},
-      {"texture { pigment { srgbf <0, 0.333, 0.749, 0> } }", {0, 0.0908f, 0.5209f, 1}},
-      {"texture { pigment { color red 1 green 1 transmit 0.5 } }", {1, 1, 0, 0.5f}},
-      {"pigment { rgb 0.3 }", {0.3f, 0.3f, 0.3f, 1}},
-      {"texture { pigment { checker color Red color Blue } }", {0.8f, 0.8f, 0.8f, 1}},
-      {"", {-1, -1, -1, -1}},
+      {"texture { pigment { rgb <1, 0.5, 0> } }", {1, 0.5f, 0, 1}, -1, -1},
+      {"texture { pigment { color Blue } }", {0, 0, 1, 1}, -1, -1},
+      {"texture { pigment { P_Glass } }", {0.2f, 0.4f, 0.6f, 0.25f}, -1, -1},
+      {"texture { T_Wood }", {0.6f, 0.4f, 0.2f, 1}, 0, 0.46710},
+      {"texture { pigment { srgbf <0, 0.333, 0.749, 0> } }", {0, 0.0908f, 0.5209f, 1}, -1, -1},
+      {"texture { pigment { color red 1 green 1 transmit 0.5 } }", {1, 1, 0, 0.5f}, -1, -1},
+      {"pigment { rgb 0.3 }", {0.3f, 0.3f, 0.3f, 1}, -1, -1},
+      {"texture { pigment { checker color Red color Blue } }", {0.8f, 0.8f, 0.8f, 1}, -1, -1},
+      {"", {-1, -1, -1, -1}, -1, -1},
+      {"texture { pigment { rgb 1 } finish { phong 1 phong_size 200 } }", {1, 1, 1, 1}, 0, 0.31542},
+      {"texture { pigment { rgb 1 } finish { specular 0.5 roughness 0.01 } }",
+       {1, 1, 1, 1},
+       0,
+       0.37421},
+      {"texture { pigment { rgb 1 } finish { reflection 0.8 metallic } }", {1, 1, 1, 1}, 1, 0.2},
+      {"texture { pigment { rgb 1 } finish { reflection { 0.1, 0.9 metallic } } }",
+       {1, 1, 1, 1},
+       1,
+       0.9},
+      {"texture { pigment { rgb 1 } finish { ambient 0.2 diffuse 0.7 } }", {1, 1, 1, 1}, 0, 1},
+      {"texture { pigment { rgb 1 } finish { F_Metal } }", {1, 1, 1, 1}, 0.7, 0.46710},
   };
   for (const Case& c : cases) {
     const std::string text =
         "#declare Blue = rgb <0, 0, 1>;\n#declare Red = rgb x;\n"
         "#declare P_Glass = pigment { rgbt <0.2, 0.4, 0.6, 0.75> }\n"
         "#declare T_Wood = texture { pigment { rgb <0.6, 0.4, 0.2> } finish { phong 1 } }\n"
+        "#declare F_Metal = finish { metallic 0.7 phong 1 }\n"
         "mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } " +
         std::string(c.texture) + " }\n";
     Reading r = ReadPovrayText(text);
@@ -104,49 +122,15 @@ TEST(PovrayMode, MaterialsTakeTheTexturesPlainColours) {
     const std::string material = MeshMaterialNames(*mesh).at(0);
     const MSurface* surface = r.scene->GetMaterialbyName(material.c_str());
     ASSERT_NE(surface, nullptr) << c.texture;
-    if (c.rgba[0] < 0) {
-      EXPECT_FALSE(surface->Has_Color()) << c.texture;
-      continue;
+    EXPECT_EQ(surface->Has_Color() != 0, c.rgba[0] >= 0) << c.texture;
+    for (int i = 0; surface->Has_Color() && c.rgba[0] >= 0 && i < 4; ++i) {
+      EXPECT_NEAR(surface->Get_Color()[i], c.rgba[i], 1e-3) << c.texture;
     }
-    ASSERT_TRUE(surface->Has_Color()) << c.texture;
-    for (int i = 0; i < 4; ++i) EXPECT_NEAR(surface->Get_Color()[i], c.rgba[i], 1e-3) << c.texture;
-  }
-}
-
-TEST(PovrayMode, FinishesBecomeMetallicRoughness) {
-  // The highlight's Blinn-Phong exponent n (phong_size, or 1/roughness of
-  // specular) as glTF roughness sqrt(sqrt(2 / (n + 2))); a mirror is at
-  // most 1 - reflection rough; metallic as given (alone: 1).
-  struct Case {
-    const char* texture;
-    double metallic, roughness;  // -1: no finish
-  };
-  const Case cases[] = {
-      {"texture { pigment { rgb 1 } finish { phong 1 } }", 0, 0.46710},
-      {"texture { pigment { rgb 1 } finish { phong 1 phong_size 200 } }", 0, 0.31542},
-      {"texture { pigment { rgb 1 } finish { specular 0.5 roughness 0.01 } }", 0, 0.37421},
-      {"texture { pigment { rgb 1 } finish { reflection 0.8 metallic } }", 1, 0.2},
-      {"texture { pigment { rgb 1 } finish { reflection { 0.1, 0.9 metallic } } }", 1, 0.9},
-      {"texture { pigment { rgb 1 } finish { ambient 0.2 diffuse 0.7 } }", 0, 1},
-      {"texture { T_Shiny }", 0, 0.46710},
-      {"texture { pigment { rgb 1 } finish { F_Metal } }", 0.7, 0.46710},
-      {"texture { pigment { rgb 1 } }", -1, -1},
-  };
-  for (const Case& c : cases) {
-    const std::string text =
-        "#declare T_Shiny = texture { pigment { rgb x } finish { phong 1 } }\n"
-        "#declare F_Metal = finish { metallic 0.7 phong 1 }\n"
-        "mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } " +
-        std::string(c.texture) + " }\n";
-    Reading r = ReadPovrayText(text);
-    MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
-    ASSERT_NE(mesh, nullptr) << c.texture << "\n" << r.log;
-    const MSurface* surface = r.scene->GetMaterialbyName(MeshMaterialNames(*mesh).at(0).c_str());
-    ASSERT_NE(surface, nullptr) << c.texture;
     EXPECT_EQ(surface->Has_Finish() != 0, c.metallic >= 0) << c.texture;
-    if (c.metallic < 0) continue;
-    EXPECT_NEAR(surface->Get_Metallic(), c.metallic, 1e-4) << c.texture;
-    EXPECT_NEAR(surface->Get_Roughness(), c.roughness, 1e-4) << c.texture;
+    if (surface->Has_Finish() && c.metallic >= 0) {
+      EXPECT_NEAR(surface->Get_Metallic(), c.metallic, 1e-4) << c.texture;
+      EXPECT_NEAR(surface->Get_Roughness(), c.roughness, 1e-4) << c.texture;
+    }
   }
 }
 
