@@ -1,4 +1,4 @@
-// The entry of libkorvan_export.so: the export through Assimp as a module.
+// The entry of libkorvan_export.so: the export (TinyGLTF and Assimp) as a module.
 #include "korvan/export.h"
 #include "korvan/modules.h"
 

@@ -1,5 +1,5 @@
 // The host's parts that need large libraries, opened only when a command
-// needs them: the export through Assimp (libkorvan_export.so) and the
+// needs them: the export through TinyGLTF and Assimp (libkorvan_export.so) and the
 // window (libkorvan_gui.so), both found beside the program. `korvan --version` or an
 // import without output loads neither. A module opened stays loaded for the
 // life of the process; what it hands out is owned by it. One thread.
