@@ -45,6 +45,12 @@ PovrayReadOptions PovrayOptions(const ImportOptions& options) {
     if (end > start) out.library_paths.push_back(path.substr(start, end - start));
     start = end + 1;
   }
+  // Then where POV-Ray installs its own include files (colors.inc,
+  // textures.inc ...), which its system-wide settings search as well.
+  for (const char* folder : {"/usr/share/povray-3.7/include", "/usr/local/share/povray-3.7/include",
+                             "/usr/share/povray/include"}) {
+    out.library_paths.emplace_back(folder);
+  }
   out.limits.loop_iterations = options.max_loop_iterations;
   out.limits.macro_calls = options.max_macro_calls;
   out.limits.nesting = options.max_nesting;
