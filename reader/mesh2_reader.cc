@@ -27,18 +27,29 @@ bool ReadVectorItems(MMesh_P* mesh, int count, AddVector add) {
 // "<" u "," v ">" items, handed over as (u, v, 0).
 bool ReadUVItems(MMesh_P* mesh, int count) {
   for (int i = 0; i < count; ++i) {
-    if (!Expect(kOpenAngle)) return false;
-    const double u = NextDouble();
-    if (!Expect(kComma)) return false;
-    const double v = NextDouble();
-    if (!Expect(kCloseAngle) || !ItemSeparator(i, count)) return false;
-    mesh->Add_UVVertex(MVector3(u, v, 0.0), -1.0);
+    double uv[2];
+    if (!FastVector(g_InFile, 2, uv)) {
+      if (!Expect(kOpenAngle)) return false;
+      uv[0] = NextDouble();
+      if (!Expect(kComma)) return false;
+      uv[1] = NextDouble();
+      if (!Expect(kCloseAngle)) return false;
+    }
+    if (!ItemSeparator(i, count)) return false;
+    mesh->Add_UVVertex(MVector3(uv[0], uv[1], 0.0), -1.0);
   }
   return true;
 }
 
 // "<" a "," b "," c ">" into `poly`.
 bool ReadIndexTriple(MIPolygon& poly) {
+  int fast[3];
+  if (FastIndexTriple(g_InFile, fast)) {
+    poly.Add(fast[0]);
+    poly.Add(fast[1]);
+    poly.Add(fast[2]);
+    return true;
+  }
   if (!Expect(kOpenAngle)) return false;
   const int a = NextInt();
   if (!Expect(kComma)) return false;

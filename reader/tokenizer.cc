@@ -1,5 +1,6 @@
 #include "reader/tokenizer.h"
 
+#include <charconv>
 #include <cstring>
 #include <initializer_list>
 
@@ -227,7 +228,121 @@ const char* FastToken(InputStream& in) {
   return g_TokenBuffer;
 }
 
+// A plain number's text: an optional '-', digits with an optional point
+// (at least one digit in all), an optional exponent. `integer`: digits
+// only, after an optional sign, at most 18 of them (no overflow).
+bool PlainNumber(const unsigned char* p, const unsigned char* end, bool integer) {
+  if (p < end && (*p == '-' || (integer && *p == '+'))) ++p;
+  const unsigned char* digits = p;
+  while (p < end && *p >= '0' && *p <= '9') ++p;
+  if (integer) return p == end && p > digits && p - digits <= 18;
+  size_t count = static_cast<size_t>(p - digits);
+  if (p < end && *p == '.') {
+    const unsigned char* fraction = ++p;
+    while (p < end && *p >= '0' && *p <= '9') ++p;
+    count += static_cast<size_t>(p - fraction);
+  }
+  if (count == 0) return false;
+  if (p < end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    const unsigned char* exponent = p;
+    while (p < end && *p >= '0' && *p <= '9') ++p;
+    if (p == exponent) return false;
+  }
+  return p == end;
+}
+
+// Scans "<" a "," b ... ">" (`count` numbers) from the read position
+// without consuming; calls `number(i, begin, end)` for each number's text,
+// which answers false to refuse it. On success answers the end of the item
+// and the line ends passed before it.
+template <class Number>
+const unsigned char* ScanItem(const InputStream& in, int count, int64_t* lines, Number number) {
+  if (g_TokenPushedBack) return nullptr;
+  const unsigned char* p = in.Cursor();
+  const unsigned char* const limit = in.Limit();
+  *lines = 0;
+  // Blanks and line ends before the item, as FastToken passes them.
+  while (p < limit && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r')) {
+    if (*p == '\n' || *p == '\r') {
+      if (p + 1 == limit) return nullptr;
+      const unsigned char partner = *p == '\n' ? '\r' : '\n';
+      p += p[1] == partner ? 2 : 1;
+      ++*lines;
+    } else {
+      ++p;
+    }
+  }
+  auto blanks = [&] {
+    while (p < limit && (*p == ' ' || *p == '\t')) ++p;
+  };
+  if (p == limit || *p != '<') return nullptr;
+  ++p;
+  for (int i = 0; i < count; ++i) {
+    blanks();
+    const unsigned char* begin = p;
+    while (p < limit && kClass.of[*p] == kPrintable) ++p;
+    if (p == begin || p == limit || p - begin > kMaxTokenLength || !number(i, begin, p)) {
+      return nullptr;
+    }
+    blanks();
+    if (p == limit || *p != (i < count - 1 ? ',' : '>')) return nullptr;
+    ++p;
+  }
+  return p;
+}
+
+// A plain floating-point number, as TokenToDouble reads it: from_chars,
+// all of the text, in range.
+bool PlainDouble(const unsigned char* begin, const unsigned char* end, double* out) {
+  if (!PlainNumber(begin, end, false)) return false;
+  const char* first = reinterpret_cast<const char*>(begin);
+  const char* last = reinterpret_cast<const char*>(end);
+  auto [ptr, ec] = std::from_chars(first, last, *out);
+  return ec == std::errc() && ptr == last;
+}
+
+// Commits a scanned item: its lines counted, ">" the current token.
+void TakeItem(InputStream& in, const unsigned char* end, int64_t lines) {
+  g_LineNumber += lines;
+  g_LineHasChars = true;
+  g_TokenBuffer[0] = '>';
+  g_TokenBuffer[1] = '\0';
+  g_TokenLength = 1;
+  in.Skip(static_cast<size_t>(end - in.Cursor()));
+}
+
 }  // namespace
+
+bool FastVector(InputStream& in, int count, double* out) {
+  int64_t lines = 0;
+  const unsigned char* end = ScanItem(
+      in, count, &lines, [out](int i, const unsigned char* begin, const unsigned char* finish) {
+        return PlainDouble(begin, finish, &out[i]);
+      });
+  if (end == nullptr) return false;
+  TakeItem(in, end, lines);
+  return true;
+}
+
+bool FastIndexTriple(InputStream& in, int out[3]) {
+  int64_t lines = 0;
+  const unsigned char* end = ScanItem(
+      in, 3, &lines, [out](int i, const unsigned char* begin, const unsigned char* finish) {
+        if (!PlainNumber(begin, finish, true)) return false;
+        // As TokenToInt reads up to 18 digits: the value's low 32 bits.
+        const bool negative = *begin == '-';
+        if (*begin == '-' || *begin == '+') ++begin;
+        int64_t value = 0;
+        for (; begin < finish; ++begin) value = value * 10 + (*begin - '0');
+        out[i] = static_cast<int>(negative ? -value : value);
+        return true;
+      });
+  if (end == nullptr) return false;
+  TakeItem(in, end, lines);
+  return true;
+}
 
 void ResetTokenizer() {
   g_LineNumber = 1;

@@ -30,5 +30,15 @@ void ResetTokenizer();
 // from the input is never empty.
 const char* NextToken(InputStream& in);
 
+// Fast paths for the items that fill mesh lists: "<" n "," ... ">" (`count`
+// numbers: 3, or 2 for uv) lying whole in the buffer, its numbers plain (digits, sign, point,
+// exponent) and only blanks between its tokens. They read the item as the
+// token calls would (line ends before it counted, ">" left as the current
+// token) and answer true with its numbers as TokenToDouble or TokenToInt
+// reads them; otherwise they read nothing and answer false, for the token
+// calls to do it.
+bool FastVector(InputStream& in, int count, double* out);
+bool FastIndexTriple(InputStream& in, int out[3]);
+
 // The next NextToken returns the current token again (one level only).
 inline void UngetToken() { g_TokenPushedBack = 1; }

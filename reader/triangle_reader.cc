@@ -4,6 +4,13 @@
 #include "reader/object_readers.h"
 
 bool ReadTriple(double* x, double* y, double* z) {
+  double v[3];
+  if (FastVector(g_InFile, 3, v)) {
+    *x = v[0];
+    *y = v[1];
+    *z = v[2];
+    return true;
+  }
   if (!Expect(kOpenAngle)) return false;
   *x = NextDouble();
   if (!Expect(kComma)) return false;

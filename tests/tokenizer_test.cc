@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "reader/keywords.h"
+#include "reader/numbers.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -349,6 +350,95 @@ TEST(Tokenizer, AgreesWithTheCharacterLoopOnRandomInput) {
           << "block " << block << ", input: \"" << shown << "\"";
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The items of mesh lists as the token calls read them, for the fast paths
+// to agree with: success, the numbers, the line count, and what follows.
+struct ItemReading {
+  bool ok = false;
+  std::vector<double> numbers;
+  int64_t line = 0;
+  std::string rest;  // the tokens after the item, "|"-separated
+};
+
+ItemReading ByTokens(int count, bool integers) {
+  ItemReading r;
+  auto expect = [](char c) {
+    const char* t = NextToken(g_InFile);
+    return t != nullptr && t[0] == c && t[1] == '\0';
+  };
+  r.ok = expect('<');
+  for (int i = 0; r.ok && i < count; ++i) {
+    const char* t = NextToken(g_InFile);
+    r.numbers.push_back(integers ? TokenToInt(t) : TokenToDouble(t));
+    r.ok = expect(i < count - 1 ? ',' : '>');
+  }
+  return r;
+}
+
+ItemReading ByFastPath(int count, bool integers) {
+  ItemReading r;
+  double v[3] = {0, 0, 0};
+  int n[3] = {0, 0, 0};
+  r.ok = integers ? FastIndexTriple(g_InFile, n) : FastVector(g_InFile, count, v);
+  for (int i = 0; r.ok && i < count; ++i) r.numbers.push_back(integers ? n[i] : v[i]);
+  return r;
+}
+
+TEST(Tokenizer, ItemFastPathsAgreeWithTheTokenCalls) {
+  // Random items around plain and not-so-plain numbers, blanks, line ends,
+  // NULs and comments: where a fast path takes an item it must read it as
+  // the token calls do; where it does not, it must leave the input as it was.
+  const std::string numbers[] = {
+      "1",      "-2", "0.5", "-.25", "3.",  "1e5",   "2E-3", "+4",
+      "0x1F",   "1a", ".",   "-",    "inf", "1e400", "0012", "123456789012345678901",
+      "7.5e+2", "2e", "1e+"};
+  const std::string glue[] = {"", " ", "\t", "  ", "\n", "\r\n", std::string(1, '\0'), "/**/"};
+  std::mt19937 random(11);
+  int taken = 0;
+  for (int round = 0; round < 3000; ++round) {
+    const int count = random() % 2 == 0 ? 3 : 2;
+    const bool integers = count == 3 && random() % 2 == 0;
+    auto g = [&] { return random() % 4 == 0 ? glue[random() % std::size(glue)] : ""; };
+    // A word first: the stream buffers its block on the first read, and the
+    // fast paths look only at what is buffered.
+    std::string text = "x " + g() + "<";
+    for (int i = 0; i < count; ++i) {
+      text += g() + numbers[random() % std::size(numbers)] + g() + (i < count - 1 ? "," : ">");
+    }
+    text += g() + "," + g() + "}";
+    std::string shown;
+    for (char c : text) shown += c == '\0' ? std::string("\\0") : std::string(1, c);
+    const std::string path = WriteTestFile("item.pov", text);
+    // Small blocks end inside items: the fast paths must see only what is
+    // buffered.
+    const size_t block = random() % 3 == 0 ? 8 + random() % 16 : InputStream::kBlockSize;
+    ItemReading want, got;
+    for (ItemReading* r : {&want, &got}) {
+      ASSERT_TRUE(g_InFile.Open(path.c_str(), block));
+      ResetTokenizer();
+      ASSERT_STREQ(NextToken(g_InFile), "x");
+      if (r == &want) {
+        *r = ByTokens(count, integers);
+      } else {
+        *r = ByFastPath(count, integers);
+        taken += r->ok;
+        if (!r->ok) *r = ByTokens(count, integers);  // as the readers fall back
+      }
+      r->line = g_LineNumber;
+      for (const char* t; (t = NextToken(g_InFile)) != nullptr;) r->rest += std::string(t) + "|";
+      g_InFile.Close();
+    }
+    ASSERT_EQ(got.ok, want.ok) << shown;
+    ASSERT_EQ(got.numbers, want.numbers) << shown;
+    ASSERT_EQ(got.line, want.line) << shown;
+    ASSERT_EQ(got.rest, want.rest) << shown;
+  }
+  EXPECT_GT(taken, 150) << "the fast paths must take a good share of the items";
 }
 
 }  // namespace
