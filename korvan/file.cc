@@ -9,11 +9,32 @@
 #include <climits>
 #include <string>
 
+#include "korvan/file.h"
+
 int64_t m_filesize(FILE* file) {
   if (file == nullptr) return -1;
   struct stat info;
   if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
   return static_cast<int64_t>(info.st_size);
+}
+
+bool ReadWholeFile(const std::string& path, std::string* text) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char block[8192];
+  ssize_t n;
+  while ((n = read(fd, block, sizeof block)) != 0) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      close(fd);
+      errno = error;
+      return false;
+    }
+    text->append(block, static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
 }
 
 namespace {

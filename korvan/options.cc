@@ -2,11 +2,12 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
+#include "korvan/file.h"
 #include "korvan/settings_store.h"
 
 namespace {
@@ -142,14 +143,17 @@ int Import_FileOption::LoadFile(const char* path) {
     std::fprintf(stderr, "korvan: warning: options file %s is a folder, not read\n", path);
     return -1;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadWholeFile(path, &text)) {
     std::fprintf(stderr, "korvan: warning: cannot read options file %s\n", path);
     return -1;
   }
   int taken = 0;
-  std::string line;
-  while (std::getline(in, line)) {
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line.rfind("//", 0) == 0) continue;
     // "NAME VALUE": the value is the rest of the line, blanks included.
@@ -158,7 +162,6 @@ int Import_FileOption::LoadFile(const char* path) {
     std::string value = blank == std::string::npos ? "" : line.substr(blank + 1);
     taken += TakeOption(name.c_str(), value.c_str());
   }
-  if (in.bad()) return -1;
   return taken;
 }
 

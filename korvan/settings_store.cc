@@ -10,6 +10,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "korvan/file.h"
 #include "plugin/host/file.h"
 
 namespace {
@@ -120,25 +121,6 @@ struct ReadCache {
 
 // The whole file; false with errno set when it cannot be read. Plain reads:
 // a stream's locale set-up costs more than this file's parsing.
-bool ReadWhole(const std::string& path, std::string* text) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  char block[8192];
-  ssize_t n;
-  while ((n = read(fd, block, sizeof block)) != 0) {
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int error = errno;
-      close(fd);
-      errno = error;
-      return false;
-    }
-    text->append(block, static_cast<size_t>(n));
-  }
-  close(fd);
-  return true;
-}
-
 ReadCache& Cache() {
   static ReadCache* cache = new ReadCache;  // outlives every static store
   return *cache;
@@ -180,7 +162,7 @@ SettingsStore::SettingsStore(std::string path)
     return;
   }
   std::string text;
-  if (!ReadWhole(path_, &text)) {
+  if (!ReadWholeFile(path_, &text)) {
     if (errno != ENOENT) {
       std::fprintf(stderr, "korvan: warning: cannot read settings %s: %s; using defaults\n",
                    path_.c_str(), std::strerror(errno));

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -44,6 +45,20 @@ TEST(Cli, HelpAndVersion) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.err, "unknown command frobnicate"));
   EXPECT_EQ(Korvan("import").status, 1);
+}
+
+TEST(Cli, RunsInAFolderHoldingFilesNamedLikeSystemLibraries) {
+  // The program and its libraries look beside themselves, never in the
+  // folder where they run: these files must be neither loaded nor a reason
+  // to fail.
+  const char* names[] = {"libc.so.6", "libm.so.6", "libgcc_s.so.1", "libstdc++.so.6"};
+  for (const char* name : names) WriteTestFile(name, "not a library\n");
+  const Outcome version = Korvan("--version");
+  const Outcome import = Korvan("import '" + kExamples + "cube.pov' --no-progress");
+  for (const char* name : names) std::remove((TestDir() + name).c_str());
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_EQ(import.status, 0) << import.err;
+  EXPECT_TRUE(Contains(import.out, "12 faces")) << import.out;
 }
 
 TEST(Cli, WindowsWithoutADisplaySayWhyInOneLine) {
