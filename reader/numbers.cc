@@ -20,7 +20,50 @@ bool FromCharsAgrees(const char* token) {
   return !(p[0] == '0' && (p[1] == 'x' || p[1] == 'X'));
 }
 
+// Powers of ten that are exact doubles.
+constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int kMaxExactPower = 22;
+constexpr uint64_t kMaxExactInteger = uint64_t{1} << 53;
+
 }  // namespace
+
+std::from_chars_result DecimalFromChars(const char* first, const char* last, double& value) {
+  const char* p = first;
+  const bool negative = p < last && *p == '-';
+  if (negative) ++p;
+  uint64_t digits = 0;
+  int count = 0;  // digits taken, leading zeros included
+  int scale = 0;  // the power of ten the digits are to be multiplied by
+  for (; p < last && IsDigit(*p); ++p, ++count) digits = digits * 10 + (*p - '0');
+  if (p < last && *p == '.') {
+    for (++p; p < last && IsDigit(*p); ++p, ++count, --scale) digits = digits * 10 + (*p - '0');
+  }
+  // No digits, too many to hold exactly, or not all of them: the library's.
+  if (count == 0 || count > 19 || digits > kMaxExactInteger) {
+    return std::from_chars(first, last, value);
+  }
+  if (p < last && (*p == 'e' || *p == 'E')) {
+    const char* q = p + 1;
+    const bool minus = q < last && *q == '-';
+    if (q < last && (*q == '-' || *q == '+')) ++q;
+    if (q < last && IsDigit(*q)) {  // else the exponent is not part of the number
+      int exponent = 0;
+      for (; q < last && IsDigit(*q); ++q) {
+        if (exponent > 1000) return std::from_chars(first, last, value);
+        exponent = exponent * 10 + (*q - '0');
+      }
+      scale += minus ? -exponent : exponent;
+      p = q;
+    }
+  }
+  if (scale < -kMaxExactPower || scale > kMaxExactPower) return std::from_chars(first, last, value);
+  double result = static_cast<double>(digits);
+  result = scale < 0 ? result / kExactPowersOfTen[-scale] : result * kExactPowersOfTen[scale];
+  value = negative ? -result : result;
+  return {p, std::errc()};
+}
 
 double TokenToDouble(const char* token) {
   return token == nullptr ? 0.0 : TokenToDouble(token, std::strlen(token));
@@ -30,7 +73,7 @@ double TokenToDouble(const char* token, size_t length) {
   if (token == nullptr) return 0.0;
   if (FromCharsAgrees(token)) {
     double value;
-    auto [ptr, ec] = std::from_chars(token, token + length, value);
+    auto [ptr, ec] = DecimalFromChars(token, token + length, value);
     // Both round correctly; out-of-range values and "." alone go to strtod.
     if (ec == std::errc() && ptr != token) return value;
   }

@@ -1,8 +1,9 @@
 #include "reader/tokenizer.h"
 
-#include <charconv>
 #include <cstring>
 #include <initializer_list>
+
+#include "reader/numbers.h"
 
 char g_TokenBuffer[kMaxTokenLength + 1];
 int g_TokenLength = 0;
@@ -228,31 +229,6 @@ const char* FastToken(InputStream& in) {
   return g_TokenBuffer;
 }
 
-// A plain number's text: an optional '-', digits with an optional point
-// (at least one digit in all), an optional exponent. `integer`: digits
-// only, after an optional sign, at most 18 of them (no overflow).
-bool PlainNumber(const unsigned char* p, const unsigned char* end, bool integer) {
-  if (p < end && (*p == '-' || (integer && *p == '+'))) ++p;
-  const unsigned char* digits = p;
-  while (p < end && *p >= '0' && *p <= '9') ++p;
-  if (integer) return p == end && p > digits && p - digits <= 18;
-  size_t count = static_cast<size_t>(p - digits);
-  if (p < end && *p == '.') {
-    const unsigned char* fraction = ++p;
-    while (p < end && *p >= '0' && *p <= '9') ++p;
-    count += static_cast<size_t>(p - fraction);
-  }
-  if (count == 0) return false;
-  if (p < end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p < end && (*p == '+' || *p == '-')) ++p;
-    const unsigned char* exponent = p;
-    while (p < end && *p >= '0' && *p <= '9') ++p;
-    if (p == exponent) return false;
-  }
-  return p == end;
-}
-
 // Scans "<" a "," b ... ">" (`count` numbers) from the read position
 // without consuming; calls `number(i, begin, end)` for each number's text,
 // which answers false to refuse it. On success answers the end of the item
@@ -293,14 +269,31 @@ const unsigned char* ScanItem(const InputStream& in, int count, int64_t* lines, 
   return p;
 }
 
-// A plain floating-point number, as TokenToDouble reads it: from_chars,
-// all of the text, in range.
+// A plain floating-point number, as TokenToDouble reads it: an optional
+// '-', a digit or a point, and all of the text a decimal number in range
+// (so no "inf" or "nan", which the token calls read through strtod).
 bool PlainDouble(const unsigned char* begin, const unsigned char* end, double* out) {
-  if (!PlainNumber(begin, end, false)) return false;
+  const unsigned char* lead = *begin == '-' ? begin + 1 : begin;
+  if (lead == end || !((*lead >= '0' && *lead <= '9') || *lead == '.')) return false;
   const char* first = reinterpret_cast<const char*>(begin);
   const char* last = reinterpret_cast<const char*>(end);
-  auto [ptr, ec] = std::from_chars(first, last, *out);
+  auto [ptr, ec] = DecimalFromChars(first, last, *out);
   return ec == std::errc() && ptr == last;
+}
+
+// A plain integer, as TokenToInt reads it: an optional sign and 1 to 18
+// digits, all of the text; the value's low 32 bits.
+bool PlainInt(const unsigned char* begin, const unsigned char* end, int* out) {
+  const bool negative = *begin == '-';
+  const unsigned char* p = negative || *begin == '+' ? begin + 1 : begin;
+  if (p == end || end - p > 18) return false;
+  int64_t value = 0;
+  for (; p < end; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = value * 10 + (*p - '0');
+  }
+  *out = static_cast<int>(negative ? -value : value);
+  return true;
 }
 
 // Commits a scanned item: its lines counted, ">" the current token.
@@ -330,14 +323,7 @@ bool FastIndexTriple(InputStream& in, int out[3]) {
   int64_t lines = 0;
   const unsigned char* end = ScanItem(
       in, 3, &lines, [out](int i, const unsigned char* begin, const unsigned char* finish) {
-        if (!PlainNumber(begin, finish, true)) return false;
-        // As TokenToInt reads up to 18 digits: the value's low 32 bits.
-        const bool negative = *begin == '-';
-        if (*begin == '-' || *begin == '+') ++begin;
-        int64_t value = 0;
-        for (; begin < finish; ++begin) value = value * 10 + (*begin - '0');
-        out[i] = static_cast<int>(negative ? -value : value);
-        return true;
+        return PlainInt(begin, finish, &out[i]);
       });
   if (end == nullptr) return false;
   TakeItem(in, end, lines);

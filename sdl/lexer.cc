@@ -9,6 +9,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "reader/numbers.h"
+
 namespace sdl {
 
 namespace {
@@ -170,10 +172,10 @@ Token Lexer::Next() {
   const char c = d[i];
   if (IsDigit(c) || (c == '.' && i + 1 < n && IsDigit(d[i + 1]))) {
     double value = 0;
-    auto result = std::from_chars(d + i, d + n, value);
+    auto result = DecimalFromChars(d + i, d + n, value);
     size_t end = static_cast<size_t>(result.ptr - d);
     if (result.ec == std::errc::result_out_of_range) {
-      // from_chars leaves the value alone: take strtod's answer (inf or 0).
+      // Out of range leaves the value alone: take strtod's answer (inf or 0).
       value = std::strtod(std::string(d + i, end - i).c_str(), nullptr);
     }
     if (end == i) end = i + 1;  // cannot happen for a digit; guards the loop
@@ -262,7 +264,7 @@ bool Lexer::FastVector(double* out, int count) {
     }
     if (i >= n || !(IsDigit(d[i]) || d[i] == '.')) return fail();
     double value = 0;
-    auto result = std::from_chars(d + i, d + n, value);
+    auto result = DecimalFromChars(d + i, d + n, value);
     if (result.ec != std::errc() || result.ptr == d + i) return fail();
     i = static_cast<size_t>(result.ptr - d);
     if (i < n && !IsSpace(d[i]) && d[i] != ',' && d[i] != '>') return fail();
@@ -341,7 +343,7 @@ bool Lexer::FastNumber(double* out) {
     return false;
   }
   double value = 0;
-  auto result = std::from_chars(d + i, d + n, value);
+  auto result = DecimalFromChars(d + i, d + n, value);
   const size_t end = static_cast<size_t>(result.ptr - d);
   // Only a number that ends the item: a separator, a blank or the next face.
   if (result.ec != std::errc() || end == i ||
