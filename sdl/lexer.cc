@@ -19,6 +19,20 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether `c` after a vector or number would make it part of a larger
+// expression (an operator; NUL too, as it ends no item): the fast item
+// readers leave such items to the expression reader. "<=" is checked apart.
+struct ExpressionContinuations {
+  bool of[256] = {};
+  constexpr ExpressionContinuations() {
+    for (unsigned char c : {'+', '-', '*', '/', '.', '?', ':', '&', '|', '=', '!', '>', '\0'}) {
+      of[c] = true;
+    }
+  }
+};
+constexpr ExpressionContinuations kContinuations;
+bool ContinuesExpression(char c) { return kContinuations.of[static_cast<unsigned char>(c)]; }
 bool IsWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
 
@@ -278,7 +292,7 @@ bool Lexer::FastVector(double* out, int count) {
   size_t j = i;
   Position after = pos_;
   skip_blanks(j);
-  if (j < n && std::strchr("+-*/.?:&|=!<>", d[j]) != nullptr && d[j] != '<') {
+  if (j < n && ContinuesExpression(d[j])) {
     pos_ = saved;
     return false;
   }
@@ -315,9 +329,16 @@ bool Lexer::FastIndices(int32_t out[3]) {
       skip_blanks();
     }
     if (i >= n || !IsDigit(d[i])) return fail();
-    auto result = std::from_chars(d + i, d + n, out[k]);
-    if (result.ec != std::errc()) return fail();
-    i = static_cast<size_t>(result.ptr - d);
+    // Up to nine digits cannot overflow; longer numbers go to from_chars.
+    const size_t first = i;
+    int32_t value = 0;
+    while (i < n && IsDigit(d[i]) && i - first < 9) value = value * 10 + (d[i++] - '0');
+    if (i < n && IsDigit(d[i])) {
+      auto result = std::from_chars(d + first, d + n, value);
+      if (result.ec != std::errc()) return fail();
+      i = static_cast<size_t>(result.ptr - d);
+    }
+    out[k] = value;
     // A fraction, an exponent or an operator: the expression reader's.
     if (i < n && !IsSpace(d[i]) && d[i] != ',' && d[i] != '>') return fail();
   }
@@ -326,7 +347,7 @@ bool Lexer::FastIndices(int32_t out[3]) {
   ++i;
   size_t j = i;
   while (j < n && (d[j] == ' ' || d[j] == '\t')) ++j;
-  if (j < n && std::strchr("+-*/.?:&|=!>", d[j]) != nullptr) return fail();
+  if (j < n && ContinuesExpression(d[j])) return fail();
   if (j + 1 < n && d[j] == '<' && d[j + 1] == '=') return fail();
   pos_.offset = i;
   return true;
@@ -353,7 +374,7 @@ bool Lexer::FastNumber(double* out) {
   }
   size_t j = end;
   while (j < n && (d[j] == ' ' || d[j] == '\t')) ++j;
-  if (j < n && std::strchr("+-*/.?:&|=!>", d[j]) != nullptr) {
+  if (j < n && ContinuesExpression(d[j])) {
     pos_ = saved;
     return false;
   }

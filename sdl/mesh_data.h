@@ -9,9 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "plugin/host/array.h"
 #include "sdl/transform.h"
 
 namespace sdl {
+
+// The mesh's arrays, which can be large: in the host's array blocks.
+template <class T>
+using MeshArray = std::vector<T, HostArrayAllocator<T>>;
+using IndexTriple = std::array<int32_t, 3>;
 
 // A material slot: an identifier's name when the texture was one plain
 // identifier, otherwise empty (the builder then numbers it "mat_N").
@@ -39,9 +45,9 @@ struct MaterialSlot {
 void MetallicRoughness(const MaterialSlot::Finish& finish, double* metallic, double* roughness);
 
 struct MeshData {
-  std::vector<Vec3> vertices, normals, uvs;  // uv: x = u, y = v
-  std::vector<std::array<int32_t, 3>> faces, normal_faces, uv_faces;
-  std::vector<int32_t> face_slots;  // per face, into `slots`
+  MeshArray<Vec3> vertices, normals, uvs;  // uv: x = u, y = v
+  MeshArray<IndexTriple> faces, normal_faces, uv_faces;
+  MeshArray<int32_t> face_slots;  // per face, into `slots`
   std::vector<MaterialSlot> slots;
   // Faces of zero area that POV-Ray throws away (mesh and loose triangles).
   int64_t degenerate_dropped = 0;

@@ -760,7 +760,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
   MaterialSlot texture;
   bool has_texture = false;
   bool normal_indices = false, uv_indices = false;
-  std::vector<int32_t> texture_indices;  // per face, -1 when none was given
+  MeshArray<int32_t> texture_indices;  // per face, -1 when none was given
 
   auto section_start = [&](const Token& section) -> int64_t {
     Expect('{', ("after " + std::string(section.text)).c_str());
@@ -792,7 +792,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
                        std::max<int64_t>(1, static_cast<int64_t>(main_->text.size() / 100));
     }
   };
-  auto vectors = [&](const Token& section, std::vector<Vec3>& out, int dims) {
+  auto vectors = [&](const Token& section, MeshArray<Vec3>& out, int dims) {
     const int64_t count = section_start(section);
     const size_t bytes = lexer_.position().source->text.size();
     out.reserve(out.size() +
@@ -807,7 +807,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
     }
     section_end(section, count);
   };
-  auto triples = [&](const Token& section, std::vector<std::array<int32_t, 3>>& out, bool faces) {
+  auto triples = [&](const Token& section, MeshArray<IndexTriple>& out, bool faces) {
     const int64_t count = section_start(section);
     const size_t bytes = lexer_.position().source->text.size();
     out.reserve(out.size() +

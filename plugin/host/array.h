@@ -2,10 +2,12 @@
 // host's meshes. The owner (a mesh) frees it with Release(); copying is not
 // allowed. Growth is geometric through korvan_grow_array, so appending n
 // items costs O(n) and a handful of allocations, never one per item.
+// HostArrayAllocator gives standard containers the same blocks.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <type_traits>
 
 #include "plugin/host/api.h"
@@ -68,4 +70,40 @@ class HostArray {
   T* data_ = nullptr;
   int64_t size_ = 0;
   int64_t capacity_ = 0;
+};
+
+// An allocator for a plug-in's own large arrays of plain values (a mesh as
+// read, before it goes to the host): blocks of 1 MiB and more come from the
+// host's array blocks, which the system can back with large pages (first
+// touching them costs a fraction of fresh small pages); smaller ones from
+// operator new. Throws std::bad_alloc when memory is out, as
+// std::allocator does. Stateless; any thread.
+template <class T>
+struct HostArrayAllocator {
+  static_assert(std::is_trivially_copyable_v<T>);
+  using value_type = T;
+  static constexpr size_t kLargeBytes = size_t{1} << 20;
+
+  HostArrayAllocator() = default;
+  template <class U>
+  HostArrayAllocator(const HostArrayAllocator<U>&) {}
+
+  T* allocate(size_t n) {
+    if (n > static_cast<size_t>(INT64_MAX) / 2 / sizeof(T)) throw std::bad_alloc();
+    if (n * sizeof(T) < kLargeBytes) return static_cast<T*>(::operator new(n * sizeof(T)));
+    void* data = nullptr;
+    int64_t capacity = 0;
+    if (!korvan_grow_array(&data, &capacity, sizeof(T), static_cast<int64_t>(n))) {
+      throw std::bad_alloc();
+    }
+    return static_cast<T*>(data);
+  }
+  void deallocate(T* p, size_t n) {
+    if (n * sizeof(T) < kLargeBytes) {
+      ::operator delete(p);
+    } else {
+      korvan_free_array(p);
+    }
+  }
+  friend bool operator==(const HostArrayAllocator&, const HostArrayAllocator&) { return true; }
 };
