@@ -8,9 +8,11 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "korvan/memory_stats.h"
 #include "korvan/scene_json.h"
+#include "plugin/host/array.h"
 #include "plugin/host/file.h"
 #include "plugin/host/log_file.h"
 #include "plugin/host/scene.h"
@@ -108,6 +110,23 @@ TEST(HostMesh, MaterialIndexFollowsDirectAppends) {
   names->Add(my_strdup("mat_9"));
   EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_9"), 1);
   EXPECT_EQ(mesh.GetIndexMaterialbyName("mat_2"), -1);
+}
+
+TEST(HostMemory, ArrayAllocatorKeepsContentsAcrossSizesAndFreesItsBlocks) {
+  // Growing past the size where blocks come from the host's arrays, copying
+  // and shrinking: the values stay, and every host block goes back.
+  const int64_t before = korvan_live_blocks();
+  {
+    std::vector<int64_t, HostArrayAllocator<int64_t>> values;
+    for (int64_t i = 0; i < 400000; ++i) values.push_back(i * 7);  // 3.2 MB
+    EXPECT_GT(korvan_live_blocks(), before) << "large blocks come from the host";
+    auto copy = values;
+    copy.resize(10);
+    copy.shrink_to_fit();
+    for (int64_t i = 0; i < 400000; i += 9999) ASSERT_EQ(values[i], i * 7) << i;
+    EXPECT_EQ(copy.back(), 63);
+  }
+  EXPECT_EQ(korvan_live_blocks(), before);
 }
 
 TEST(HostScene, GetMaterialbyNameAndOwnership) {
