@@ -146,8 +146,23 @@ bool AddObjectLines(const std::string& path) {
 
 // The scene's cameras and lights, each with a node of its name that places
 // it (formats with cameras and lights, COLLADA among them, write them).
-void AddCamerasAndLights(MScene& scene, const ExportOptions& options, aiScene* out,
+void AddCamerasAndLights(MScene& scene, const ExportOptions& options,
+                         const std::vector<aiMesh*>& meshes, aiScene* out,
                          std::vector<aiNode*>* nodes) {
+  // The written geometry's bounds, for the cameras' clip distances.
+  double low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+  bool any = false;
+  for (const aiMesh* mesh : meshes) {
+    for (unsigned i = 0; i < mesh->mNumVertices; ++i) {
+      const aiVector3D& v = mesh->mVertices[i];
+      const double p[3] = {v.x, v.y, v.z};
+      for (int k = 0; k < 3; ++k) {
+        low[k] = any ? std::min(low[k], p[k]) : p[k];
+        high[k] = any ? std::max(high[k], p[k]) : p[k];
+      }
+      any = true;
+    }
+  }
   std::vector<aiCamera*> cameras;
   for (MListNode* n = scene.Get_Cameras()->head; n != nullptr; n = n->next) {
     const auto* camera = static_cast<const MCamera*>(n->item);
@@ -170,6 +185,9 @@ void AddCamerasAndLights(MScene& scene, const ExportOptions& options, aiScene* o
     // COLLADA's xfov, which Assimp writes from this, is the whole angle.
     out_camera->mHorizontalFOV = static_cast<float>(
         2 * std::atan(std::tan(VerticalFieldOfView(camera->angle) / 2) * kPovrayAspect));
+    const ClipRange clip = ClipRangeFor(pose.eye, low, high, any);
+    out_camera->mClipPlaneNear = static_cast<float>(clip.near_distance);
+    out_camera->mClipPlaneFar = static_cast<float>(clip.far_distance);
     cameras.push_back(out_camera);
   }
   std::vector<aiLight*> lights;
@@ -247,7 +265,7 @@ AiScenePtr ToAssimpScene(MScene& scene, const ExportOptions& options, bool one_m
     node->mMeshes = new unsigned[1]{0};
     nodes.push_back(node);
   }
-  if (!one_mesh) AddCamerasAndLights(scene, options, out.get(), &nodes);
+  if (!one_mesh) AddCamerasAndLights(scene, options, meshes, out.get(), &nodes);
   if (materials.entries().empty()) materials.IndexOf("default");  // every scene needs one
   std::vector<aiMaterial*> written_materials;
   for (const MaterialTable::Entry& entry : materials.entries()) {

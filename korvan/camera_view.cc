@@ -40,3 +40,16 @@ bool PoseOf(const MCamera& camera, bool keep_handedness, CameraPose* pose) {
   Store(Vec{-forward.x, -forward.y, -forward.z}, pose->back);
   return true;
 }
+
+ClipRange ClipRangeFor(const double eye[3], const double low[3], const double high[3], bool any) {
+  Vec center, corner;
+  if (any) {
+    center = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2, (low[2] + high[2]) / 2};
+    corner = {high[0], high[1], high[2]};
+  }
+  double radius = Length(Sub(corner, center));
+  if (!(radius > 0)) radius = 1;
+  double far = 4 * (Length(Sub(center, Vec{eye[0], eye[1], eye[2]})) + radius);
+  if (!std::isfinite(far)) far = 1e6;
+  return {far / 1e4, far};
+}

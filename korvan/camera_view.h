@@ -32,3 +32,13 @@ struct CameraPose {
 // False for a camera without a direction to look in (look_at on the
 // location, or values that are not finite).
 bool PoseOf(const MCamera& camera, bool keep_handedness, CameraPose* pose);
+
+// The clip distances for a camera at `eye` that sees all of a scene within
+// the box `low`..`high` (written axes; `any` false for a scene with nothing
+// in it) with room to move back: far is four times the distance to the
+// farthest point the box's sphere can hold, near 1/10,000 of far (the depth
+// a 24-bit buffer resolves well).
+struct ClipRange {
+  double near_distance, far_distance;
+};
+ClipRange ClipRangeFor(const double eye[3], const double low[3], const double high[3], bool any);

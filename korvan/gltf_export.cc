@@ -195,10 +195,6 @@ class GltfBuilder {
     return any_ ? Vec{(low_[0] + high_[0]) / 2, (low_[1] + high_[1]) / 2, (low_[2] + high_[2]) / 2}
                 : Vec{};
   }
-  double Radius() const {
-    const double r = any_ ? Length(Sub(Vec{high_[0], high_[1], high_[2]}, Center())) : 1;
-    return r > 0 ? r : 1;
-  }
 
   void AddCamera(const MCamera& camera) {
     CameraPose pose;
@@ -209,9 +205,9 @@ class GltfBuilder {
     out.type = "perspective";
     out.perspective.yfov = VerticalFieldOfView(camera.angle);
     out.perspective.aspectRatio = kPovrayAspect;
-    const double far = 4 * (Length(Sub(Center(), eye)) + Radius());
-    out.perspective.zfar = far;
-    out.perspective.znear = far / 1e4;
+    const ClipRange clip = ClipRangeFor(pose.eye, low_, high_, any_);
+    out.perspective.zfar = clip.far_distance;
+    out.perspective.znear = clip.near_distance;
     tinygltf::Node node;
     node.name = out.name;
     node.camera = static_cast<int>(model_.cameras.size());

@@ -335,6 +335,28 @@ TEST(Export, CamerasAndLightsAreWrittenWhereTheFormatHasThem) {
   }
 }
 
+TEST(Export, CameraClipDistancesHoldTheWholeScene) {
+  // A camera 4,000 units away from a scene 2,000 units across: all of it
+  // must lie between the near and far planes, in both formats with cameras.
+  PovrayReadOptions placed;
+  placed.place_objects = true;
+  Reading r = ReadPovrayText(
+      "triangle { <-1000,-1000,0>, <1000,-1000,0>, <0,1000,0> }\n"
+      "camera { location <0, 0, -4000> look_at <0, 0, 0> }\n",
+      placed);
+  for (const char* format : {"glb2", "collada"}) {
+    Assimp::Importer importer;
+    ExportReport report;
+    const aiScene* back = RoundTrip(*r.scene, format, &importer, &report);
+    ASSERT_NE(back, nullptr) << format;
+    ASSERT_EQ(back->mNumCameras, 1u) << format;
+    const aiCamera* camera = back->mCameras[0];
+    EXPECT_GT(camera->mClipPlaneNear, 0) << format;
+    EXPECT_LT(camera->mClipPlaneNear, 4000 - 1000) << format;  // the nearest point
+    EXPECT_GT(camera->mClipPlaneFar, std::hypot(4000, 1000 * std::sqrt(2))) << format;
+  }
+}
+
 }  // namespace
 
 namespace {
