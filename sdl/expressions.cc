@@ -421,6 +421,9 @@ Value Parser::IdentifierValue(const Token& name) {
       }
       return *slot;
     }
+    if (value->type == ValueType::kOther && value->text == "function" && PeekRaw().Is('(')) {
+      return UserFunctionCall(name);
+    }
     return *value;
   }
   if (w == "x") return Value::Vector(3, kX);
@@ -518,6 +521,70 @@ Value Parser::ArrayDeclaration(const Token& at) {
   return value;
 }
 
+// trace(OBJECT, START, DIRECTION [, NORMAL]) and inside(OBJECT, POINT) need
+// the shapes themselves, which this reader does not build: trace answers
+// what POV-Ray answers for a ray that hits nothing, <0, 0, 0> (and a zero
+// normal), inside 0. A warning, once for each, says so.
+Value Parser::ShapeQuery(const Token& name) {
+  const bool trace = name.IsWord("trace");
+  const char* what = trace ? "trace" : "inside";
+  Expression();  // the object
+  Expect(',', (std::string("after the object of ") + what).c_str());
+  Expression();  // the start, or the point
+  if (trace) {
+    Expect(',', "after the start of trace");
+    Expression();  // the direction
+    if (PeekRaw().Is(',')) {
+      Raw();
+      const Token normal = Raw();
+      if (normal.kind != TokenKind::kWord || IsReservedWord(normal.text)) {
+        Fail(normal, "expected the identifier for trace's normal, found " + Describe(normal));
+      }
+      const double zero[3] = {0, 0, 0};
+      Assign(std::string(normal.text), Value::Vector(3, zero), false);
+    }
+  }
+  Expect(')', (std::string("to close ") + what + "()").c_str());
+  bool& warned = trace ? warned_trace_ : warned_inside_;
+  if (!warned) {
+    warned = true;
+    Warn(name.where, trace ? "trace() needs the scene's shapes, which this reader does not build: "
+                             "it gives <0, 0, 0> (no hit) here, so what the file places by it "
+                             "may stand elsewhere than in POV-Ray"
+                           : "inside() needs the scene's shapes, which this reader does not "
+                             "build: it gives 0 (outside) here");
+  }
+  if (!trace) return Value::Float(0);
+  const double zero[3] = {0, 0, 0};
+  return Value::Vector(3, zero);
+}
+
+// A function the file declares (function { ... }, and those of
+// functions.inc): this reader does not evaluate them. The call's arguments
+// are read and it gives 0, with a warning the first time.
+Value Parser::UserFunctionCall(const Token& name) {
+  Expect('(', "after the function's name");
+  if (!PeekRaw().Is(')')) {
+    for (;;) {
+      Expression();
+      const Token separator = Next();
+      if (separator.Is(')')) break;
+      if (!separator.Is(',')) {
+        Fail(separator, "expected ',' or ')' in the arguments of " + std::string(name.text) +
+                            ", found " + Describe(separator));
+      }
+    }
+  } else {
+    Raw();
+  }
+  if (!warned_function_) {
+    warned_function_ = true;
+    Warn(name.where, "functions declared with function { } are not evaluated by this reader: " +
+                         std::string(name.text) + "() and the others give 0 here");
+  }
+  return Value::Float(0);
+}
+
 Value Parser::FunctionCall(const Token& name) {
   const std::string_view f = name.text;
   Expect('(', "after the function's name");
@@ -532,6 +599,7 @@ Value Parser::FunctionCall(const Token& name) {
   bool one = false;
   for (std::string_view n : kOneArgument) one = one || n == f;
   ScopedFlag flag(full_, one);
+  if (f == "trace" || f == "inside") return ShapeQuery(name);
   if (f == "defined") {
     const Token id = Raw();
     Expect(')', "to close defined()");

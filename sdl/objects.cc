@@ -213,20 +213,30 @@ void Parser::Camera(const Token& keyword) {
 void Parser::LightSource(const Token& keyword) {
   Expect('{', "after light_source");
   const int64_t depth = brace_depth_;
-  const Vec3 position = Vector3();
-  OptionalComma();
-  double colour[3] = {1, 1, 1};
-  const Token first = Peek();
-  if (first.kind == TokenKind::kWord) {
-    const Value* value = Lookup(first.text);
-    if ((value != nullptr && value->IsNumeric()) || first.IsWord("color") ||
-        first.IsWord("colour") || first.IsWord("rgb") || first.IsWord("srgb")) {
-      const Value c = Expression();
-      double v[5];
-      for (int i = 0; i < 5; ++i)
-        v[i] = c.type == ValueType::kFloat ? c.v[0] : (i < c.dim ? c.v[i] : 0);
-      for (int i = 0; i < 3; ++i) colour[i] = v[i];
+  std::vector<PlacedLight> lights;  // what this block places
+  const Token first = PeekRaw();
+  const Value* declared =
+      first.kind == TokenKind::kWord && !IsReservedWord(first.text) ? Lookup(first.text) : nullptr;
+  if (declared != nullptr && declared->type == ValueType::kObject) {
+    // light_source { Declared_Light modifiers }
+    Raw();
+    if (declared->object != nullptr) lights = declared->object->lights;
+  } else {
+    PlacedLight light;
+    light.location = Vector3();
+    OptionalComma();
+    const Token colour = Peek();
+    if (colour.kind == TokenKind::kWord) {
+      const Value* value = Lookup(colour.text);
+      if ((value != nullptr && value->IsNumeric()) || colour.IsWord("color") ||
+          colour.IsWord("colour") || colour.IsWord("rgb") || colour.IsWord("srgb")) {
+        const Value c = Expression();
+        for (int i = 0; i < 3; ++i) {
+          light.color[i] = c.type == ValueType::kFloat ? c.v[0] : (i < c.dim ? c.v[i] : 0);
+        }
+      }
     }
+    lights.push_back(light);
   }
   Transform transform;
   for (;;) {
@@ -240,7 +250,18 @@ void Parser::LightSource(const Token& keyword) {
       }
     }
   }
-  sink_.AddLight(transform.Point(position), colour);
+  for (PlacedLight& light : lights) {
+    light.transform.Then(transform);
+    if (!collecting_.empty()) {
+      collecting_.back()->lights.push_back(light);
+    } else {
+      EmitLight(light);
+    }
+  }
+}
+
+void Parser::EmitLight(const PlacedLight& light) {
+  sink_.AddLight(light.transform.Point(light.location), light.color);
 }
 
 namespace {
@@ -272,6 +293,7 @@ void Parser::Container(const Token& keyword, const std::string& name) {
   if (at_top) collecting.emplace(collecting_, &top);
   ObjectDef* target = collecting_.empty() ? nullptr : collecting_.back();
   const size_t start = target != nullptr ? target->parts.size() : 0;
+  const size_t start_lights = target != nullptr ? target->lights.size() : 0;
   Transform transform;
   MaterialSlot texture;
   bool has_texture = false;
@@ -284,6 +306,12 @@ void Parser::Container(const Token& keyword, const std::string& name) {
       const Value* value = Lookup(inner.text);
       if (value == nullptr)
         Fail(inner, "undefined object identifier '" + std::string(inner.text) + "'");
+      if (value->type == ValueType::kArray && PeekRaw().Is('[')) {
+        // object { Parts[i] }: an element of an array of objects.
+        Value* element = nullptr;
+        ArrayElement(inner, Lookup(inner.text), &element);
+        value = element;
+      }
       if (value->type != ValueType::kObject) {
         Fail(inner,
              "'" + std::string(inner.text) + "' is " + TypeName(value->type) + ", not an object");
@@ -291,6 +319,8 @@ void Parser::Container(const Token& keyword, const std::string& name) {
       if (target != nullptr && value->object != nullptr) {
         target->parts.insert(target->parts.end(), value->object->parts.begin(),
                              value->object->parts.end());
+        target->lights.insert(target->lights.end(), value->object->lights.begin(),
+                              value->object->lights.end());
       }
     } else {
       Fail(inner, "expected an object identifier after 'object {', found " + Describe(inner));
@@ -311,7 +341,13 @@ void Parser::Container(const Token& keyword, const std::string& name) {
     Warn(keyword.where, "the meshes inside " + std::string(w) +
                             " are imported whole: their polygons are there, the cut is not");
   }
-  if (at_top) placed_.insert(placed_.end(), top.parts.begin(), top.parts.end());
+  for (size_t i = start_lights; i < target->lights.size(); ++i) {
+    target->lights[i].transform.Then(transform);
+  }
+  if (at_top) {
+    placed_.insert(placed_.end(), top.parts.begin(), top.parts.end());
+    for (const PlacedLight& light : top.lights) EmitLight(light);
+  }
 }
 
 void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
@@ -688,6 +724,9 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
       Value value;
       if (IsTextureKeyword(w)) {
         const MaterialSlot slot = TextureBlock(token);
+        // texture { } texture { } ...: a layered texture. The first layer is
+        // the one below, whose colour the material takes.
+        while (w == "texture" && PeekRaw().IsWord("texture")) TextureBlock(Next());
         value.type = ValueType::kTexture;
         value.text = slot.name.empty() ? name : slot.name;
         if (w != "texture" && !slot.name.empty()) value.text = name;
@@ -719,7 +758,9 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
     }
     if (w == "array") return ArrayDeclaration(token);
     if (const Value* value = Lookup(w)) {
-      if (!value->IsNumeric() && value->type != ValueType::kString &&
+      const bool call =
+          value->type == ValueType::kOther && value->text == "function" && PeekRaw().Is('(');
+      if (!value->IsNumeric() && value->type != ValueType::kString && !call &&
           !(value->type == ValueType::kArray && PeekRaw().Is('['))) {
         // An array is copied, as POV-Ray copies it: an array can then never
         // hold itself (storing into an element always goes through a copy).

@@ -179,6 +179,10 @@ class Parser {
   Value VectorLiteral(const Token& open);
   Value ColourKeyword(const Token& word);
   Value FunctionCall(const Token& name);
+  // trace() and inside(), which ask the scene's shapes (after the '(').
+  Value ShapeQuery(const Token& name);
+  // A call of a function the file declares.
+  Value UserFunctionCall(const Token& name);
   Value IdentifierValue(const Token& name);
   Value ArrayElement(const Token& name, Value* array, Value** slot);
   // The right side of a #declare (or a macro argument): any value. An
@@ -212,6 +216,8 @@ class Parser {
   void Container(const Token& keyword, const std::string& name);
   void Camera(const Token& keyword);
   void LightSource(const Token& keyword);
+  // Hands a placed light to the sink where its transformation puts it.
+  void EmitLight(const PlacedLight& light);
   // A finished mesh: to the sink at once, or, when objects are placed, to
   // the object being read (or the placed meshes at the top level).
   void EmitMesh(MeshData&& mesh, const std::string& name);
@@ -273,6 +279,7 @@ class Parser {
   std::vector<PlacedPart> placed_;
   std::vector<std::shared_ptr<const ObjectDef>> declared_;
   bool warned_csg_ = false;
+  bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
   int64_t macro_calls_ = 0;
   int64_t tokens_ = 0;
   int open_calls_ = 0;  // macros and includes

@@ -345,7 +345,14 @@ void Parser::Directive(const Token& hash) {
 }
 
 void Parser::DirectiveDeclare(bool local, const Token& at) {
-  const Token name = Raw();
+  Token name = Raw();
+  if (name.IsWord("deprecated")) {
+    // #declare deprecated [once] "message" NAME = ...: POV-Ray shows the
+    // message where the identifier is used; the value is declared as usual.
+    if (PeekRaw().IsWord("once")) Raw();
+    StringExpression();
+    name = Raw();
+  }
   if (name.kind != TokenKind::kWord) Fail(name, "expected an identifier after #declare");
   if (IsReservedWord(name.text)) {
     Fail(name, "'" + std::string(name.text) + "' is a keyword and cannot be declared");

@@ -42,9 +42,18 @@ struct PlacedPart {
   MaterialSlot texture;
 };
 
-// A declared object: the meshes it is made of.
+// A light as it is placed: where its own block puts it, its colour, and
+// the transformation of its block and of the objects around it.
+struct PlacedLight {
+  Vec3 location;
+  double color[3] = {1, 1, 1};
+  Transform transform;
+};
+
+// A declared object: the meshes and lights it is made of.
 struct ObjectDef {
   std::vector<PlacedPart> parts;
+  std::vector<PlacedLight> lights;
 };
 
 struct ArrayValue {

@@ -223,6 +223,72 @@ TEST_P(PovrayCorpus, MeshesMatchPovray) {
   ExpectSameBox(all, found->second);
 }
 
+// Scenes on this machine that the project does not ship: POV-Ray's own
+// include files (each included by a one-line scene) and the sample scenes of
+// Blender's POV-Ray add-on (CI installs both).
+std::vector<std::string> InstalledScenes() {
+  std::vector<std::string> scenes;
+  auto list = [](const std::string& folder, const char* ending) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+      while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.ends_with(ending)) names.push_back(folder + "/" + name);
+      }
+      closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::string wrappers = TestDir() + "installed/";
+  std::system(("mkdir -p '" + wrappers + "'").c_str());
+  for (const std::string& include : list(PovrayIncludeFolder(), ".inc")) {
+    const std::string name = include.substr(include.rfind('/') + 1);
+    scenes.push_back(WriteTestFile("installed/" + name + ".pov", "#include \"" + name + "\"\n"));
+  }
+  for (const std::string& scene :
+       list("/usr/share/blender/scripts/addons/render_povray/templates_pov", ".pov")) {
+    scenes.push_back(scene);
+  }
+  return scenes;
+}
+
+// The scenes of `scenes` that POV-Ray reads without error (+Q0: parsed
+// whole, drawn without lights, radiosity or photons). POV-Ray spends most of
+// its half second starting, so the runs go side by side.
+std::vector<std::string> ReadByPovray(const std::vector<std::string>& scenes) {
+  std::string list;
+  for (const std::string& scene : scenes) list += scene + "\n";
+  const std::string list_file = WriteTestFile("installed/list.txt", list);
+  const std::string read_file = TestDir() + "installed/read.txt";
+  const std::string command = "xargs -P 16 -I@ sh -c \"povray +I'@' +W8 +H8 +Q0 -D -F -GA +L'" +
+                              PovrayIncludeFolder() + "' >/dev/null 2>&1 && echo '@'\" <'" +
+                              list_file + "' >'" + read_file + "'";
+  std::system(command.c_str());
+  std::vector<std::string> read;
+  std::ifstream in(read_file);
+  for (std::string line; std::getline(in, line);) read.push_back(line);
+  return read;
+}
+
+TEST(PovrayInstalledScenes, WhatPovrayReadsReadsWithoutError) {
+  // (A scene POV-Ray refuses may still read here: a colour name it cannot
+  // evaluate is a warning in this reader, as the geometry does not need it.)
+  if (!HavePovray()) GTEST_SKIP() << "povray is not installed";
+  const std::vector<std::string> scenes = ReadByPovray(InstalledScenes());
+  if (scenes.empty()) GTEST_SKIP() << "no POV-Ray include files or sample scenes here";
+  for (const std::string& scene : scenes) {
+    PovrayReadOptions options;
+    options.place_objects = true;
+    options.library_paths.push_back(PovrayIncludeFolder());
+    const Reading r = ReadPovrayPath(scene, options);
+    for (const std::string& message : r.host_messages) {
+      EXPECT_EQ(message.find(": error: "), std::string::npos) << scene << ": " << message;
+    }
+  }
+  EXPECT_GT(scenes.size(), 40u) << "POV-Ray read fewer of the installed scenes than it should";
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, PovrayCorpus, testing::ValuesIn(CorpusFiles()),
                          [](const testing::TestParamInfo<std::string>& info) {
                            std::string name = info.param;

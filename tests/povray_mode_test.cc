@@ -224,6 +224,44 @@ TEST(PovrayMode, LiteralNumbersReadAlikeOnBothPaths) {
   }
 }
 
+TEST(PovrayMode, ConstructsOfPovraysOwnScenes) {
+  // Layered textures (the material is the bottom layer), deprecated
+  // identifiers, default without '#', patterns such as boxed, objects from
+  // arrays, declared lights placed by light_source { Name } and moved with
+  // the objects around them; a declared light alone places nothing.
+  PovrayReadOptions options;
+  options.place_objects = true;
+  Reading r = ReadPovrayText(
+      "#declare T_Layers = texture { pigment { rgb <1, 0, 0> } }\n"
+      "  texture { pigment { boxed color_map { [0 rgbt 1] [1 rgb 0] } } }\n"
+      "#declare deprecated once \"use T_Layers\" T_Old = texture { T_Layers }\n"
+      "default { finish { ambient 0 } }\n"
+      "#declare Parts = array[2]\n"
+      "#declare Parts[0] = mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } }\n"
+      "#declare Parts[1] = object { Parts[0] translate 3*y }\n"
+      "object { Parts[1] texture { T_Old } }\n"
+      "#declare Lamp = light_source { <1, 0, 0> color rgb 2 }\n"
+      "light_source { Lamp translate 10*z }\n"
+      "union { light_source { Lamp } object { Parts[0] } translate -5*x }\n",
+      options);
+  for (const std::string& message : r.host_messages) {
+    EXPECT_FALSE(Contains(message, ": error: ")) << message;
+  }
+  ASSERT_EQ(ObjectNames(*r.scene).size(), 2u) << r.log;
+  MMesh_P* moved = static_cast<MMesh_P*>(r.scene->Get_Objects()->Get(0));
+  EXPECT_EQ(moved->Get_Vertex(0).y, 3);
+  const MSurface* material = r.scene->GetMaterialbyName(MeshMaterialNames(*moved).at(0).c_str());
+  ASSERT_NE(material, nullptr);
+  EXPECT_EQ(material->Get_Color()[0], 1) << "the bottom layer's red";
+  EXPECT_EQ(material->Get_Color()[1], 0);
+  ASSERT_EQ(r.scene->Get_Lights()->Get_Count(), 2) << "Lamp is placed twice, not declared once";
+  const auto* first = static_cast<MLight*>(r.scene->Get_Lights()->Get(0));
+  const auto* second = static_cast<MLight*>(r.scene->Get_Lights()->Get(1));
+  EXPECT_EQ(first->location.z, 10);
+  EXPECT_EQ(first->color.x, 2);
+  EXPECT_EQ(second->location.x, -4) << "moved with the union";
+}
+
 // Input beyond the mode or broken: one message with file, line and column
 // naming the construct; the reading goes on past the statement and ends.
 struct BadInput {
@@ -278,6 +316,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "undeclared identifier 'Frobnicate'", true},
         BadInput{"file_directive", "#fopen F \"x.txt\" read", "#fopen (file input and output)",
                  true},
+        BadInput{"trace", "#declare B = sphere { 0, 1 } #declare P = trace(B, 2*y, -y, N) + N;",
+                 "trace() needs the scene's shapes", false},
+        BadInput{"inside", "#declare B = sphere { 0, 1 } #if (inside(B, 0)) #error \"\" #end",
+                 "inside() needs the scene's shapes", false},
+        BadInput{"user_function", "#declare F = function { x + y } #declare V = F(1, 2, 3) + 1;",
+                 "F() and the others give 0 here", false},
         BadInput{"unknown_directive", "#frobnicate 3", "unknown directive #frobnicate", true},
         BadInput{"error_directive", "#error \"stop here\"", "#error: stop here", true},
         BadInput{"endless_while", "#while (true) #end", "#while ran 1000 times", true},
