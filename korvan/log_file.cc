@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -54,6 +55,39 @@ LogFile::~LogFile() {
 
 namespace {
 
+// %.Nf of `value` (N up to 9) the quick way: the value times 10^N, rounded
+// to the nearest integer, is printf's digits, unless the product lies so
+// close to halfway between two integers that its own rounding error could
+// decide the side; then (and for magnitudes from 10^9 on) false, and the
+// caller takes std::to_chars. The product is exact to within half its last
+// place, so the margin of a whole place on each side of the half is safe.
+bool FixedFast(double value, int precision, std::string& out) {
+  static constexpr double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  static constexpr uint64_t kIntScale[] = {1,      10,      100,      1000,      10000,
+                                           100000, 1000000, 10000000, 100000000, 1000000000};
+  const double magnitude = std::fabs(value);
+  if (precision > 9 || !(magnitude < 1e9)) return false;
+  const double scaled = magnitude * kScale[precision];  // below 2^63, exact to 2^-53 of itself
+  const double whole = std::floor(scaled);
+  const double fraction = scaled - whole;  // exact
+  if (std::fabs(fraction - 0.5) <= scaled * 0x1p-52) return false;
+  const uint64_t digits = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+  char text[40];
+  char* end = text + sizeof text;
+  char* p = end;
+  uint64_t rest = digits;
+  for (int i = 0; i < precision; ++i, rest /= 10) *--p = static_cast<char>('0' + rest % 10);
+  if (precision > 0) *--p = '.';
+  uint64_t integer = digits / kIntScale[precision];
+  do {
+    *--p = static_cast<char>('0' + integer % 10);
+    integer /= 10;
+  } while (integer != 0);
+  if (std::signbit(value)) *--p = '-';
+  out.append(p, end);
+  return true;
+}
+
 // Formats `format` with `args` into `out` for the conversions the log uses
 // (%s %c %d %ld %lld %f %.Nf %%), with std::to_chars, which gives exactly
 // printf's digits without its per-call cost. False (nothing promised about
@@ -99,6 +133,7 @@ bool FormatFast(const char* format, va_list args, std::string& out) {
                                    : (value < 0 ? "-inf" : "inf");
           continue;
         }
+        if (FixedFast(value, precision, out)) continue;
         r = std::to_chars(number, number + sizeof number, value, std::chars_format::fixed,
                           precision);
         break;

@@ -222,6 +222,10 @@ TEST(HostLog, FormatsLikePrintf) {
     double d;
     std::memcpy(&d, &bits, sizeof d);
     values.push_back(i % 2 ? d : static_cast<double>(static_cast<int64_t>(bits) % 2000000) / 7e3);
+    // Halfway between two six-decimal numbers as written, so within a
+    // rounding error of halfway as stored: where a quick path would err.
+    values.push_back((static_cast<double>(bits % 2000000000) + 0.5) / 1e6);
+    values.push_back(static_cast<double>(bits % 20000) / 1e6);
   }
   std::string expected;
   {
