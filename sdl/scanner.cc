@@ -366,6 +366,9 @@ void Parser::DirectiveDeclare(bool local, const Token& at) {
     }
     Value* slot = nullptr;
     ArrayElement(name, array, &slot);
+    // The value may declare the array's name anew (a directive inside an
+    // object's block): the element stays valid while the array it is in does.
+    const std::shared_ptr<ArrayValue> holder = array->array;
     Expect('=', "after the array element");
     Value value = RValue(identifier);
     *slot = std::move(value);
