@@ -559,24 +559,31 @@ Value Parser::ShapeQuery(const Token& name) {
   return Value::Vector(3, zero);
 }
 
+std::vector<Value> Parser::Arguments(const Token& name, std::vector<Position>* where) {
+  std::vector<Value> args;
+  if (PeekRaw().Is(')')) {
+    Raw();
+    return args;
+  }
+  for (;;) {
+    where->push_back(PeekRaw().where);
+    args.push_back(Expression());
+    const Token separator = Next();
+    if (separator.Is(')')) return args;
+    if (!separator.Is(',')) {
+      Fail(separator, "expected ',' or ')' in the arguments of " + std::string(name.text) +
+                          ", found " + Describe(separator));
+    }
+  }
+}
+
 // A function the file declares (function { ... }, and those of
 // functions.inc): this reader does not evaluate them. The call's arguments
 // are read and it gives 0, with a warning the first time.
 Value Parser::UserFunctionCall(const Token& name) {
   Expect('(', "after the function's name");
-  if (!PeekRaw().Is(')')) {
-    for (;;) {
-      Expression();
-      const Token separator = Next();
-      if (separator.Is(')')) break;
-      if (!separator.Is(',')) {
-        Fail(separator, "expected ',' or ')' in the arguments of " + std::string(name.text) +
-                            ", found " + Describe(separator));
-      }
-    }
-  } else {
-    Raw();
-  }
+  std::vector<Position> where;
+  Arguments(name, &where);
   if (!warned_function_) {
     warned_function_ = true;
     Warn(name.where, "functions declared with function { } are not evaluated by this reader: " +
@@ -605,22 +612,8 @@ Value Parser::FunctionCall(const Token& name) {
     Expect(')', "to close defined()");
     return Value::Float(id.kind == TokenKind::kWord && Lookup(id.text) != nullptr ? 1 : 0);
   }
-  std::vector<Value> args;
   std::vector<Position> where;
-  if (!PeekRaw().Is(')')) {
-    for (;;) {
-      where.push_back(PeekRaw().where);
-      args.push_back(Expression());
-      const Token separator = Next();
-      if (separator.Is(')')) break;
-      if (!separator.Is(',')) {
-        Fail(separator, "expected ',' or ')' in the arguments of " + std::string(f) + ", found " +
-                            Describe(separator));
-      }
-    }
-  } else {
-    Raw();
-  }
+  const std::vector<Value> args = Arguments(name, &where);
   auto count = [&](size_t low, size_t high) {
     if (args.size() < low || args.size() > high) {
       Fail(name, std::string(f) + " takes " +

@@ -181,6 +181,9 @@ class Parser {
   Value FunctionCall(const Token& name);
   // trace() and inside(), which ask the scene's shapes (after the '(').
   Value ShapeQuery(const Token& name);
+  // A call's arguments, after its '(' up to and with its ')'; `where` gets
+  // each argument's position.
+  std::vector<Value> Arguments(const Token& name, std::vector<Position>* where);
   // A call of a function the file declares.
   Value UserFunctionCall(const Token& name);
   Value IdentifierValue(const Token& name);
