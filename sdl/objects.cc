@@ -675,15 +675,22 @@ void MetallicRoughness(const MaterialSlot::Finish& f, double* metallic, double* 
 
 // ---- #declare ----
 
-Value Parser::CopyArray(const Value& array, const Position& at, int depth) {
+Value Parser::CopyArray(const Value& array, const Position& at, int depth, int64_t* copied) {
   constexpr int kArrayNesting = 64;
   if (depth > kArrayNesting) {
     Fail(at, "arrays nested in arrays more than " + std::to_string(kArrayNesting) + " deep");
   }
+  // The elements of the arrays inside count too: an array that takes copies
+  // of itself in a loop would otherwise double with each one.
+  *copied += static_cast<int64_t>(array.array->items.size());
+  if (*copied > options_.limits.array_elements) {
+    Fail(at, "a copy of an array of more than " + std::to_string(options_.limits.array_elements) +
+                 " elements, with those of the arrays inside it, is more than this reader holds");
+  }
   Value copy = array;
   copy.array = std::make_shared<ArrayValue>(*array.array);
   for (Value& item : copy.array->items) {
-    if (item.type == ValueType::kArray) item = CopyArray(item, at, depth + 1);
+    if (item.type == ValueType::kArray) item = CopyArray(item, at, depth + 1, copied);
   }
   return copy;
 }
@@ -765,7 +772,8 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
         // An array is copied, as POV-Ray copies it: an array can then never
         // hold itself (storing into an element always goes through a copy).
         if (value->type == ValueType::kArray && !share_arrays) {
-          return CopyArray(*value, token.where, 0);
+          int64_t copied = 0;
+          return CopyArray(*value, token.where, 0, &copied);
         }
         return *value;
       }

@@ -193,7 +193,8 @@ class Parser {
   // argument, which POV-Ray passes by reference).
   Value RValue(const std::string& name, bool share_arrays = false);
   Value ArrayDeclaration(const Token& at);
-  Value CopyArray(const Value& array, const Position& at, int depth);
+  // `copied` counts the elements copied so far, nested arrays' included.
+  Value CopyArray(const Value& array, const Position& at, int depth, int64_t* copied);
 
   // ---- objects (objects.cc) ----
   void Statement(const Token& token);
