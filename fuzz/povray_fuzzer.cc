@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   options.limits.loop_iterations = 2000;
   options.limits.macro_calls = 2000;
   options.limits.nesting = 40;
-  options.limits.expression_depth = 100;
   options.limits.array_elements = 20000;
   options.limits.tokens = 200000;
+  options.limits.bytes = 4000000;
+  options.limits.value_bytes = 20000000;
   CheckReading(path, [&](MScene* scene) { ReadPovrayScene(scene, path.c_str(), options); });
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "korvan/import_control.h"
 #include "korvan/settings_store.h"
 
 namespace {
@@ -45,7 +46,10 @@ ImportResult ImportWith(ImporterBase* importer, const std::string& file,
   ImportResult result;
   Override(request);
   const auto start = std::chrono::steady_clock::now();
-  result.scene.reset(file.empty() ? importer->Import() : importer->ImportFile(file.c_str()));
+  {
+    const ImportControl control(request.cancel, request.time_limit);
+    result.scene.reset(file.empty() ? importer->Import() : importer->ImportFile(file.c_str()));
+  }
   result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   SettingsStore::ClearOverrides();
   result.outcome = korvan_last_log_outcome();

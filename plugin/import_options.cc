@@ -1,5 +1,6 @@
 #include "plugin/import_options.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,6 +11,17 @@ const char kOptionSetName[] = "tarvo_in";
 const char kDefaultLogName[] = "tarvoin.log";
 const char kImportFilter[] = "POV-Ray File     (*.pov;*.inc)|*.pov;*.inc|All Files (*.*)|*.*||";
 const char kSpecificSection[] = "Specific Settings";
+
+const ReaderBound kReaderBounds[kReaderBoundCount] = {
+    {"max_bytes", INT64_C(4'000'000'000), INT64_C(1) << 50,
+     "bytes scanned, comments, skipped blocks and rescans by loops and macros included"},
+    {"max_tokens", 400'000'000, INT64_C(1) << 50, "tokens read, those of skipped blocks included"},
+    {"max_loop_iterations", 20'000'000, INT64_C(1) << 50, "turns of all #while and #for loops"},
+    {"max_macro_calls", 5'000'000, INT64_C(1) << 50, "macro calls"},
+    {"max_value_bytes", INT64_C(1'500'000'000), INT64_C(1) << 50,
+     "bytes of strings, arrays and placed meshes made"},
+    {"max_nesting", 500, 100'000, "nested expressions, blocks, objects, macro calls and includes"},
+};
 
 ImportOptions::ImportOptions() : Import_FileOption(kOptionSetName, kDefaultLogName) {
   SetImportFilter();
@@ -25,12 +37,26 @@ namespace {
 constexpr char kGrammarKey[] = "grammar";
 constexpr char kLibraryPathKey[] = "library_path";
 constexpr char kPlaceKey[] = "place_objects";
-constexpr char kLoopKey[] = "max_loop_iterations";
-constexpr char kMacroCallsKey[] = "max_macro_calls";
-constexpr char kNestingKey[] = "max_nesting";
-
-// A stored limit below 1 would stop every scene: such a value is not taken.
-int Positive(int value, int fallback) { return value >= 1 ? value : fallback; }
+// A stored bound: its value when it is a whole number within the bound's
+// range, else its default and a warning that names the key and the value.
+int64_t ReadBound(Profile& profile, const ReaderBound& bound, std::vector<std::string>* warnings) {
+  const char* text = profile.GetString(kSpecificSection, bound.key, nullptr);
+  if (text == nullptr) return bound.fallback;
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  if (end != text && *end == '\0' && errno == 0 && value >= 1 && value <= bound.largest) {
+    return value;
+  }
+  std::string shown;
+  for (const char* c = text; *c != '\0' && shown.size() < 40; ++c) {
+    shown += static_cast<unsigned char>(*c) < 0x20 ? '?' : *c;
+  }
+  warnings->push_back("setting " + std::string(bound.key) + "=" + shown +
+                      " is not a whole number from 1 to " + std::to_string(bound.largest) +
+                      "; the default " + std::to_string(bound.fallback) + " is used");
+  return bound.fallback;
+}
 
 }  // namespace
 
@@ -51,11 +77,10 @@ int ImportOptions::LoadSpecific() {
       GrammarFromText(profile.GetString(kSpecificSection, kGrammarKey, "literal"), kGrammarLiteral);
   library_path = profile.GetString(kSpecificSection, kLibraryPathKey, "");
   place_objects = profile.GetInt(kSpecificSection, kPlaceKey, 1) != 0 ? 1 : 0;
-  max_loop_iterations = Positive(profile.GetInt(kSpecificSection, kLoopKey, max_loop_iterations),
-                                 max_loop_iterations);
-  max_macro_calls =
-      Positive(profile.GetInt(kSpecificSection, kMacroCallsKey, max_macro_calls), max_macro_calls);
-  max_nesting = Positive(profile.GetInt(kSpecificSection, kNestingKey, max_nesting), max_nesting);
+  setting_warnings.clear();
+  for (int i = 0; i < kReaderBoundCount; ++i) {
+    bounds[i] = ReadBound(profile, kReaderBounds[i], &setting_warnings);
+  }
   return 1;
 }
 
@@ -64,9 +89,9 @@ int ImportOptions::SaveSpecific() {
   profile.SetString(kSpecificSection, kGrammarKey, GrammarText(grammar));
   profile.SetString(kSpecificSection, kLibraryPathKey, library_path.c_str());
   profile.SetInt(kSpecificSection, kPlaceKey, place_objects);
-  profile.SetInt(kSpecificSection, kLoopKey, max_loop_iterations);
-  profile.SetInt(kSpecificSection, kMacroCallsKey, max_macro_calls);
-  profile.SetInt(kSpecificSection, kNestingKey, max_nesting);
+  for (int i = 0; i < kReaderBoundCount; ++i) {
+    profile.SetString(kSpecificSection, kReaderBounds[i].key, std::to_string(bounds[i]).c_str());
+  }
   return 1;
 }
 

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "plugin/host/options.h"
 
@@ -26,6 +28,27 @@ enum Grammar : int { kGrammarLiteral = 0, kGrammarPovray = 1 };
 // anything else.
 Grammar GrammarFromText(const char* text, Grammar fallback);
 const char* GrammarText(Grammar grammar);
+
+// The bounds of the POV-Ray-syntax reader that the settings hold: the key,
+// the default (beyond any real scene; each keeps its kind of work within
+// seconds) and what it bounds. A stored value must be a whole number from 1
+// to the largest given.
+struct ReaderBound {
+  const char* key;
+  int64_t fallback;
+  int64_t largest;
+  const char* what;
+};
+enum ReaderBoundIndex : int {
+  kBoundBytes,
+  kBoundTokens,
+  kBoundLoopTurns,
+  kBoundMacroCalls,
+  kBoundValueBytes,
+  kBoundNesting,
+  kReaderBoundCount
+};
+extern const ReaderBound kReaderBounds[kReaderBoundCount];
 
 class ImportOptions : public Import_FileOption {
  public:
@@ -51,8 +74,10 @@ class ImportOptions : public Import_FileOption {
   // In the POV-Ray-syntax mode: place objects as POV-Ray does (1), or import
   // each mesh once where it is declared (0).
   int place_objects = 1;
-  // Bounds of the POV-Ray-syntax reader (loops, macro calls, nesting).
-  int max_loop_iterations = 10'000'000;
-  int max_macro_calls = 10'000'000;
-  int max_nesting = 1000;
+  // Bounds of the POV-Ray-syntax reader's work, one per entry of
+  // kReaderBounds, in its order.
+  int64_t bounds[kReaderBoundCount] = {};
+  // What was wrong with the stored settings ("max_nesting=abc ..."), for
+  // the log and the host's messages of the next import.
+  std::vector<std::string> setting_warnings;
 };

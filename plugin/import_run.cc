@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 
+#include "plugin/host/import_control.h"
 #include "plugin/host/log_file.h"
 #include "plugin/host/scene.h"
 #include "reader/reader.h"
@@ -51,10 +52,14 @@ PovrayReadOptions PovrayOptions(const ImportOptions& options) {
                              "/usr/share/povray/include"}) {
     out.library_paths.emplace_back(folder);
   }
-  out.limits.loop_iterations = options.max_loop_iterations;
-  out.limits.macro_calls = options.max_macro_calls;
-  out.limits.nesting = options.max_nesting;
+  out.limits.bytes = options.bounds[kBoundBytes];
+  out.limits.tokens = options.bounds[kBoundTokens];
+  out.limits.loop_iterations = options.bounds[kBoundLoopTurns];
+  out.limits.macro_calls = options.bounds[kBoundMacroCalls];
+  out.limits.value_bytes = options.bounds[kBoundValueBytes];
+  out.limits.nesting = static_cast<int>(options.bounds[kBoundNesting]);
   out.place_objects = options.place_objects != 0;
+  out.stop = [](void*) { return m_import_stop_requested(); };
   return out;
 }
 
@@ -70,6 +75,16 @@ void SuggestPovraySyntax(MScene* scene, const ImportOptions& options) {
   if (char* copy = my_strdup(text.c_str())) scene->Get_Messages()->Add(copy);
 }
 
+// A stored setting that could not be taken: in the log, and among the
+// scene's messages, which the host shows.
+void ReportSettingWarnings(MScene* scene, const ImportOptions& options) {
+  for (const std::string& warning : options.setting_warnings) {
+    g_Log->write("Warning: %s\n", warning.c_str());
+    const std::string text = "warning: " + warning;
+    if (char* copy = my_strdup(text.c_str())) scene->Get_Messages()->Add(copy);
+  }
+}
+
 }  // namespace
 
 void RunImport(MScene* scene, ImportOptions* options, MessageCallBack1* messages) {
@@ -81,6 +96,7 @@ void RunImport(MScene* scene, ImportOptions* options, MessageCallBack1* messages
 
   g_Log->write("%s %s %s %s\n", kBannerName, __DATE__, __TIME__, TARVO_TOOLCHAIN);
   options->PrintOptions(g_Log->Get_FILE());
+  ReportSettingWarnings(scene, *options);
   g_Log->write("Parsing %s started ...      \n", options->Get_Filename());
 
   const int64_t start = MillisecondClock();

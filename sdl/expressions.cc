@@ -61,13 +61,20 @@ std::string FormatNumber(double value, int width, int precision) {
 }  // namespace
 
 Parser::NestingGuard::NestingGuard(Parser& parser, const Position& at) : parser_(parser) {
-  const int limit = parser_.options_.limits.expression_depth;
-  if (++parser_.expression_depth_ > limit) {
-    --parser_.expression_depth_;
-    throw ParseError{"expressions, objects and directives nested more than " +
-                         std::to_string(limit) + " deep (a limit of the reader)",
+  const int limit = parser_.options_.limits.nesting;
+  if (parser_.nesting_depth_ >= limit) {
+    throw FatalError{"the reading stops: expressions, blocks and objects nested more than " +
+                         std::to_string(limit) + " deep (the bound max_nesting of the settings)",
                      at};
   }
+  if (StackHere() < parser_.stack_floor_) {
+    throw FatalError{"the reading stops: expressions, blocks and objects nested deeper than the "
+                     "stack of the reading thread holds (the bound max_nesting of the settings "
+                     "is " +
+                         std::to_string(limit) + ")",
+                     at};
+  }
+  ++parser_.nesting_depth_;
 }
 
 const char* TypeName(ValueType type) {
@@ -150,6 +157,7 @@ Value Parser::Conditional() {
   Value condition = LogicalOr();
   if (!PeekRaw().Is('?')) return condition;
   const Token mark = Raw();
+  NestingGuard guard(*this, mark.where);
   if (condition.type != ValueType::kFloat) Fail(mark, "the condition before '?' must be a float");
   Value a = Conditional();
   Expect(':', "in the conditional expression");
@@ -315,7 +323,7 @@ Value Parser::Primary() {
     case TokenKind::kNumber:
       return Value::Float(token.number);
     case TokenKind::kString:
-      return Value::String(Unescape(token.text));
+      return MakeString(Unescape(token.text), token.where);
     case TokenKind::kWord:
       return IdentifierValue(token);
     case TokenKind::kPunct:
@@ -412,12 +420,12 @@ Value Parser::IdentifierValue(const Token& name) {
   const std::string_view w = name.text;
   static const double kX[3] = {1, 0, 0}, kY[3] = {0, 1, 0}, kZ[3] = {0, 0, 1}, kT[4] = {0, 0, 0, 1},
                       kU[2] = {1, 0}, kV[2] = {0, 1};
-  if (Value* value = Lookup(w)) {
+  if (const ValueRef value = Lookup(w)) {
     if (value->type == ValueType::kArray && PeekRaw().Is('[')) {
-      Value* slot = nullptr;
-      ArrayElement(name, value, &slot);
+      const std::shared_ptr<ArrayValue> array = value->array;
+      const Value* slot = ArrayElement(name, array);
       if (slot->type == ValueType::kNone) {
-        Fail(name, "an element of array " + std::string(w) + " is used before it is set");
+        Fail(name, "an element of array " + Quote(w) + " is used before it is set");
       }
       return *slot;
     }
@@ -451,13 +459,13 @@ Value Parser::IdentifierValue(const Token& name) {
   }
   if (PeekRaw().Is('(')) return FunctionCall(name);
   if (IsReservedWord(w)) {
-    Fail(name, "the keyword '" + std::string(w) + "' cannot stand in an expression");
+    Fail(name, "the keyword '" + Quote(w) + "' cannot stand in an expression");
   }
-  Fail(name, "undefined identifier '" + std::string(w) + "'");
+  Fail(name, "undefined identifier '" + Quote(w) + "'");
 }
 
-Value Parser::ArrayElement(const Token& name, Value* array, Value** slot) {
-  ArrayValue& a = *array->array;
+Value* Parser::ArrayElement(const Token& name, const std::shared_ptr<ArrayValue>& array) {
+  ArrayValue& a = *array;
   int64_t flat = 0;
   for (size_t d = 0; d < a.sizes.size(); ++d) {
     Expect('[', "for the index of the array");
@@ -469,14 +477,13 @@ Value Parser::ArrayElement(const Token& name, Value* array, Value** slot) {
     }
     Expect(']', "to close the index of the array");
     const int64_t i = WholeNumber(index);
-    if (index < 0 || i >= a.sizes[d]) {
-      Fail(at, "index " + std::to_string(i) + " is outside array " + std::string(name.text) +
+    if (!(index >= 0) || i >= a.sizes[d]) {
+      Fail(at, "index " + FormatNumber(index, 0, 0) + " is outside array " + Quote(name.text) +
                    " (size " + std::to_string(a.sizes[d]) + ")");
     }
     flat = flat * a.sizes[d] + i;
   }
-  *slot = &a.items[static_cast<size_t>(flat)];
-  return **slot;
+  return &a.items[static_cast<size_t>(flat)];
 }
 
 Value Parser::ArrayDeclaration(const Token& at) {
@@ -497,6 +504,7 @@ Value Parser::ArrayDeclaration(const Token& at) {
     total *= static_cast<int64_t>(size);
   }
   if (array->sizes.empty()) Fail(at, "expected '[' and the size of the array");
+  budget_.Allocate(static_cast<uint64_t>(total) * sizeof(Value), at.where);
   array->items.resize(static_cast<size_t>(total));
   if (PeekRaw().Is('{')) {
     // The initialiser: nested braces, one level per dimension.
@@ -541,7 +549,7 @@ Value Parser::ShapeQuery(const Token& name) {
         Fail(normal, "expected the identifier for trace's normal, found " + Describe(normal));
       }
       const double zero[3] = {0, 0, 0};
-      Assign(std::string(normal.text), Value::Vector(3, zero), false);
+      symbols_.Declare(std::string(normal.text), Value::Vector(3, zero), false);
     }
   }
   Expect(')', (std::string("to close ") + what + "()").c_str());
@@ -774,7 +782,7 @@ Value Parser::FunctionCall(const Token& name) {
   if (f == "rand") {
     count(1, 1);
     const double s = number(0);
-    if (s < 0 || s >= static_cast<double>(random_streams_.size())) {
+    if (!(s >= 0 && s < static_cast<double>(random_streams_.size()))) {
       Fail(where[0], "rand() needs a stream made by seed()");
     }
     uint32_t& state = random_streams_[static_cast<size_t>(s)];
@@ -787,7 +795,9 @@ Value Parser::FunctionCall(const Token& name) {
     const auto& sizes = args[0].array->sizes;
     if (f == "dimensions") return Value::Float(static_cast<double>(sizes.size()));
     const double d = number(1);
-    if (d < 1 || d > static_cast<double>(sizes.size())) Fail(where[1], "no such dimension");
+    if (!(d >= 1 && d < static_cast<double>(sizes.size()) + 1)) {
+      Fail(where[1], "no such dimension");
+    }
     return Value::Float(static_cast<double>(sizes[static_cast<size_t>(d) - 1]));
   }
   if (f == "strlen") {
@@ -815,12 +825,16 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "concat") {
     std::string s;
+    uint64_t size = 0;
+    for (size_t i = 0; i < args.size(); ++i) size += text(i).size();
+    budget_.Allocate(size, name.where);
     for (size_t i = 0; i < args.size(); ++i) s += text(i);
     return Value::String(s);
   }
   if (f == "str") {
     count(3, 3);
-    return Value::String(FormatNumber(number(0), SmallInt(number(1)), SmallInt(number(2))));
+    return MakeString(FormatNumber(number(0), SmallInt(number(1)), SmallInt(number(2))),
+                      name.where);
   }
   if (f == "vstr") {
     count(5, 5);
@@ -833,7 +847,7 @@ Value Parser::FunctionCall(const Token& name) {
       if (i > 0) s += text(2);
       s += FormatNumber(v[i], SmallInt(number(3)), SmallInt(number(4)));
     }
-    return Value::String(s);
+    return MakeString(std::move(s), name.where);
   }
   if (f == "chr") {
     count(1, 1);
@@ -846,7 +860,8 @@ Value Parser::FunctionCall(const Token& name) {
     if (start < 0 || length < 0 || start + length > static_cast<int64_t>(s.size())) {
       Fail(name, "substr reaches outside its string");
     }
-    return Value::String(s.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
+    return MakeString(s.substr(static_cast<size_t>(start), static_cast<size_t>(length)),
+                      name.where);
   }
   if (f == "strupr" || f == "strlwr") {
     count(1, 1);
@@ -854,12 +869,12 @@ Value Parser::FunctionCall(const Token& name) {
     for (char& c : s)
       c = f == "strupr" ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
                         : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return Value::String(s);
+    return MakeString(std::move(s), name.where);
   }
   if (IsReservedWord(f)) {
-    Fail(name, "the function " + std::string(f) + " is not evaluated by this reader");
+    Fail(name, "the function " + Quote(f) + " is not evaluated by this reader");
   }
-  Fail(name, "undefined identifier '" + std::string(f) + "'");
+  Fail(name, "undefined identifier '" + Quote(f) + "'");
 }
 
 }  // namespace sdl

@@ -19,6 +19,11 @@ bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// A line ends at LF, at CR LF (counted at the LF) and at a CR alone.
+bool LineEndAt(const char* d, size_t i, size_t n) {
+  return d[i] == '\n' || (d[i] == '\r' && (i + 1 >= n || d[i + 1] != '\n'));
+}
+bool IsLineBreak(char c) { return c == '\n' || c == '\r'; }
 
 // Whether `c` after a vector or number would make it part of a larger
 // expression (an operator; NUL too, as it ends no item): the fast item
@@ -36,6 +41,22 @@ bool ContinuesExpression(char c) { return kContinuations.of[static_cast<unsigned
 bool IsWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
 
+// Adds the bytes a call moved over to the lexer's count when it returns.
+class CountScan {
+ public:
+  CountScan(const size_t& offset, uint64_t& total) : offset_(offset), from_(offset), total_(total) {}
+  ~CountScan() {
+    if (offset_ > from_) total_ += offset_ - from_;
+  }
+  CountScan(const CountScan&) = delete;
+  CountScan& operator=(const CountScan&) = delete;
+
+ private:
+  const size_t& offset_;
+  size_t from_;
+  uint64_t& total_;
+};
+
 }  // namespace
 
 Source::~Source() {
@@ -43,7 +64,9 @@ Source::~Source() {
 }
 
 const Source* SourceSet::Load(const std::string& path, std::string* error) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO or a device is refused at once rather than
+  // waited on; only a regular file is read.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) {
     *error = std::strerror(errno);
     return nullptr;
@@ -56,11 +79,16 @@ const Source* SourceSet::Load(const std::string& path, std::string* error) {
   }
   auto source = std::make_unique<Source>();
   source->path = path;
+  source->device = static_cast<uint64_t>(info.st_dev);
+  source->inode = static_cast<uint64_t>(info.st_ino);
   const size_t size = static_cast<size_t>(info.st_size);
   // Mapped, the text is read straight from the page cache: no copy, and no
-  // zeroed buffer of the file's size first.
+  // zeroed buffer of the file's size first. Pages are read ahead only for
+  // files of a size that scenes have; a larger one is read as it is used.
+  constexpr size_t kPopulateAtMost = size_t{1} << 30;
+  const int populate = size <= kPopulateAtMost ? MAP_POPULATE : 0;
   void* mapping =
-      size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : MAP_FAILED;
+      size > 0 ? mmap(nullptr, size, PROT_READ, MAP_PRIVATE | populate, fd, 0) : MAP_FAILED;
   if (mapping != MAP_FAILED) {
     madvise(mapping, size, MADV_SEQUENTIAL);
     source->mapping = mapping;
@@ -68,12 +96,19 @@ const Source* SourceSet::Load(const std::string& path, std::string* error) {
     source->text = std::string_view(static_cast<const char*>(mapping), size);
   } else {
     // Not mappable (an empty file, a special file system): read it.
+    // Such a file may claim no size and never end: read up to a bound.
+    constexpr size_t kReadAtMost = size_t{1} << 30;
     char buffer[1 << 16];
     for (;;) {
       const ssize_t n = read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       source->owned.append(buffer, static_cast<size_t>(n));
+      if (source->owned.size() > kReadAtMost) {
+        *error = "larger than a scene file can be";
+        close(fd);
+        return nullptr;
+      }
     }
     source->text = source->owned;
   }
@@ -136,11 +171,11 @@ void Lexer::SkipSpaceAndComments() {
   size_t i = pos_.offset;
   for (;;) {
     while (i < n && IsSpace(d[i])) {
-      if (d[i] == '\n') NewLine(i);
+      if (LineEndAt(d, i, n)) NewLine(i);
       ++i;
     }
     if (i + 1 < n && d[i] == '/' && d[i + 1] == '/') {
-      while (i < n && d[i] != '\n') ++i;
+      while (i < n && !IsLineBreak(d[i])) ++i;
       continue;
     }
     if (i + 1 < n && d[i] == '/' && d[i + 1] == '*') {
@@ -149,7 +184,7 @@ void Lexer::SkipSpaceAndComments() {
       int depth = 1;
       i += 2;
       while (i < n && depth > 0) {
-        if (d[i] == '\n') NewLine(i);
+        if (LineEndAt(d, i, n)) NewLine(i);
         if (i + 1 < n && d[i] == '/' && d[i + 1] == '*') {
           ++depth;
           i += 2;
@@ -172,6 +207,7 @@ void Lexer::SkipSpaceAndComments() {
 }
 
 Token Lexer::Next() {
+  const CountScan count_scan(pos_.offset, scanned_);
   problem_.clear();
   SkipSpaceAndComments();
   Token token;
@@ -209,8 +245,8 @@ Token Lexer::Next() {
   }
   if (c == '"') {
     size_t end = i + 1;
-    while (end < n && d[end] != '"' && d[end] != '\n') {
-      if (d[end] == '\\' && end + 1 < n && d[end + 1] != '\n') ++end;
+    while (end < n && d[end] != '"' && !IsLineBreak(d[end])) {
+      if (d[end] == '\\' && end + 1 < n && !IsLineBreak(d[end + 1])) ++end;
       ++end;
     }
     token.kind = TokenKind::kString;
@@ -246,12 +282,13 @@ Token Lexer::Next() {
 }
 
 bool Lexer::FastVector(double* out, int count) {
+  const CountScan count_scan(pos_.offset, scanned_);
   const char* d = data();
   const size_t n = size();
   Position saved = pos_;
   auto skip_blanks = [&](size_t& i) {
     while (i < n && IsSpace(d[i])) {
-      if (d[i] == '\n') NewLine(i);
+      if (LineEndAt(d, i, n)) NewLine(i);
       ++i;
     }
   };
@@ -305,6 +342,7 @@ bool Lexer::FastVector(double* out, int count) {
 }
 
 bool Lexer::FastIndices(int32_t out[3]) {
+  const CountScan count_scan(pos_.offset, scanned_);
   const char* d = data();
   const size_t n = size();
   const Position saved = pos_;
@@ -315,7 +353,7 @@ bool Lexer::FastIndices(int32_t out[3]) {
   size_t i = pos_.offset;
   auto skip_blanks = [&] {
     while (i < n && IsSpace(d[i])) {
-      if (d[i] == '\n') NewLine(i);
+      if (LineEndAt(d, i, n)) NewLine(i);
       ++i;
     }
   };
@@ -354,6 +392,7 @@ bool Lexer::FastIndices(int32_t out[3]) {
 }
 
 bool Lexer::FastNumber(double* out) {
+  const CountScan count_scan(pos_.offset, scanned_);
   const char* d = data();
   const size_t n = size();
   const Position saved = pos_;
@@ -384,11 +423,13 @@ bool Lexer::FastNumber(double* out) {
 }
 
 void Lexer::SkipComma() {
+  const CountScan count_scan(pos_.offset, scanned_);
   SkipSpaceAndComments();
   if (pos_.offset < size() && data()[pos_.offset] == ',') ++pos_.offset;
 }
 
 char Lexer::PeekChar() {
+  const CountScan count_scan(pos_.offset, scanned_);
   SkipSpaceAndComments();
   return pos_.offset < size() ? data()[pos_.offset] : '\0';
 }

@@ -26,6 +26,8 @@ struct Source {
 
   std::string owned;
   void* mapping = nullptr;
+  // The file's identity, to find a file included from itself (0 in memory).
+  uint64_t device = 0, inode = 0;
   size_t mapping_size = 0;
 };
 
@@ -82,6 +84,8 @@ class Lexer {
   // Messages of the last Next() about an unterminated comment or string, or "".
   const std::string& problem() const { return problem_; }
   const Position& problem_at() const { return problem_at_; }
+  // Bytes scanned in all, rescans after a Seek included.
+  uint64_t scanned() const { return scanned_; }
 
   // The fast path for lists of literal numbers: reads "<n, n, ...>" with
   // `count` plain decimal numbers (commas optional, a sign only at the start
@@ -108,6 +112,7 @@ class Lexer {
   size_t size() const { return pos_.source->text.size(); }
 
   Position pos_;
+  uint64_t scanned_ = 0;
   std::string problem_;
   Position problem_at_;
 };

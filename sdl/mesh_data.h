@@ -58,6 +58,12 @@ struct MeshData {
   void Apply(const Transform& t);
   // Gives the faces without a texture of their own `texture`.
   void Inherit(const MaterialSlot& texture);
+  // The bytes its arrays hold (what a copy of it costs).
+  uint64_t Bytes() const {
+    return (vertices.size() + normals.size() + uvs.size()) * sizeof(Vec3) +
+           (faces.size() + normal_faces.size() + uv_faces.size()) * sizeof(IndexTriple) +
+           face_slots.size() * sizeof(int32_t) + slots.size() * sizeof(MaterialSlot);
+  }
 };
 
 // The face normal of a, b, c, not normalised: (b - a) x (c - a).

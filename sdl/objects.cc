@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <new>
 #include <optional>
 
 #include "sdl/keywords.h"
@@ -84,6 +85,7 @@ void Parser::OpenText(const std::string& path, std::string text) {
 
 void Parser::Read() {
   if (main_ == nullptr) return;
+  stack_floor_ = StackFloor();
   int64_t statement_depth = 0;
   try {
     for (;;) {
@@ -98,14 +100,28 @@ void Parser::Read() {
       }
     }
   } catch (const FatalError& e) {
-    try {
-      Report(true, e.where, e.message);
-    } catch (const FatalError&) {
-      // the hundredth error was this one: it is reported all the same
-    }
+    Stop(e);
+  } catch (const std::bad_alloc&) {
+    // What was being built is freed by now; what was read before stays.
+    Stop(FatalError{"the reading stops: out of memory (an allocation failed)", lexer_.position()});
   }
   collecting_.clear();
-  FinishPlacement();
+  try {
+    FinishPlacement();
+  } catch (const FatalError& e) {
+    Stop(e);
+  } catch (const std::bad_alloc&) {
+    Stop(FatalError{"out of memory while placing the objects read; the rest are left out",
+                    lexer_.position()});
+  }
+}
+
+void Parser::Stop(const FatalError& error) {
+  try {
+    Report(true, error.where, error.message);
+  } catch (const FatalError&) {
+    // the hundredth error was this one: it is reported all the same
+  }
 }
 
 void Parser::Recover(int64_t depth) {
@@ -150,8 +166,7 @@ void Parser::Statement(const Token& token) {
       return;
     }
     if (Lookup(w) != nullptr) return;  // a bare identifier: POV-Ray passes over it
-    Fail(token,
-         "'" + std::string(w) + "' is neither a statement keyword nor a declared identifier");
+    Fail(token, "'" + Quote(w) + "' is neither a statement keyword nor a declared identifier");
   }
   if (token.Is(';')) return;
   Fail(token, "expected an object, a directive or a scene statement, found " + Describe(token));
@@ -215,7 +230,7 @@ void Parser::LightSource(const Token& keyword) {
   const int64_t depth = brace_depth_;
   std::vector<PlacedLight> lights;  // what this block places
   const Token first = PeekRaw();
-  const Value* declared =
+  const ValueRef declared =
       first.kind == TokenKind::kWord && !IsReservedWord(first.text) ? Lookup(first.text) : nullptr;
   if (declared != nullptr && declared->type == ValueType::kObject) {
     // light_source { Declared_Light modifiers }
@@ -227,7 +242,7 @@ void Parser::LightSource(const Token& keyword) {
     OptionalComma();
     const Token colour = Peek();
     if (colour.kind == TokenKind::kWord) {
-      const Value* value = Lookup(colour.text);
+      const ValueRef value = Lookup(colour.text);
       if ((value != nullptr && value->IsNumeric()) || colour.IsWord("color") ||
           colour.IsWord("colour") || colour.IsWord("rgb") || colour.IsWord("srgb")) {
         const Value c = Expression();
@@ -303,24 +318,24 @@ void Parser::Container(const Token& keyword, const std::string& name) {
     if (inner.kind == TokenKind::kWord && IsObjectKeyword(inner.text)) {
       Object(inner, name);
     } else if (inner.kind == TokenKind::kWord) {
-      const Value* value = Lookup(inner.text);
-      if (value == nullptr)
-        Fail(inner, "undefined object identifier '" + std::string(inner.text) + "'");
+      ValueRef value = Lookup(inner.text);
+      if (value == nullptr) Fail(inner, "undefined object identifier '" + Quote(inner.text) + "'");
       if (value->type == ValueType::kArray && PeekRaw().Is('[')) {
-        // object { Parts[i] }: an element of an array of objects.
-        Value* element = nullptr;
-        ArrayElement(inner, Lookup(inner.text), &element);
-        value = element;
+        // object { Parts[i] }: an element of an array of objects, held here
+        // whatever the indices' tokens do to the array.
+        const std::shared_ptr<ArrayValue> array = value->array;
+        value = std::make_shared<const Value>(*ArrayElement(inner, array));
       }
       if (value->type != ValueType::kObject) {
-        Fail(inner,
-             "'" + std::string(inner.text) + "' is " + TypeName(value->type) + ", not an object");
+        Fail(inner, "'" + Quote(inner.text) + "' is " + TypeName(value->type) + ", not an object");
       }
       if (target != nullptr && value->object != nullptr) {
-        target->parts.insert(target->parts.end(), value->object->parts.begin(),
-                             value->object->parts.end());
-        target->lights.insert(target->lights.end(), value->object->lights.begin(),
-                              value->object->lights.end());
+        const ObjectDef& def = *value->object;
+        budget_.Allocate(def.parts.size() * sizeof(PlacedPart) +
+                             def.lights.size() * sizeof(PlacedLight),
+                         inner.where);
+        target->parts.insert(target->parts.end(), def.parts.begin(), def.parts.end());
+        target->lights.insert(target->lights.end(), def.lights.begin(), def.lights.end());
       }
     } else {
       Fail(inner, "expected an object identifier after 'object {', found " + Describe(inner));
@@ -376,6 +391,7 @@ void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialS
 }
 
 void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
+  budget_.Allocate(mesh.Bytes(), lexer_.position());
   if (!options_.place_objects) {
     sink_.AddMesh(mesh, name);
     return;
@@ -394,6 +410,7 @@ void Parser::FinishPlacement() {
   if (!options_.place_objects) return;
   auto emit = [this](const PlacedPart& part, bool placed) {
     // A mesh placed once (a literal mesh at the top) is handed on, not copied.
+    if (part.mesh.use_count() > 1) budget_.Allocate(part.mesh->Bytes(), lexer_.position());
     MeshData mesh = part.mesh.use_count() == 1 ? std::move(*part.mesh) : *part.mesh;
     if (placed) {
       if (part.has_texture) mesh.Inherit(part.texture);
@@ -430,7 +447,14 @@ void Parser::SkipBraces(const Token& keyword) {
 
 // ---- modifiers ----
 
+ValueRef Parser::DeclaredTransform(const Token& token) const {
+  if (token.kind != TokenKind::kWord) return nullptr;
+  ValueRef value = Lookup(token.text);
+  return value != nullptr && value->type == ValueType::kTransform ? value : nullptr;
+}
+
 void Parser::TransformItem(const Token& token, Transform& transform) {
+  NestingGuard nesting(*this, token.where);
   const std::string_view w = token.text;
   if (w == "translate") {
     transform.Then(Transform::Translate(Vector3()));
@@ -475,9 +499,8 @@ void Parser::TransformItem(const Token& token, Transform& transform) {
         if (t.kind == TokenKind::kEnd) Fail(t, "the file ends inside transform { }");
         if (t.IsWord("inverse")) {
           inverse = true;
-        } else if (t.kind == TokenKind::kWord && Lookup(t.text) != nullptr &&
-                   Lookup(t.text)->type == ValueType::kTransform) {
-          inner.Then(*Lookup(t.text)->transform);
+        } else if (const ValueRef declared = DeclaredTransform(t)) {
+          inner.Then(*declared->transform);
         } else if (t.kind == TokenKind::kWord) {
           TransformItem(t, inner);
         } else {
@@ -485,9 +508,8 @@ void Parser::TransformItem(const Token& token, Transform& transform) {
         }
       }
       transform.Then(inverse ? inner.Inverse() : inner);
-    } else if (next.kind == TokenKind::kWord && Lookup(next.text) != nullptr &&
-               Lookup(next.text)->type == ValueType::kTransform) {
-      transform.Then(*Lookup(next.text)->transform);
+    } else if (const ValueRef declared = DeclaredTransform(next)) {
+      transform.Then(*declared->transform);
     } else {
       Fail(next, "expected '{' or a declared transform after transform, found " + Describe(next));
     }
@@ -552,14 +574,15 @@ bool ColourOf(const Value& value, MaterialSlot& slot) {
 }  // namespace
 
 MaterialSlot Parser::TextureBlock(const Token& keyword) {
+  NestingGuard nesting(*this, keyword.where);
   Expect('{', ("after " + std::string(keyword.text)).c_str());
   const int64_t depth = brace_depth_;
   const bool pigment = keyword.IsWord("pigment");
   MaterialSlot slot;
   const Token first = Next();
   if (first.kind == TokenKind::kWord && !IsReservedWord(first.text)) {
-    const Value* value = Lookup(first.text);
-    if (value == nullptr) Fail(first, "undefined identifier '" + std::string(first.text) + "'");
+    const ValueRef value = Lookup(first.text);  // held while the block's tokens are read
+    if (value == nullptr) Fail(first, "undefined identifier '" + Quote(first.text) + "'");
     if (value->type == ValueType::kTexture || pigment) ColourOf(*value, slot);
     const Token next = Next();
     if (next.Is('}') && brace_depth_ < depth) {
@@ -653,8 +676,8 @@ void Parser::FinishBlock(const Token& keyword, MaterialSlot& slot) {
       terms.reflection = Strength(Expression());
     } else if (brace_depth_ == depth && !IsReservedWord(w)) {
       // finish { F_Shiny ... }: a declared finish to start from.
-      const Value* value = Lookup(w);
-      if (value == nullptr) Fail(token, "undefined identifier '" + std::string(w) + "'");
+      const ValueRef value = Lookup(w);
+      if (value == nullptr) Fail(token, "undefined identifier '" + Quote(w) + "'");
       if (value->type == ValueType::kTexture && value->finish) terms = value->finish->finish;
     }
   }
@@ -683,6 +706,7 @@ Value Parser::CopyArray(const Value& array, const Position& at, int depth, int64
   // The elements of the arrays inside count too: an array that takes copies
   // of itself in a loop would otherwise double with each one.
   *copied += static_cast<int64_t>(array.array->items.size());
+  budget_.Allocate(array.array->items.size() * sizeof(Value), at);
   if (*copied > options_.limits.array_elements) {
     Fail(at, "a copy of an array of more than " + std::to_string(options_.limits.array_elements) +
                  " elements, with those of the arrays inside it, is more than this reader holds");
@@ -764,7 +788,7 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
       return value;
     }
     if (w == "array") return ArrayDeclaration(token);
-    if (const Value* value = Lookup(w)) {
+    if (const ValueRef value = Lookup(w)) {
       const bool call =
           value->type == ValueType::kOther && value->text == "function" && PeekRaw().Is('(');
       if (!value->IsNumeric() && value->type != ValueType::kString && !call &&
@@ -798,7 +822,7 @@ void Parser::RejectUndeclared(const Token& token, std::string_view block) {
   if (IsReservedWord(token.text) || Lookup(token.text) != nullptr) return;
   Fail(token, "expected a " + std::string(block) +
                   " item or object modifier, found the undeclared identifier '" +
-                  std::string(token.text) + "'");
+                  Quote(token.text) + "'");
 }
 
 void Parser::Mesh2(const Token& keyword, const std::string& name) {
@@ -893,7 +917,7 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
         }
         // Directives may stand between the items: look past them.
         const Token more = Peek();
-        const Value* value = more.kind == TokenKind::kWord ? Lookup(more.text) : nullptr;
+        const ValueRef value = more.kind == TokenKind::kWord ? Lookup(more.text) : nullptr;
         const bool next_face =
             more.Is('<') || more.Is('}') || (value != nullptr && value->type == ValueType::kVector);
         if (!next_face) {

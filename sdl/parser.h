@@ -12,22 +12,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "sdl/budget.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
+#include "sdl/symbols.h"
 #include "sdl/values.h"
 
 namespace sdl {
-
-// Bounds that keep a hostile file from running forever or taking all memory;
-// no sane scene comes near them.
-struct Limits {
-  int64_t loop_iterations = 10'000'000;  // per #while or #for loop
-  int64_t macro_calls = 10'000'000;      // in one reading
-  int nesting = 1000;                    // macro calls and includes open at once
-  int expression_depth = 400;  // nested parentheses, vectors, calls, objects in declarations
-  int64_t array_elements = 16'000'000;  // in one array
-  int64_t tokens = 4'000'000'000;       // read in all, loops and macros included
-};
 
 struct ParserOptions {
   std::vector<std::string> library_paths;  // folders searched for #include
@@ -36,6 +27,9 @@ struct ParserOptions {
   // its transformations and textures; a file that places nothing gives its
   // declared meshes. Off: each mesh once, where it is made, untransformed.
   bool place_objects = false;
+  // Asked every thousand tokens whether to stop (a cancel, a time limit).
+  StopCheck stop = nullptr;
+  void* stop_context = nullptr;
 };
 
 // Where the parser's results go.
@@ -80,12 +74,6 @@ struct ParseError {
   Position where;
 };
 
-// Ends the whole reading (#error, a limit reached).
-struct FatalError {
-  std::string message;
-  Position where;
-};
-
 class Parser {
  public:
   Parser(SceneSink& sink, ParserOptions options);
@@ -96,7 +84,7 @@ class Parser {
   bool Open(const std::string& path, std::string* error);
   // Takes `text` as the file `path` (tests, fuzzing).
   void OpenText(const std::string& path, std::string text);
-  // Reads the opened file to its end.
+  // Reads the opened file to its end, or to a bound of the budget.
   void Read();
 
   int64_t errors() const { return errors_; }
@@ -119,6 +107,7 @@ class Parser {
     double end = 0, step = 1;
     size_t scope_depth = 0;  // kMacro / kInclude: the scopes to keep on leaving
     Position opened;         // for messages
+    const Source* included = nullptr;  // kInclude: the file being read
   };
 
   void Start(const Source* source);
@@ -129,6 +118,9 @@ class Parser {
   // (and stays for the next Next()). Expressions look ahead with this.
   Token PeekRaw();
   Token Raw();
+  // The lexer's next token, charged to the budget (every token goes here,
+  // those of skipped blocks too).
+  Token Lex();
   void Directive(const Token& hash);
   void DirectiveDeclare(bool local, const Token& at);
   void DirectiveIf(const Token& at, bool negate, bool defined_test);
@@ -152,12 +144,15 @@ class Parser {
   // Where reading goes on after a jump elsewhere: before the tokens already
   // looked ahead at (which are dropped, to be read again on return).
   Position ResumePoint();
-  void PushScope() { scopes_.emplace_back(); }
-  void PopScope() { scopes_.pop_back(); }
+  // Leaves a macro call or an include: its scopes close, reading resumes.
+  void Return(const Frame& frame);
+  // Whether `source` is already open in the chain of includes.
+  bool IncludedAlready(const Source* source) const;
 
   // ---- symbols ----
-  Value* Lookup(std::string_view name);
-  void Assign(const std::string& name, Value value, bool local);
+  ValueRef Lookup(std::string_view name) const { return symbols_.Find(name); }
+  // A string value, its bytes charged to the budget.
+  Value MakeString(std::string text, const Position& at);
 
   // ---- expressions (expressions.cc) ----
   Value Expression();  // ?: and everything below it inside parentheses
@@ -187,7 +182,9 @@ class Parser {
   // A call of a function the file declares.
   Value UserFunctionCall(const Token& name);
   Value IdentifierValue(const Token& name);
-  Value ArrayElement(const Token& name, Value* array, Value** slot);
+  // The element of `array` that the indices after `name` select; it lives
+  // as long as the caller's reference to the array.
+  Value* ArrayElement(const Token& name, const std::shared_ptr<ArrayValue>& array);
   // The right side of a #declare (or a macro argument): any value. An
   // array named by an identifier is copied, unless `share_arrays` (a macro
   // argument, which POV-Ray passes by reference).
@@ -233,6 +230,8 @@ class Parser {
   // Mesh modifiers: transformations and textures. True when `token` was one.
   bool Modifier(const Token& token, Transform& transform, MaterialSlot* texture, bool* has_texture);
   void TransformItem(const Token& token, Transform& transform);
+  // The declared transform that `token` names, or null.
+  ValueRef DeclaredTransform(const Token& token) const;
   MaterialSlot TextureBlock(const Token& keyword);
   // A finish { } block (its keyword read) into `slot`'s metallic-roughness
   // terms; `slot` may carry a declared finish's terms to start from.
@@ -241,6 +240,8 @@ class Parser {
   void SkipBraces(const Token& keyword);
   // After an error: skips to the end of the statement that began at `depth`.
   void Recover(int64_t depth);
+  // Reports the error that ends the reading.
+  void Stop(const FatalError& error);
 
   void Expect(char punct, const char* what);
   Token ExpectWord(const char* what);
@@ -249,13 +250,16 @@ class Parser {
   void Warn(const Position& at, const std::string& message);
   void Report(bool error, const Position& at, const std::string& message);
   std::string Describe(const Token& token) const;
+  // A token's or name's text for a message: escaped, at most ~40 characters.
+  static std::string Quote(std::string_view text);
   void CountDepth(int delta);
-  // Counts one level of the parser's own recursion (expressions, objects
-  // declared inside objects, directives inside them) against its bound.
+  // Counts one level of the parser's own recursion (expressions, blocks,
+  // transformations, objects inside objects, directives inside them)
+  // against the nesting bound and the thread's stack, before it recurses.
   class NestingGuard {
    public:
     NestingGuard(Parser& parser, const Position& at);
-    ~NestingGuard() { --parser_.expression_depth_; }
+    ~NestingGuard() { --parser_.nesting_depth_; }
     NestingGuard(const NestingGuard&) = delete;
     NestingGuard& operator=(const NestingGuard&) = delete;
 
@@ -270,12 +274,16 @@ class Parser {
   Lexer lexer_{Position{}};
   std::vector<Token> pushed_;
   std::vector<Frame> frames_;
-  std::vector<std::unordered_map<std::string, Value>> scopes_;
+  SymbolTable symbols_;
+  Budget budget_;
+  uintptr_t stack_floor_ = 0;  // of the thread that reads
   int64_t brace_depth_ = 0;  // of the tokens handed out
-  int expression_depth_ = 0;
+  int nesting_depth_ = 0;
   // Inside parentheses: comparisons, '&', '|' and '?:' are operators there
   // only (elsewhere '<' begins a vector, as in "count <x, y, z>").
   bool full_ = false;
+  // While set, lookahead leaves directives for later (an #include's name).
+  bool hold_directives_ = false;
   std::vector<uint32_t> random_streams_;
   // Placement: the objects being read (innermost last), the meshes placed at
   // the top level, and every declared object in order.
@@ -284,8 +292,6 @@ class Parser {
   std::vector<std::shared_ptr<const ObjectDef>> declared_;
   bool warned_csg_ = false;
   bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
-  int64_t macro_calls_ = 0;
-  int64_t tokens_ = 0;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;
   int64_t first_error_line_ = 0;

@@ -18,6 +18,9 @@ struct PovrayReadOptions {
   sdl::Limits limits;
   // Each placed object's meshes where POV-Ray places them (see ParserOptions).
   bool place_objects = false;
+  // Asked while reading whether to stop (see ParserOptions).
+  sdl::StopCheck stop = nullptr;
+  void* stop_context = nullptr;
 };
 
 // Reads `path` into `scene`. A file that cannot be read is logged

@@ -26,46 +26,98 @@ std::string Folder(const std::string& path) {
 
 bool IsFile(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
 
+// Where reading a source begins: after a UTF-8 byte-order mark, if any.
+Position StartOf(const Source* source) {
+  const size_t bom = source->text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  return Position{source, bom, 1, bom};
+}
+
+// The kernel's and devices' files are never scene text, and some are endless
+// or huge (/proc/kcore, /dev/zero): judged on the canonical path.
+bool IsSystemPath(const std::string& canonical) {
+  for (const char* special : {"/proc/", "/sys/", "/dev/"}) {
+    if (canonical.rfind(special, 0) == 0) return true;
+  }
+  return false;
+}
+
+std::string Canonical(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::string();
+  std::string out = resolved;
+  std::free(resolved);
+  return out;
+}
+
+// Control characters as escapes, so that a message stays one line.
+std::string EscapeControls(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7f) {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// After so many warnings, further ones are counted but not shown.
+constexpr int64_t kWarningsShown = 200;
+
 }  // namespace
 
 Parser::Parser(SceneSink& sink, ParserOptions options)
-    : sink_(sink), options_(std::move(options)) {}
+    : sink_(sink), options_(std::move(options)), budget_(options_.limits) {
+  budget_.SetStopCheck(options_.stop, options_.stop_context);
+}
 
 void Parser::Start(const Source* source) {
   main_ = source;
-  lexer_ = Lexer(Position{source, 0, 1, 0});
-  scopes_.clear();
-  scopes_.emplace_back();
+  lexer_ = Lexer(StartOf(source));
+  symbols_.Reset();
 }
 
 // ---- messages ----
+
+std::string Parser::Quote(std::string_view text) {
+  constexpr size_t kShown = 40;
+  std::string out = EscapeControls(text.substr(0, kShown));
+  if (text.size() > kShown) out += "...";
+  return out;
+}
 
 std::string Parser::Describe(const Token& token) const {
   switch (token.kind) {
     case TokenKind::kEnd:
       return "the end of the file";
     case TokenKind::kString:
-      return "the string \"" + std::string(token.text) + "\"";
+      return "the string \"" + Quote(token.text) + "\"";
     case TokenKind::kNumber:
-      return "the number " + std::string(token.text);
+      return "the number " + Quote(token.text);
     case TokenKind::kHash:
       return "a directive";
     default:
-      return "'" + std::string(token.text) + "'";
+      return "'" + Quote(token.text) + "'";
   }
 }
 
 void Parser::Report(bool error, const Position& at, const std::string& message) {
   const std::string file = at.source != nullptr ? at.source->path : std::string("?");
   const int64_t column = static_cast<int64_t>(at.offset - at.line_start) + 1;
+  if (!error && warnings_++ >= kWarningsShown) return;
   std::string text = file + ":" + std::to_string(at.line) + ":" + std::to_string(column) + ": " +
                      (error ? "error: " : "warning: ") + message;
-  sink_.Message(error, text);
+  if (!error && warnings_ == kWarningsShown) text += " (further warnings are not shown)";
+  sink_.Message(error, EscapeControls(text));
   if (error) {
     if (errors_++ == 0) first_error_line_ = at.line;
     if (errors_ >= 100) throw FatalError{"too many errors; the reading stops", at};
-  } else {
-    ++warnings_;
   }
 }
 
@@ -94,6 +146,13 @@ Token Parser::ExpectWord(const char* what) {
 
 void Parser::CountDepth(int delta) { brace_depth_ += delta; }
 
+Token Parser::Lex() {
+  Token token = lexer_.Next();
+  budget_.Token(token.where);
+  budget_.Scanned(lexer_.scanned(), token.where);
+  return token;
+}
+
 Token Parser::Raw() {
   Token token;
   if (!pushed_.empty()) {
@@ -101,12 +160,7 @@ Token Parser::Raw() {
     pushed_.pop_back();
     return token;
   }
-  token = lexer_.Next();
-  if (++tokens_ > options_.limits.tokens) {
-    throw FatalError{"more than " + std::to_string(options_.limits.tokens) +
-                         " tokens read; the reading stops (a limit of the reader)",
-                     token.where};
-  }
+  token = Lex();
   if (!lexer_.problem().empty()) Report(true, lexer_.problem_at(), lexer_.problem());
   if (token.where.source == main_ && static_cast<int64_t>(token.where.offset) >= next_progress_) {
     sink_.Progress(static_cast<int64_t>(token.where.offset));
@@ -126,9 +180,10 @@ Token Parser::PeekRaw() {
       // to see the token after it; a directive that changes a value is not,
       // since the expression being read may be the value it needs.
       const Position word_at = lexer_.position();
-      const Token word = lexer_.Next();
+      const Token word = Lex();
       lexer_.Seek(word_at);
-      if (!(word.IsWord("declare") || word.IsWord("local") || word.IsWord("undef"))) {
+      if (!hold_directives_ &&
+          !(word.IsWord("declare") || word.IsWord("local") || word.IsWord("undef"))) {
         Directive(token);
         continue;
       }
@@ -150,10 +205,9 @@ Token Parser::Next() {
         Directive(token);
         continue;
       case TokenKind::kWord:
-        if (Value* value = Lookup(token.text);
+        if (const ValueRef value = Lookup(token.text);
             value != nullptr && value->type == ValueType::kMacro) {
-          const std::shared_ptr<MacroValue> macro = value->macro;  // the call may undefine it
-          CallMacro(token, *macro);
+          CallMacro(token, *value->macro);  // `value` keeps the macro while the call reads
           continue;
         }
         return token;
@@ -183,12 +237,9 @@ Token Parser::Peek() {
 // open is reported and closed. False at the end of the main file.
 bool Parser::EndOfSource() {
   while (!frames_.empty()) {
-    Frame frame = frames_.back();
+    const Frame frame = frames_.back();
     if (frame.kind == FrameKind::kInclude) {
-      frames_.pop_back();
-      scopes_.resize(frame.scope_depth);
-      --open_calls_;
-      lexer_.Seek(frame.resume);
+      Return(frame);
       return true;
     }
     const Position here = lexer_.position();
@@ -200,13 +251,30 @@ bool Parser::EndOfSource() {
     Report(true, frame.opened,
            std::string(what) + " that begins here has no #end before the end of " +
                (here.source != nullptr ? here.source->path : std::string("the file")));
-    frames_.pop_back();
     if (frame.kind == FrameKind::kMacro) {
-      scopes_.resize(frame.scope_depth);
-      --open_calls_;
-      lexer_.Seek(frame.resume);
+      Return(frame);
       return true;
     }
+    frames_.pop_back();
+  }
+  return false;
+}
+
+void Parser::Return(const Frame& frame) {
+  const Position resume = frame.resume;
+  symbols_.CloseTo(frame.scope_depth);
+  --open_calls_;
+  frames_.pop_back();  // `frame` may be this element: used no more
+  lexer_.Seek(resume);
+}
+
+bool Parser::IncludedAlready(const Source* source) const {
+  auto same = [source](const Source* other) {
+    return other != nullptr && other->device == source->device && other->inode == source->inode;
+  };
+  if (same(main_)) return true;
+  for (const Frame& frame : frames_) {
+    if (frame.kind == FrameKind::kInclude && same(frame.included)) return true;
   }
   return false;
 }
@@ -220,30 +288,9 @@ Position Parser::ResumePoint() {
 
 // ---- symbols ----
 
-Value* Parser::Lookup(std::string_view name) {
-  const std::string key(name);
-  for (size_t i = scopes_.size(); i-- > 0;) {
-    auto found = scopes_[i].find(key);
-    if (found != scopes_[i].end()) return &found->second;
-  }
-  return nullptr;
-}
-
-void Parser::Assign(const std::string& name, Value value, bool local) {
-  if (local) {
-    scopes_.back()[name] = std::move(value);
-    return;
-  }
-  // #declare changes a local of that name where one is visible, as POV-Ray
-  // does, and otherwise the global one.
-  for (size_t i = scopes_.size(); i-- > 1;) {
-    auto found = scopes_[i].find(name);
-    if (found != scopes_[i].end()) {
-      found->second = std::move(value);
-      return;
-    }
-  }
-  scopes_.front()[name] = std::move(value);
+Value Parser::MakeString(std::string text, const Position& at) {
+  budget_.Allocate(text.size(), at);
+  return Value::String(std::move(text));
 }
 
 // ---- directives ----
@@ -265,7 +312,7 @@ void Parser::Directive(const Token& hash) {
       DirectiveDeclare(w == "local", word);
     } else if (w == "undef") {
       const Token name = Raw();
-      for (auto& scope : scopes_) scope.erase(std::string(name.text));
+      symbols_.Undefine(name.text);
     } else if (w == "if") {
       DirectiveIf(word, false, false);
     } else if (w == "ifdef") {
@@ -311,8 +358,7 @@ void Parser::Directive(const Token& hash) {
       DirectiveInclude(word);
     } else if (w == "version") {
       const double version = Float();
-      Value& slot = scopes_.front()["version"];
-      slot = Value::Float(version);
+      symbols_.DeclareGlobal("version", Value::Float(version));
       if (PeekRaw().Is(';')) Raw();
     } else if (w == "debug" || w == "warning") {
       const std::string text = StringExpression();
@@ -325,7 +371,7 @@ void Parser::Directive(const Token& hash) {
     } else if (w == "fopen" || w == "fclose" || w == "read" || w == "write") {
       Fail(word, "the directive #" + std::string(w) + " (file input and output) is not read");
     } else {
-      Fail(word, "unknown directive #" + std::string(w));
+      Fail(word, "unknown directive #" + Quote(w));
     }
   } catch (const ParseError& error) {
     Report(true, error.where, error.message);
@@ -334,7 +380,7 @@ void Parser::Directive(const Token& hash) {
     const int64_t error_line = error.where.line;
     for (;;) {
       const Position before = lexer_.position();
-      const Token token = lexer_.Next();
+      const Token token = Lex();
       if (token.kind == TokenKind::kEnd || token.where.source != source ||
           token.where.line > std::max(line, error_line) || token.kind == TokenKind::kHash) {
         lexer_.Seek(before);
@@ -355,27 +401,26 @@ void Parser::DirectiveDeclare(bool local, const Token& at) {
   }
   if (name.kind != TokenKind::kWord) Fail(name, "expected an identifier after #declare");
   if (IsReservedWord(name.text)) {
-    Fail(name, "'" + std::string(name.text) + "' is a keyword and cannot be declared");
+    Fail(name, "'" + Quote(name.text) + "' is a keyword and cannot be declared");
   }
   const std::string identifier(name.text);
   if (PeekRaw().Is('[')) {
-    // An element of an array.
-    Value* array = Lookup(identifier);
+    // An element of an array. The indices and the value may undefine or
+    // declare the array's name anew: the element written is in the array
+    // held here, which lives as long as this reference.
+    const ValueRef array = Lookup(identifier);
     if (array == nullptr || array->type != ValueType::kArray) {
-      Fail(name, "'" + identifier + "' is not an array");
+      Fail(name, "'" + Quote(identifier) + "' is not an array");
     }
-    Value* slot = nullptr;
-    ArrayElement(name, array, &slot);
-    // The value may declare the array's name anew (a directive inside an
-    // object's block): the element stays valid while the array it is in does.
     const std::shared_ptr<ArrayValue> holder = array->array;
+    Value* slot = ArrayElement(name, holder);
     Expect('=', "after the array element");
     Value value = RValue(identifier);
     *slot = std::move(value);
   } else {
     Expect('=', "after the identifier of #declare");
     Value value = RValue(identifier);
-    Assign(identifier, std::move(value), local && scopes_.size() > 1);
+    symbols_.Declare(identifier, std::move(value), local);
   }
   if (PeekRaw().Is(';')) Raw();
   (void)at;
@@ -386,14 +431,13 @@ void Parser::DirectiveIf(const Token& at, bool negate, bool defined_test) {
   if (defined_test) {
     Expect('(', "after #ifdef");
     const Token name = Raw();
-    condition = name.kind == TokenKind::kWord && Lookup(name.text) != nullptr;
+    const ValueRef value = name.kind == TokenKind::kWord ? Lookup(name.text) : nullptr;
+    condition = value != nullptr;
     if (PeekRaw().Is('[')) {
       // #ifdef (A[i]): the element must hold a value.
-      Value* array = Lookup(name.text);
-      if (array != nullptr && array->type == ValueType::kArray) {
-        Value* slot = nullptr;
-        ArrayElement(name, array, &slot);
-        condition = slot->type != ValueType::kNone;
+      if (value != nullptr && value->type == ValueType::kArray) {
+        const std::shared_ptr<ArrayValue> array = value->array;
+        condition = ArrayElement(name, array)->type != ValueType::kNone;
       }
     }
     Expect(')', "to close #ifdef");
@@ -431,17 +475,12 @@ void Parser::DirectiveEnd(const Token& at) {
     case FrameKind::kSwitch:
       frames_.pop_back();
       return;
-    case FrameKind::kMacro: {
-      const Frame done = frame;
-      frames_.pop_back();
-      scopes_.resize(done.scope_depth);
-      --open_calls_;
-      lexer_.Seek(done.resume);
+    case FrameKind::kMacro:
+      Return(frame);
       return;
-    }
     case FrameKind::kWhile: {
       const Position after = lexer_.position();
-      if (LoopBoundReached("#while")) return;
+      budget_.LoopTurn(frame.opened);
       lexer_.Seek(frame.resume);
       const bool again = ParenthesizedFloat("around the condition of #while") != 0;
       if (!again) {
@@ -451,17 +490,18 @@ void Parser::DirectiveEnd(const Token& at) {
       return;
     }
     case FrameKind::kFor: {
-      if (LoopBoundReached("#for")) return;
-      Value* variable = Lookup(frame.variable);
+      budget_.LoopTurn(frame.opened);
+      const ValueRef variable = Lookup(frame.variable);
       if (variable == nullptr || variable->type != ValueType::kFloat) {
-        Fail(at, "the variable of #for, " + frame.variable + ", is no longer a float");
+        Fail(at, "the variable of #for, " + Quote(frame.variable) + ", is no longer a float");
       }
       const double next = variable->v[0] + frame.step;
-      if (frame.step > 0 ? next <= frame.end : next >= frame.end) {
-        variable->v[0] = next;
-        lexer_.Seek(frame.resume);
+      const bool again = frame.step > 0 ? next <= frame.end : next >= frame.end;
+      const Position resume = frame.resume;
+      symbols_.Declare(frame.variable, Value::Float(next), false);
+      if (again) {
+        lexer_.Seek(resume);
       } else {
-        variable->v[0] = next;
         frames_.pop_back();
       }
       return;
@@ -469,17 +509,6 @@ void Parser::DirectiveEnd(const Token& at) {
     case FrameKind::kInclude:
       return;
   }
-}
-
-bool Parser::LoopBoundReached(const char* directive) {
-  Frame& frame = frames_.back();
-  if (++frame.iterations < options_.limits.loop_iterations) return false;
-  const Position opened = frame.opened;
-  frames_.pop_back();  // the reading goes on after the loop
-  Report(true, opened,
-         std::string(directive) + " ran " + std::to_string(options_.limits.loop_iterations) +
-             " times; the loop is stopped there (a limit of the reader)");
-  return true;
 }
 
 void Parser::DirectiveSwitch(const Token& at) {
@@ -540,7 +569,7 @@ void Parser::DirectiveFor(const Token& at) {
   }
   Expect(')', "to close #for");
   if (step == 0) Fail(at, "#for with a step of 0 never ends");
-  Assign(std::string(name.text), Value::Float(start), false);
+  symbols_.Declare(std::string(name.text), Value::Float(start), false);
   if (step > 0 ? start > end : start < end) {
     SkipBlock(at, {"end"});
     return;
@@ -577,23 +606,15 @@ void Parser::DirectiveMacro(const Token& at) {
   Value value;
   value.type = ValueType::kMacro;
   value.macro = std::move(macro);
-  scopes_.front()[std::string(name.text)] = std::move(value);
+  symbols_.DeclareGlobal(std::string(name.text), std::move(value));
   SkipBlock(at, {"end"});
 }
 
 void Parser::CallMacro(const Token& name, const MacroValue& macro) {
-  if (++macro_calls_ > options_.limits.macro_calls) {
-    throw FatalError{"more than " + std::to_string(options_.limits.macro_calls) +
-                         " macro calls; the reading stops (a limit of the reader)",
-                     name.where};
-  }
-  if (open_calls_ >= options_.limits.nesting) {
-    throw FatalError{"macro " + macro.name + " nested " + std::to_string(open_calls_) +
-                         " deep; the reading stops (a limit of the reader)",
-                     name.where};
-  }
-  Expect('(', ("after the name of macro " + macro.name).c_str());
-  std::unordered_map<std::string, Value> arguments;
+  budget_.MacroCall(name.where);
+  budget_.CheckOpenCalls(open_calls_, name.where);
+  Expect('(', ("after the name of macro " + Quote(macro.name)).c_str());
+  std::unordered_map<std::string, ValueRef> arguments;
   size_t index = 0;
   if (!PeekRaw().Is(')')) {
     for (;;) {
@@ -606,7 +627,8 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
       if (index >= macro.params.size()) {
         Fail(name, "too many arguments for macro " + macro.name);
       }
-      arguments[macro.params[index]] = RValue("", /*share_arrays=*/true);
+      arguments[macro.params[index]] =
+          std::make_shared<const Value>(RValue("", /*share_arrays=*/true));
       ++index;
       const Token separator = Next();
       if (separator.Is(')')) break;
@@ -624,26 +646,22 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
                      " arguments; " + macro.params[i] + " is missing");
     }
   }
-  Frame frame{FrameKind::kMacro, ResumePoint(), 0, 0, {}, 0, 1, scopes_.size(), name.where};
+  Frame frame{FrameKind::kMacro, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(), name.where};
   frames_.push_back(std::move(frame));
-  scopes_.push_back(std::move(arguments));
+  symbols_.OpenWith(std::move(arguments));
   ++open_calls_;
   lexer_.Seek(macro.body);
 }
 
 void Parser::DirectiveInclude(const Token& at) {
-  const std::string name = StringExpression();
-  if (open_calls_ >= options_.limits.nesting) {
-    throw FatalError{"includes nested " + std::to_string(open_calls_) + " deep", at.where};
+  // The name alone: a directive after it runs once the file is read, not
+  // while the expression looks ahead for an operator.
+  std::string name;
+  {
+    ScopedFlag hold(hold_directives_, true);
+    name = StringExpression();
   }
-  // The kernel's and devices' files are never scene text, and some are
-  // endless or huge (/proc/kcore, /dev/zero): not opened.
-  for (const char* special : {"/proc/", "/sys/", "/dev/"}) {
-    if (name.rfind(special, 0) == 0) {
-      Warn(at.where, "the include file \"" + name + "\" is a system file; passed over");
-      return;
-    }
-  }
+  budget_.CheckOpenCalls(open_calls_, at.where);
   std::vector<std::string> candidates;
   if (!name.empty() && name[0] == '/') {
     candidates.push_back(name);
@@ -655,17 +673,29 @@ void Parser::DirectiveInclude(const Token& at) {
   }
   for (const std::string& path : candidates) {
     if (!IsFile(path)) continue;
+    if (IsSystemPath(Canonical(path))) {
+      Warn(at.where, "the include file \"" + Quote(name) + "\" is a system file; passed over");
+      return;
+    }
     std::string error;
     const Source* source = sources_.Load(path, &error);
-    if (source == nullptr) continue;
-    frames_.push_back(
-        Frame{FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, scopes_.size(), at.where});
-    PushScope();
+    if (source == nullptr) {
+      Warn(at.where, "the include file \"" + Quote(name) + "\" cannot be read (" + error +
+                         "); passed over");
+      return;
+    }
+    if (IncludedAlready(source)) {
+      Fail(at, "the include file \"" + Quote(name) +
+                   "\" is already being read: a file that includes itself never ends");
+    }
+    frames_.push_back(Frame{FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(),
+                            at.where, source});
+    symbols_.Open();
     ++open_calls_;
-    lexer_.Seek(Position{source, 0, 1, 0});
+    lexer_.Seek(StartOf(source));
     return;
   }
-  Warn(at.where, "the include file \"" + name +
+  Warn(at.where, "the include file \"" + Quote(name) +
                      "\" is not found beside the file or in the library path; passed over");
 }
 
@@ -673,12 +703,12 @@ std::string Parser::SkipBlock(const Token& at, std::initializer_list<const char*
   pushed_.clear();
   int depth = 0;
   for (;;) {
-    const Token token = lexer_.Next();
+    const Token token = Lex();
     if (token.kind == TokenKind::kEnd) {
       Fail(at, "#" + std::string(at.text) + " has no #end before the end of the file");
     }
     if (token.kind != TokenKind::kHash) continue;
-    const Token word = lexer_.Next();
+    const Token word = Lex();
     if (word.kind != TokenKind::kWord) continue;
     if (OpensBlock(word.text)) {
       ++depth;
