@@ -1,12 +1,15 @@
 #include "korvan/cli.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 
 #include "korvan/importer_host.h"
@@ -26,7 +29,7 @@ constexpr char kUsage[] =
     "  import SCENE... [-o OUT | -o DIR/] [--format ID] [--keep-handedness]\n"
     "                 [--keep-winding] [--log FILE] [--no-progress]\n"
     "                 [--grammar literal|povray] [--include-path DIR]...\n"
-    "                 [--place | --no-place]\n"
+    "                 [--place | --no-place] [--timeout SECONDS] [-j N]\n"
     "                 import scene files with the plug-in that reads them and print\n"
     "                 a summary of each; -o writes the scene in the format of OUT's\n"
     "                 extension (or --format): .glb .gltf .obj .ply .stl .dae\n"
@@ -45,6 +48,9 @@ constexpr char kUsage[] =
     "                 reads the documented grammar only. --place (the default)\n"
     "                 imports what a POV-Ray file places, where it places it;\n"
     "                 --no-place each declared mesh once. All for this run only.\n"
+    "                 --timeout stops each reading after SECONDS, keeping what\n"
+    "                 was read. -j N imports N scenes at once, each in a process\n"
+    "                 of its own.\n"
     "  import --pick [-o OUT] ...\n"
     "                 choose the scene file in the plug-in's open-file dialog\n"
     "  formats        list the formats -o can write\n"
@@ -78,6 +84,8 @@ struct CommandLine {
   bool keep_handedness = false;
   bool keep_winding = false;
   std::string format;
+  double timeout = 0;  // seconds for each reading; 0: none
+  int jobs = 1;        // scenes imported at once, each in its own process
   bool help = false, version = false;
   std::string error;
 };
@@ -124,6 +132,24 @@ CommandLine Parse(const std::vector<std::string>& args) {
       cl.keep_winding = true;
     } else if (a == "--format") {
       value(&cl.format);
+    } else if (a == "--timeout") {
+      std::string text;
+      value(&text);
+      char* end = nullptr;
+      cl.timeout = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end != '\0' || !(cl.timeout > 0)) {
+        cl.error = "--timeout takes a number of seconds above 0";
+      }
+    } else if (a == "-j" || a.rfind("-j", 0) == 0) {
+      std::string text = a.size() > 2 ? a.substr(2) : "";
+      if (text.empty()) value(&text);
+      char* end = nullptr;
+      const long jobs = std::strtol(text.c_str(), &end, 10);
+      if (text.empty() || *end != '\0' || jobs < 1 || jobs > 1024) {
+        cl.error = "-j takes a number of scenes from 1 to 1024";
+      } else {
+        cl.jobs = static_cast<int>(jobs);
+      }
     } else if (a.size() > 1 && a[0] == '-') {
       cl.error = "unknown option " + a;
     } else {
@@ -250,6 +276,7 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
   request.grammar = cl.grammar;
   request.place = cl.place;
   request.include_paths = cl.include_paths;
+  request.time_limit = cl.timeout;
   ImportResult result = ImportWith(importer, file, request);
   ScenePtr scene = std::move(result.scene);
   const LogOutcome& outcome = result.outcome;
@@ -296,6 +323,52 @@ int Worse(int a, int b) {
   return rank(a) >= rank(b) ? a : b;
 }
 
+// Imports each file in a child process of its own, `jobs` at a time: a
+// scene that takes all memory or time costs only its own process. Answers
+// the worst status; a child ended by a signal counts as 1.
+template <class ImportFile>
+int ImportInProcesses(const std::vector<std::string>& files, int jobs, ImportFile import_file) {
+  std::fflush(nullptr);  // nothing buffered is written twice
+  std::map<pid_t, std::string> running;
+  int worst = 0;
+  auto wait_one = [&] {
+    int wait_status = 0;
+    const pid_t pid = waitpid(-1, &wait_status, 0);
+    if (pid <= 0) return false;
+    const std::string file = running[pid];
+    running.erase(pid);
+    int status = 1;
+    if (WIFEXITED(wait_status)) {
+      status = WEXITSTATUS(wait_status);
+    } else if (WIFSIGNALED(wait_status)) {
+      std::fprintf(stderr, "korvan: %s: the import ended by signal %d\n", file.c_str(),
+                   WTERMSIG(wait_status));
+    }
+    worst = Worse(worst, status);
+    return true;
+  };
+  for (const std::string& file : files) {
+    while (static_cast<int>(running.size()) >= jobs && wait_one()) {
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int status = import_file(file);
+      std::fflush(nullptr);
+      _exit(status);
+    }
+    if (pid < 0) {
+      std::fprintf(stderr, "korvan: %s: no process for it: %s\n", file.c_str(),
+                   std::strerror(errno));
+      worst = Worse(worst, 1);
+      continue;
+    }
+    running[pid] = file;
+  }
+  while (!running.empty() && wait_one()) {
+  }
+  return worst;
+}
+
 bool IsFolder(const std::string& path) {
   return !path.empty() && (path.back() == '/' || access((path + "/.").c_str(), F_OK) == 0);
 }
@@ -321,15 +394,20 @@ int Import(const CommandLine& cl) {
   if (!importer) return 1;
   if (cl.no_progress) importer->SetShowProgress(0);
   if (cl.pick) return ImportOne(cl, importer.get(), "", cl.output);
+  auto output_of = [&](const std::string& file) {
+    if (!to_folder) return cl.output;
+    const ExportFormat* format = OutputFormat(cl, "x.glb");
+    const std::string ext = format != nullptr ? format->extension : cl.format;
+    return cl.output + (cl.output.back() == '/' ? "" : "/") + Stem(file) + "." + ext;
+  };
+  if (cl.jobs > 1 && files.size() > 1) {
+    return ImportInProcesses(files, cl.jobs, [&](const std::string& file) {
+      return ImportOne(cl, importer.get(), file, output_of(file));
+    });
+  }
   int worst = 0;
   for (const std::string& file : files) {
-    std::string output = cl.output;
-    if (to_folder) {
-      const ExportFormat* format = OutputFormat(cl, "x.glb");
-      const std::string ext = format != nullptr ? format->extension : cl.format;
-      output = cl.output + (cl.output.back() == '/' ? "" : "/") + Stem(file) + "." + ext;
-    }
-    worst = Worse(worst, ImportOne(cl, importer.get(), file, output));
+    worst = Worse(worst, ImportOne(cl, importer.get(), file, output_of(file)));
   }
   return worst;
 }

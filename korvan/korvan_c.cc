@@ -1,6 +1,7 @@
 #include "korvan/korvan_c.h"
 
 #include <map>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -19,6 +20,13 @@ struct korvan_scene {
 };
 
 namespace {
+
+// Serialises imports and the plug-in sets: the plug-in's reader keeps
+// process-wide state, so one import runs at a time.
+std::mutex& ImportLock() {
+  static std::mutex* lock = new std::mutex;
+  return *lock;
+}
 
 // Plug-ins by folder, loaded once: their libraries stay open anyway.
 const PluginSet& PluginsIn(const char* dir) {
@@ -88,7 +96,9 @@ extern "C" {
 int korvan_c_version(void) { return KORVAN_C_VERSION; }
 
 void korvan_import_options_init(korvan_import_options* options) {
-  if (options != nullptr) *options = korvan_import_options{nullptr, nullptr, nullptr, nullptr, -1};
+  if (options != nullptr) {
+    *options = korvan_import_options{nullptr, nullptr, nullptr, nullptr, -1, nullptr, 0.0};
+  }
 }
 
 korvan_scene* korvan_import(const char* path, const korvan_import_options* options) {
@@ -97,6 +107,7 @@ korvan_scene* korvan_import(const char* path, const korvan_import_options* optio
   korvan_import_options o;
   korvan_import_options_init(&o);
   if (options != nullptr) o = *options;
+  const std::lock_guard<std::mutex> serialised(ImportLock());
   const PluginSet& plugins = PluginsIn(o.plugin_dir);
   out->messages = plugins.errors;
   if (path == nullptr || *path == '\0') {
@@ -113,6 +124,8 @@ korvan_scene* korvan_import(const char* path, const korvan_import_options* optio
   ImportRequest request;
   if (o.grammar != nullptr) request.grammar = o.grammar;
   if (o.log_path != nullptr) request.log = o.log_path;
+  request.cancel = o.cancel;
+  request.time_limit = o.time_limit;
   if (o.place_objects == 0 || o.place_objects == 1) {
     request.place.assign(1, o.place_objects == 1 ? '1' : '0');
   }

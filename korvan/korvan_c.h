@@ -4,8 +4,15 @@
  *
  * Ownership: korvan_import hands out a scene that the caller frees with
  * korvan_scene_free; every pointer the scene hands out (names, messages,
- * arrays) is owned by it and lives until it is freed. Imports run one at a
- * time: the functions are not to be called from two threads at once.
+ * arrays) is owned by it and lives until it is freed.
+ *
+ * Threads: every function may be called from any thread. Imports run one at
+ * a time in a process (the plug-in's reader keeps process-wide state): a
+ * korvan_import called while another runs waits for it. A scene may be
+ * read from several threads at once, and freed by any one of them. An
+ * import under way stops when its cancel flag is set from another thread,
+ * or when its time limit passes: the scene then holds what was read so far
+ * and its status is 2.
  *
  * Arrays are the scene's own, without copies: positions, normals and uv
  * are 3 doubles each (uv: u, v and an unused 0); the faces of a channel are
@@ -24,7 +31,7 @@ extern "C" {
 #define KORVAN_C_API __attribute__((visibility("default")))
 
 /* The version of this interface; changes when a function changes. */
-#define KORVAN_C_VERSION 1
+#define KORVAN_C_VERSION 2
 KORVAN_C_API int korvan_c_version(void);
 
 typedef struct korvan_scene korvan_scene;
@@ -36,6 +43,10 @@ typedef struct korvan_import_options {
   const char* log_path;     /* write the plug-in's detailed log there */
   const char* include_path; /* ':'-separated folders searched by #include */
   int place_objects;        /* 1 or 0 (the povray grammar); -1: stored */
+  /* Set non-zero from any thread to stop the import; NULL: none. The flag
+   * is the caller's and must live until korvan_import returns. */
+  const volatile int* cancel;
+  double time_limit; /* seconds for the reading; 0 or less: none */
 } korvan_import_options;
 
 /* Sets every field to keep the stored settings. */

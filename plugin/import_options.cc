@@ -13,13 +13,13 @@ const char kImportFilter[] = "POV-Ray File     (*.pov;*.inc)|*.pov;*.inc|All Fil
 const char kSpecificSection[] = "Specific Settings";
 
 const ReaderBound kReaderBounds[kReaderBoundCount] = {
-    {"max_bytes", INT64_C(4'000'000'000), INT64_C(1) << 50,
+    {"max_bytes", INT64_C(2'000'000'000), INT64_C(1) << 50,
      "bytes scanned, comments, skipped blocks and rescans by loops and macros included"},
-    {"max_tokens", 400'000'000, INT64_C(1) << 50, "tokens read, those of skipped blocks included"},
-    {"max_loop_iterations", 20'000'000, INT64_C(1) << 50, "turns of all #while and #for loops"},
-    {"max_macro_calls", 5'000'000, INT64_C(1) << 50, "macro calls"},
-    {"max_value_bytes", INT64_C(1'500'000'000), INT64_C(1) << 50,
-     "bytes of strings, arrays and placed meshes made"},
+    {"max_tokens", 200'000'000, INT64_C(1) << 50, "tokens read, those of skipped blocks included"},
+    {"max_loop_iterations", 10'000'000, INT64_C(1) << 50, "turns of all #while and #for loops"},
+    {"max_macro_calls", 2'000'000, INT64_C(1) << 50, "macro calls"},
+    {"max_value_bytes", INT64_C(800'000'000), INT64_C(1) << 50,
+     "bytes of strings, arrays and meshes made, and, apart, of meshes placed"},
     {"max_nesting", 500, 100'000, "nested expressions, blocks, objects, macro calls and includes"},
 };
 

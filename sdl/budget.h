@@ -18,11 +18,11 @@ namespace sdl {
 // stack or taking all memory. The defaults are far beyond any real scene
 // and keep each kind of work within a few seconds (the README lists them).
 struct Limits {
-  int64_t bytes = INT64_C(4'000'000'000);          // max_bytes: scanned, rescans included
-  int64_t tokens = 400'000'000;                     // max_tokens: read, skipped ones included
-  int64_t loop_iterations = 20'000'000;             // max_loop_iterations: all loops together
-  int64_t macro_calls = 5'000'000;                  // max_macro_calls
-  int64_t value_bytes = INT64_C(1'500'000'000);     // max_value_bytes: strings, arrays, meshes
+  int64_t bytes = INT64_C(2'000'000'000);          // max_bytes: scanned, rescans included
+  int64_t tokens = 200'000'000;                     // max_tokens: read, skipped ones included
+  int64_t loop_iterations = 10'000'000;             // max_loop_iterations: all loops together
+  int64_t macro_calls = 2'000'000;                  // max_macro_calls
+  int64_t value_bytes = INT64_C(800'000'000);       // max_value_bytes: values made; meshes placed
   int nesting = 500;                                // max_nesting: recursion and open calls
   int64_t array_elements = 16'000'000;              // in one array
 };
@@ -71,6 +71,14 @@ class Budget {
                limits_.value_bytes, at);
     }
   }
+  // Bytes of a mesh handed to the host, on an account of their own, so that
+  // what was read before a bound on values was reached is still placed.
+  void Output(uint64_t bytes, const Position& at) {
+    output_bytes_ += bytes;
+    if (output_bytes_ > static_cast<uint64_t>(limits_.value_bytes)) {
+      Exceeded("bytes of meshes placed", "max_value_bytes", limits_.value_bytes, at);
+    }
+  }
   // Calls and includes open at once.
   void CheckOpenCalls(int open, const Position& at) const {
     if (open >= limits_.nesting) {
@@ -95,6 +103,7 @@ class Budget {
   int64_t loop_turns_ = 0;
   int64_t macro_calls_ = 0;
   uint64_t value_bytes_ = 0;
+  uint64_t output_bytes_ = 0;
   StopCheck stop_ = nullptr;
   void* stop_context_ = nullptr;
 };

@@ -646,7 +646,7 @@ Value Parser::FunctionCall(const Token& name) {
     Promote(args[i], 3, v);
     return Vec3{v[0], v[1], v[2]};
   };
-  auto text = [&](size_t i) {
+  auto text = [&](size_t i) -> const std::string& {
     if (args[i].type != ValueType::kString) {
       Fail(where[i], std::string("argument ") + std::to_string(i + 1) + " of " + std::string(f) +
                          " must be a string, found " + TypeName(args[i].type));
@@ -810,7 +810,7 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "asc") {
     count(1, 1);
-    const std::string s = text(0);
+    const std::string& s = text(0);
     return Value::Float(s.empty() ? 0 : static_cast<unsigned char>(s[0]));
   }
   if (f == "strcmp") {
@@ -855,7 +855,7 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "substr") {
     count(3, 3);
-    const std::string s = text(0);
+    const std::string& s = text(0);
     const int64_t start = WholeNumber(number(1)) - 1, length = WholeNumber(number(2));
     if (start < 0 || length < 0 || start + length > static_cast<int64_t>(s.size())) {
       Fail(name, "substr reaches outside its string");

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <new>
 #include <optional>
+#include <unordered_set>
 
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
@@ -15,6 +16,10 @@ namespace sdl {
 namespace {
 
 constexpr int64_t kFastItemsPerProgressCheck = 4096;
+
+// What a mesh costs the host beyond its arrays (the mesh object, its name,
+// material and lists), measured: a million one-face meshes take 2.4 GB.
+constexpr uint64_t kHostMeshBytes = 2400;
 
 bool IsMeshKeyword(std::string_view w) {
   return w == "mesh2" || w == "mesh" || w == "triangle" || w == "smooth_triangle";
@@ -393,6 +398,7 @@ void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialS
 void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
   budget_.Allocate(mesh.Bytes(), lexer_.position());
   if (!options_.place_objects) {
+    budget_.Output(kHostMeshBytes, lexer_.position());
     sink_.AddMesh(mesh, name);
     return;
   }
@@ -410,7 +416,8 @@ void Parser::FinishPlacement() {
   if (!options_.place_objects) return;
   auto emit = [this](const PlacedPart& part, bool placed) {
     // A mesh placed once (a literal mesh at the top) is handed on, not copied.
-    if (part.mesh.use_count() > 1) budget_.Allocate(part.mesh->Bytes(), lexer_.position());
+    budget_.Output(kHostMeshBytes + (part.mesh.use_count() > 1 ? part.mesh->Bytes() : 0),
+                   lexer_.position());
     MeshData mesh = part.mesh.use_count() == 1 ? std::move(*part.mesh) : *part.mesh;
     if (placed) {
       if (part.has_texture) mesh.Inherit(part.texture);
@@ -424,12 +431,10 @@ void Parser::FinishPlacement() {
   }
   // A file that places nothing (an include of parts): each declared mesh
   // once, as it was declared.
-  std::vector<const MeshData*> seen;
+  std::unordered_set<const MeshData*> seen;
   for (const auto& def : declared_) {
     for (const PlacedPart& part : def->parts) {
-      if (std::find(seen.begin(), seen.end(), part.mesh.get()) != seen.end()) continue;
-      seen.push_back(part.mesh.get());
-      emit(part, false);
+      if (seen.insert(part.mesh.get()).second) emit(part, false);
     }
   }
 }

@@ -174,7 +174,9 @@ Token Parser::PeekRaw() {
   for (;;) {
     const bool fresh = pushed_.empty();
     Token token = Raw();
-    if (fresh && token.kind == TokenKind::kEnd && EndOfSource()) continue;
+    // Held, the lookahead stays in its file too: the include chain is left
+    // as it is until the directive that holds it is done.
+    if (fresh && token.kind == TokenKind::kEnd && !hold_directives_ && EndOfSource()) continue;
     if (fresh && token.kind == TokenKind::kHash) {
       // Control flow (a macro's or a block's #end, #else ...) is carried out
       // to see the token after it; a directive that changes a value is not,

@@ -49,7 +49,11 @@ MMesh_P* SceneBuilder::NewMesh(const std::string& wanted) {
     } while (mesh_names_.count(numbered) != 0);
     name = numbered;
   } else {
-    for (int n = 2; mesh_names_.count(name) != 0; ++n) name = wanted + "_" + std::to_string(n);
+    // The next number to try is kept per name, so that placing one mesh
+    // many times costs the same for each copy.
+    int& next = next_suffix_[wanted];
+    if (next < 2) next = 2;
+    while (mesh_names_.count(name) != 0) name = wanted + "_" + std::to_string(next++);
   }
   mesh_names_.insert(name);
   return BeginNamedMesh(state_, name.c_str());

@@ -48,6 +48,7 @@ class SceneBuilder : public SceneSink {
   ReaderState& state_;
   bool log_;
   std::unordered_set<std::string> mesh_names_;
+  std::unordered_map<std::string, int> next_suffix_;  // per wanted name: "_N" to try next
   std::unordered_map<std::string, std::string> unnamed_materials_;  // by UnnamedMaterial's key
   int64_t loose_dropped_ = 0;
   int64_t messages_ = 0;

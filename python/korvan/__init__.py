@@ -41,7 +41,8 @@ def _library_folder():
 class _Options(ctypes.Structure):
     _fields_ = [("plugin_dir", ctypes.c_char_p), ("grammar", ctypes.c_char_p),
                 ("log_path", ctypes.c_char_p), ("include_path", ctypes.c_char_p),
-                ("place_objects", ctypes.c_int)]
+                ("place_objects", ctypes.c_int),
+                ("cancel", ctypes.POINTER(ctypes.c_int)), ("time_limit", ctypes.c_double)]
 
 
 class _MeshInfo(ctypes.Structure):
@@ -53,7 +54,7 @@ class _MeshInfo(ctypes.Structure):
                 ("triangles_only", ctypes.c_int), ("materials", ctypes.c_int)]
 
 
-_C_VERSION = 1
+_C_VERSION = 2
 _lib = None
 _folder = None
 
