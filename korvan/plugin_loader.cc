@@ -34,6 +34,14 @@ void AddFolder(const std::string& folder, std::vector<std::string>* folders,
   if (seen->insert(key).second) folders->push_back(folder);
 }
 
+bool SameFolder(const std::string& a, const std::string& b) {
+  char real_a[PATH_MAX], real_b[PATH_MAX];
+  if (realpath(a.c_str(), real_a) == nullptr || realpath(b.c_str(), real_b) == nullptr) {
+    return a == b;
+  }
+  return std::string(real_a) == real_b;
+}
+
 }  // namespace
 
 std::string LibraryFolder() {
@@ -56,8 +64,12 @@ std::vector<std::string> PluginFolders(const char* dir) {
   if (const char* path = std::getenv("KORVAN_PLUGIN_PATH"); path != nullptr) {
     for (const std::string& folder : Split(path, ':')) AddFolder(folder, &folders, &seen);
   }
-  AddFolder(ProgramFolder(), &folders, &seen);
-  AddFolder(LibraryFolder() + "/" KORVAN_PLUGIN_SUBDIR, &folders, &seen);
+  // The program's folder holds plug-ins only in the build tree's layout,
+  // with the library beside the program; installed, it is bin/, where
+  // other programs' files lie (/usr/bin/ld.so).
+  const std::string library = LibraryFolder();
+  if (SameFolder(ProgramFolder(), library)) AddFolder(library, &folders, &seen);
+  AddFolder(library + "/" KORVAN_PLUGIN_SUBDIR, &folders, &seen);
   return folders;
 }
 

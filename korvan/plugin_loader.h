@@ -27,9 +27,10 @@ struct PluginSet {
 };
 
 // The plug-in folders: `dir` when given, else the entries of
-// KORVAN_PLUGIN_PATH (":"-separated), then the folder of the program (the
-// build tree's layout), then the installed plug-in folder beside the host
-// library (lib/korvan/plugins), each once.
+// KORVAN_PLUGIN_PATH (":"-separated), then the folder of the program when
+// the host library lies in it too (the build tree's layout), then the
+// installed plug-in folder beside the host library (lib/korvan/plugins),
+// each once.
 KORVAN_API std::vector<std::string> PluginFolders(const char* dir);
 // The folder of the host library itself (no trailing slash).
 KORVAN_API std::string LibraryFolder();
