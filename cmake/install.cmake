@@ -78,4 +78,4 @@ install(FILES ${addon_zip} DESTINATION ${CMAKE_INSTALL_DATADIR}/korvan COMPONENT
 install(FILES LICENSE THIRD_PARTY_NOTICES.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/korvan
         COMPONENT runtime)
 
-include(cmake/package.cmake OPTIONAL)
+include(cmake/package.cmake)
