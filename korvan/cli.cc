@@ -18,6 +18,7 @@
 #include "korvan/plugin_loader.h"
 #include "korvan/scene_json.h"
 #include "korvan/settings_store.h"
+#include "plugin/host/display.h"
 #include "plugin/host/scene.h"
 
 namespace {
@@ -44,8 +45,9 @@ constexpr char kUsage[] =
     "                 --log writes the plug-in's detailed log for this run only.\n"
     "                 --grammar povray reads the file as POV-Ray does (directives,\n"
     "                 macros, expressions, optional commas, #include searched beside\n"
-    "                 the file and in each --include-path DIR); literal (the default)\n"
-    "                 reads the documented grammar only. --place (the default)\n"
+    "                 the file and in each --include-path DIR), korvan's default;\n"
+    "                 literal reads the documented grammar only (the plug-in's own\n"
+    "                 default, for other hosts). --place (the default)\n"
     "                 imports what a POV-Ray file places, where it places it;\n"
     "                 --no-place each declared mesh once. All for this run only.\n"
     "                 --timeout stops each reading after SECONDS, keeping what\n"
@@ -77,7 +79,8 @@ constexpr char kVersion[] = "korvan 1.0";
 struct CommandLine {
   std::string plugin_dir;
   std::vector<std::string> words;  // the command and its operands
-  std::string output, log, grammar, place;
+  std::string output, log, place;
+  std::string grammar = "povray";  // korvan reads as POV-Ray does unless told
   std::vector<std::string> include_paths;
   bool no_progress = false;
   bool pick = false;
@@ -267,6 +270,11 @@ bool WriteOutput(const CommandLine& cl, ScenePtr scene, const std::string& scene
   return written;
 }
 
+// "1 mesh", "2 meshes".
+std::string Plural(long n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
 // Imports one scene (`file` empty: chosen in the dialog) and writes it to
 // `output` when one is given. Answers the exit status for this scene.
 int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
@@ -303,8 +311,11 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
   const int materials = scene->Get_Materials()->Get_Count();
   long left_out = 0;
   const bool written = output.empty() || WriteOutput(cl, std::move(scene), file, output, &left_out);
-  std::printf("%s: %ld meshes, %ld vertices, %ld faces, %d materials, %.3f s", file.c_str(),
-              counts.meshes, counts.vertices, counts.faces, materials, seconds);
+  std::printf("%s: %s, %s, %s, %s, %.3f s", file.c_str(),
+              Plural(counts.meshes, "mesh", "meshes").c_str(),
+              Plural(counts.vertices, "vertex", "vertices").c_str(),
+              Plural(counts.faces, "face", "faces").c_str(),
+              Plural(materials, "material", "materials").c_str(), seconds);
   if (left_out > 0) std::printf(", %ld faces not written", left_out);
   std::printf("\n");
   if (!cl.log.empty()) std::printf("log %s: %s\n", cl.log.c_str(), outcome.line.c_str());
@@ -421,16 +432,20 @@ int Formats() {
   return 0;
 }
 
-// configure / help: the importer's own windows.
+// configure / help: the importer's own windows; 1 when there is no display
+// to show them on (the plug-in says so in one line). The check's connection
+// stays open while the window runs, so that the X server does not reset.
 int Window(const CommandLine& cl, const std::string& command) {
   ImporterPtr importer = NeedImporter(cl, "");
   if (!importer) return 1;
+  MDisplayCheck display;
+  const bool shown = display.Check();
   if (command == "configure") {
     importer->Configure();
   } else {
     importer->ShowHelp();
   }
-  return 0;
+  return shown ? 0 : 1;
 }
 
 int Plugins(const CommandLine& cl) {

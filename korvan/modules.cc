@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "korvan/plugin_loader.h"
+
 std::string ProgramFolder() {
   char path[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -18,9 +20,14 @@ std::string ProgramFolder() {
 
 namespace {
 
-// The entry `symbol` of module `name` beside the program; null with `error`.
+// The entry `symbol` of module `name` in the first module folder that has
+// it (beside the program, else the installed lib/korvan); null with `error`.
 void* ModuleEntry(const char* name, const char* symbol, std::string* error) {
-  const std::string path = ProgramFolder() + "/" + name;
+  std::string path;
+  for (const std::string& folder : ModuleFolders()) {
+    path = folder + "/" + name;
+    if (access(path.c_str(), F_OK) == 0) break;
+  }
   void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {
     *error = dlerror();

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <set>
 
 #include "korvan/modules.h"
 #include "korvan/text.h"
@@ -24,18 +25,60 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
+// Appends `folder` unless it is empty or names a folder already listed.
+void AddFolder(const std::string& folder, std::vector<std::string>* folders,
+               std::set<std::string>* seen) {
+  if (folder.empty()) return;
+  char real[PATH_MAX];
+  const std::string key = realpath(folder.c_str(), real) != nullptr ? real : folder;
+  if (seen->insert(key).second) folders->push_back(folder);
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+  char real_a[PATH_MAX], real_b[PATH_MAX];
+  if (realpath(a.c_str(), real_a) == nullptr || realpath(b.c_str(), real_b) == nullptr) {
+    return a == b;
+  }
+  return std::string(real_a) == real_b;
+}
+
 }  // namespace
+
+std::string LibraryFolder() {
+  Dl_info self;
+  if (dladdr(reinterpret_cast<void*>(&LibraryFolder), &self) == 0 || self.dli_fname == nullptr) {
+    return ProgramFolder();
+  }
+  // The loader names the library by the run path it was found through
+  // ("bin/../lib/libkorvan.so.1"): the plain path reads better in messages.
+  char real[PATH_MAX];
+  const std::string path = realpath(self.dli_fname, real) != nullptr ? real : self.dli_fname;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
 
 std::vector<std::string> PluginFolders(const char* dir) {
   if (dir != nullptr && *dir != '\0') return {dir};
   std::vector<std::string> folders;
-  if (const char* path = std::getenv("KORVAN_PLUGIN_PATH"); path != nullptr && *path != '\0') {
-    for (const std::string& folder : Split(path, ':')) {
-      if (!folder.empty()) folders.push_back(folder);
-    }
-    return folders;
+  std::set<std::string> seen;
+  if (const char* path = std::getenv("KORVAN_PLUGIN_PATH"); path != nullptr) {
+    for (const std::string& folder : Split(path, ':')) AddFolder(folder, &folders, &seen);
   }
-  return {ProgramFolder()};
+  // The program's folder holds plug-ins only in the build tree's layout,
+  // with the library beside the program; installed, it is bin/, where
+  // other programs' files lie (/usr/bin/ld.so).
+  const std::string library = LibraryFolder();
+  if (SameFolder(ProgramFolder(), library)) AddFolder(library, &folders, &seen);
+  AddFolder(library + "/" KORVAN_PLUGIN_SUBDIR, &folders, &seen);
+  return folders;
+}
+
+std::vector<std::string> ModuleFolders() {
+  std::vector<std::string> folders;
+  std::set<std::string> seen;
+  AddFolder(ProgramFolder(), &folders, &seen);
+  AddFolder(LibraryFolder() + "/" KORVAN_MODULE_SUBDIR, &folders, &seen);
+  return folders;
 }
 
 bool LoadPlugin(const std::string& path, LoadedPlugin* plugin, std::string* error) {
@@ -82,6 +125,7 @@ bool LoadPlugin(const std::string& path, LoadedPlugin* plugin, std::string* erro
 
 PluginSet LoadPlugins(const std::vector<std::string>& folders) {
   PluginSet set;
+  std::set<std::string> loaded;  // file names: an earlier folder's copy wins
   for (const std::string& folder : folders) {
     DIR* dir = opendir(folder.c_str());
     if (dir == nullptr) continue;
@@ -93,6 +137,7 @@ PluginSet LoadPlugins(const std::vector<std::string>& folders) {
     closedir(dir);
     std::sort(files.begin(), files.end());
     for (const std::string& file : files) {
+      if (!loaded.insert(file).second) continue;
       LoadedPlugin plugin;
       std::string error;
       if (LoadPlugin(folder + "/" + file, &plugin, &error)) {

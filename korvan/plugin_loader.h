@@ -2,8 +2,9 @@
 // folders whose name does not start with "lib" (those are libraries, not
 // plug-ins) is opened with dlopen, checked for the four exports and the
 // interface version, and its class descriptors enumerated. A library that
-// fails any check is reported in one line and closed; the others load.
-// Loaded libraries stay open for the life of the process.
+// fails any check is reported in one line and closed; the others load; a
+// file name already loaded from an earlier folder is passed over.
+// Loaded libraries stay open for the life of the process. Any thread.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +27,16 @@ struct PluginSet {
 };
 
 // The plug-in folders: `dir` when given, else the entries of
-// KORVAN_PLUGIN_PATH (":"-separated), else the folder of the program.
+// KORVAN_PLUGIN_PATH (":"-separated), then the folder of the program when
+// the host library lies in it too (the build tree's layout), then the
+// installed plug-in folder beside the host library (lib/korvan/plugins),
+// each once.
 KORVAN_API std::vector<std::string> PluginFolders(const char* dir);
+// The folder of the host library itself (no trailing slash).
+KORVAN_API std::string LibraryFolder();
+// The folders where the host's modules may lie: beside the program, then
+// the installed module folder beside the host library (lib/korvan).
+KORVAN_API std::vector<std::string> ModuleFolders();
 KORVAN_API PluginSet LoadPlugins(const std::vector<std::string>& folders);
 // Loads one library; false with `error` set when it is not a usable plug-in.
 KORVAN_API bool LoadPlugin(const std::string& path, LoadedPlugin* plugin, std::string* error);

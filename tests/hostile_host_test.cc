@@ -156,7 +156,7 @@ TEST(HostileHost, BrokenPluginsAreReportedAndTheOthersLoad) {
                                                        << err;
     }
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 4) << command << "\n" << err;
-    EXPECT_NE(out.find(command == "plugins" ? "Tarvo Import Lib" : "1 meshes"), std::string::npos)
+    EXPECT_NE(out.find(command == "plugins" ? "Tarvo Import Lib" : "1 mesh,"), std::string::npos)
         << out;
   }
 }

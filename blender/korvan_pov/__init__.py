@@ -6,8 +6,10 @@ ships beside this file, and makes one Blender object per mesh: positions
 turned from POV-Ray's left-handed y-up axes to Blender's right-handed z-up
 ones (y and z swap, which also turns each face so that it keeps its side),
 material slots with the file's colours, custom split normals from the
-file's normals and a uv layer. Arrays go in through foreach_set, without
-per-vertex Python loops.
+file's normals and a uv layer; the file's cameras and lights become Blender
+cameras and point lights in the same axes. Files are read in POV-Ray's own
+syntax unless the file browser's "Grammar" says "Documented". Arrays go in
+through foreach_set, without per-vertex Python loops.
 """
 
 bl_info = {
@@ -20,10 +22,12 @@ bl_info = {
     "category": "Import-Export",
 }
 
+import math
 import os
 
 import bpy
 import numpy
+from mathutils import Matrix, Vector
 from bpy.props import BoolProperty, CollectionProperty, EnumProperty, StringProperty
 from bpy_extras.io_utils import ImportHelper
 
@@ -136,11 +140,76 @@ def make_materials(scene):
     return out
 
 
+# POV-Ray's field of view when the file gives none (direction 1, right 4/3).
+_POVRAY_DEFAULT_ANGLE = 2 * math.degrees(math.atan(2 / 3))
+
+
+def _blender_vector(v):
+    return Vector((v[0], v[2], v[1]))
+
+
+def make_camera(camera, name, center):
+    """A Blender camera looking from the POV-Ray camera's location at its
+    look_at, its sky up; None when it has no direction to look in."""
+    eye = _blender_vector(camera.location)
+    forward = _blender_vector(camera.look_at) - eye
+    up = _blender_vector(camera.sky)
+    right = forward.cross(up)
+    if forward.length == 0 or right.length == 0:
+        return None
+    forward.normalize()
+    right.normalize()
+    up = right.cross(forward)
+    data = bpy.data.cameras.new(name)
+    data.sensor_fit = "HORIZONTAL"
+    angle = camera.angle if 0 < camera.angle < 180 else _POVRAY_DEFAULT_ANGLE
+    data.angle = math.radians(angle)
+    far = (center - eye).length * 4 if center is not None else 0
+    data.clip_end = max(data.clip_end, far)
+    obj = bpy.data.objects.new(name, data)
+    # A camera looks down its -z with y up.
+    rotation = Matrix((right, up, -forward)).transposed()
+    obj.matrix_world = Matrix.Translation(eye) @ rotation.to_4x4()
+    return obj
+
+
+def make_light(light, name, center):
+    """A Blender point light. POV-Ray's lights do not fade with distance;
+    Blender's do: its power is set so that the scene's centre is lit as
+    POV-Ray lights it (as the glb export's strength, read back by Blender's
+    glTF importer in its "Unitless" lighting mode)."""
+    at = _blender_vector(light.location)
+    rgb = [max(0.0, c) for c in light.color]
+    peak = max(rgb)
+    if not all(math.isfinite(c) for c in rgb) or not all(math.isfinite(c) for c in at):
+        return None
+    scale = peak if peak > 1 else 1.0
+    data = bpy.data.lights.new(name, type="POINT")
+    data.color = [c / scale for c in rgb]
+    distance = max((center - at).length, 1e-3) if center is not None else 1.0
+    data.energy = scale * 4 * math.pi * math.pi * distance * distance
+    data.shadow_soft_size = 0
+    obj = bpy.data.objects.new(name, data)
+    obj.location = at
+    return obj
+
+
+def _center(scene):
+    """The centre of the meshes' bounding box in Blender's axes, or None."""
+    boxes = [(m.positions.min(axis=0), m.positions.max(axis=0))
+             for m in scene.meshes if len(m.positions)]
+    if not boxes:
+        return None
+    low = numpy.min([b[0] for b in boxes], axis=0)
+    high = numpy.max([b[1] for b in boxes], axis=0)
+    return _blender_vector((low + high) / 2)
+
+
 class ImportPovGeometry(bpy.types.Operator, ImportHelper):
-    """Import the polygon geometry of POV-Ray scene files"""
+    """Import the meshes, cameras and lights of POV-Ray scene files"""
 
     bl_idname = "import_scene.korvan_pov"
-    bl_label = "Import POV-Ray geometry"
+    bl_label = "Import POV-Ray"
     bl_options = {"REGISTER", "UNDO", "PRESET"}
 
     filename_ext = ".pov"
@@ -151,10 +220,12 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
 
     grammar: EnumProperty(
         name="Grammar",
-        items=(("LITERAL", "Documented grammar", "The documented grammar of the four objects only"),
-               ("POVRAY", "POV-Ray syntax",
-                "As POV-Ray reads files: directives, macros, expressions, #include")),
-        default="LITERAL")
+        items=(("POVRAY", "POV-Ray",
+                "As POV-Ray reads files: directives, macros, expressions, #include"),
+               ("LITERAL", "Documented",
+                "The documented grammar of the four mesh objects only; "
+                "directives and declared objects are passed over")),
+        default="POVRAY")
     place_objects: BoolProperty(
         name="Place objects", default=True,
         description="POV-Ray syntax: import what the file places, where it places it")
@@ -164,6 +235,23 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
     use_normals: BoolProperty(name="Normals", default=True,
                               description="Custom split normals from the file's normals")
     use_uv: BoolProperty(name="UV", default=True, description="A uv layer from the file's uv")
+    use_cameras_lights: BoolProperty(
+        name="Cameras and lights", default=True,
+        description="The file's cameras and lights as Blender cameras and point lights")
+
+    def draw(self, context):
+        layout = self.layout
+        layout.use_property_split = False
+        layout.label(text="Grammar")
+        layout.row().prop(self, "grammar", expand=True)
+        povray = layout.column()
+        povray.enabled = self.grammar == "POVRAY"  # nothing to place or include otherwise
+        povray.prop(self, "place_objects")
+        povray.label(text="Include path")
+        povray.prop(self, "include_path", text="")
+        layout.prop(self, "use_normals")
+        layout.prop(self, "use_uv")
+        layout.prop(self, "use_cameras_lights")
 
     def paths(self):
         if self.files and self.directory:
@@ -194,14 +282,21 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
 
     def import_one(self, context, path):
         """The objects made from one file, or None when it could not be read."""
-        scene = korvan.read(path, grammar=self.grammar.lower(),
-                            place_objects=self.place_objects if self.grammar == "POVRAY" else None,
-                            include_path=bpy.path.abspath(self.include_path) or None)
-        for message in scene.messages:
-            self.report({"ERROR"} if ": error: " in message else {"WARNING"}, message)
-        if scene.status == 1:
-            self.report({"ERROR"}, "%s: %s" % (path, scene.outcome))
+        povray = self.grammar == "POVRAY"
+        try:
+            scene = korvan.read(path, grammar=self.grammar.lower(),
+                                place_objects=bool(self.place_objects) if povray else None,
+                                include_path=(bpy.path.abspath(self.include_path) or None)
+                                if povray else None)
+        except OSError as e:  # names the path once: "[Errno 2] ...: 'X.pov'"
+            self.report({"ERROR"}, "%s: %s" % (path, e.strerror or e))
             return None
+        except korvan.KorvanError as e:  # its text names the path
+            self.report({"ERROR"}, str(e))
+            return None
+        for message in scene.messages:
+            self.report({"ERROR"} if ": error: " in message else {"WARNING"},
+                        _in_blenders_words(message))
         if scene.status == 2 and not scene.messages:
             self.report({"ERROR"}, "%s: %s" % (path, scene.outcome.strip()))
         materials = make_materials(scene)
@@ -212,11 +307,39 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
             collection.objects.link(obj)
             made.append(obj)
             left_out += dropped
+        if self.use_cameras_lights:
+            center = _center(scene)
+            # As the glb export: the file's cameras and lights, else the
+            # host's default ones.
+            for i, camera in enumerate(scene.cameras):
+                obj = make_camera(camera, "Camera" if i == 0 else "Camera.%d" % i, center)
+                if obj is not None:
+                    collection.objects.link(obj)
+                    made.append(obj)
+                    if context.scene.camera is None:
+                        context.scene.camera = obj
+            for i, light in enumerate(scene.lights):
+                obj = make_light(light, "Light" if i == 0 else "Light.%d" % i, center)
+                if obj is not None:
+                    collection.objects.link(obj)
+                    made.append(obj)
         if left_out:
-            self.report({"WARNING"}, "%s: %d faces left out (indices outside their lists or "
-                                     "repeated corners)" % (path, left_out))
-        self.report({"INFO"}, "%s: %d meshes" % (os.path.basename(path), len(made)))
+            self.report({"WARNING"}, "%s: %s left out (indices outside their lists or "
+                                     "repeated corners)" % (path, _count(left_out, "face")))
+        self.report({"INFO"}, "%s: %s" % (os.path.basename(path),
+                                          _count(len(scene.meshes), "mesh", "meshes")))
         return made
+
+
+def _count(n, one, many=None):
+    return "%d %s" % (n, one if n == 1 else (many or one + "s"))
+
+
+def _in_blenders_words(message):
+    """The plug-in's hint names the command line's switch; here it is the
+    file browser's option."""
+    return message.replace("(korvan import --grammar povray)",
+                           "(Grammar: POV-Ray, in the file browser's options)")
 
 
 def menu_import(self, context):

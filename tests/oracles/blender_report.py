@@ -12,6 +12,7 @@ import sys
 import time
 
 import bpy
+import mathutils
 
 # Debian's numpy 1.24 no longer has numpy.bool, which Blender 3.4's glTF
 # importer uses.
@@ -33,7 +34,13 @@ IMPORTERS = {
 def describe():
     objects, low, high = [], [1e30] * 3, [-1e30] * 3
     agree = against = 0
+    cameras, lights = [], []
     for obj in bpy.context.scene.objects:
+        if obj.type == "CAMERA":
+            forward = obj.matrix_world.to_3x3() @ mathutils.Vector((0, 0, -1))
+            cameras.append({"at": list(obj.location), "forward": list(forward)})
+        elif obj.type == "LIGHT":
+            lights.append({"at": list(obj.location), "energy": obj.data.energy})
         if obj.type != "MESH":
             continue
         mesh = obj.data
@@ -54,7 +61,8 @@ def describe():
                 d = s.dot(p.normal)
                 agree += d > 0
                 against += d < 0
-    return {"objects": objects, "min": low, "max": high, "agree": agree, "against": against}
+    return {"objects": objects, "min": low, "max": high, "agree": agree, "against": against,
+            "cameras": cameras, "lights": lights}
 
 
 def install_addon(zip_path):
@@ -64,7 +72,7 @@ def install_addon(zip_path):
 
 def main():
     args = sys.argv[sys.argv.index("--") + 1:]
-    out, files, grammar = args[0], [], "LITERAL"
+    out, files, grammar = args[0], [], "DEFAULT"  # DEFAULT: the add-on's own default
     i = 1
     while i < len(args):
         if args[i] == "--addon":
@@ -77,7 +85,8 @@ def main():
             files.append(args[i])
             i += 1
     for ext in ("pov", "inc"):
-        IMPORTERS[ext] = lambda p: bpy.ops.import_scene.korvan_pov(filepath=p, grammar=grammar)
+        IMPORTERS[ext] = lambda p: bpy.ops.import_scene.korvan_pov(
+            filepath=p, **({} if grammar == "DEFAULT" else {"grammar": grammar}))
     report = {}
     for path in files:
         bpy.ops.wm.read_factory_settings(use_empty=True)

@@ -205,10 +205,11 @@ def winding_counts(obj):
 
 
 def addon(binary, work, zip_path, grammar, scenes):
+    """grammar "default": the add-on's own default, which is POV-Ray's syntax."""
     problems, expected = [], {}
     for scene in scenes:
         json_path = os.path.join(work, os.path.basename(scene) + ".json")
-        korvan(binary, scene, json_path, grammar=grammar)
+        korvan(binary, scene, json_path, grammar="povray" if grammar == "default" else grammar)
         expected[os.path.abspath(scene)] = json.load(open(json_path))
     report, error = run_blender(work, ["--addon", zip_path, "--grammar", grammar,
                                        *expected.keys()])
@@ -221,6 +222,10 @@ def addon(binary, work, zip_path, grammar, scenes):
         if "error" in got:
             problems.append(f"{label}: the add-on failed: {got['error']}")
             continue
+        # The file's cameras and lights (else the host's defaults), as in the glb.
+        if (len(got["cameras"]), len(got["lights"])) != (data["cameras"], data["lights"]):
+            problems.append(f"{label}: {len(got['cameras'])} cameras and {len(got['lights'])} "
+                            f"lights, expected {data['cameras']} and {data['lights']}")
         objects = {o["name"]: o for o in got["objects"]}
         meshes = [o for o in data["objects"] if "faces" in o]
         if sorted(objects) != sorted(o["name"] for o in meshes):
