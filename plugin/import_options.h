@@ -4,8 +4,8 @@
 // Allocated in host memory; one thread.
 #pragma once
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 

@@ -18,13 +18,13 @@ namespace sdl {
 // stack or taking all memory. The defaults are far beyond any real scene
 // and keep each kind of work within a few seconds (the README lists them).
 struct Limits {
-  int64_t bytes = INT64_C(2'000'000'000);          // max_bytes: scanned, rescans included
-  int64_t tokens = 200'000'000;                     // max_tokens: read, skipped ones included
-  int64_t loop_iterations = 10'000'000;             // max_loop_iterations: all loops together
-  int64_t macro_calls = 2'000'000;                  // max_macro_calls
-  int64_t value_bytes = INT64_C(800'000'000);       // max_value_bytes: values made; meshes placed
-  int nesting = 500;                                // max_nesting: recursion and open calls
-  int64_t array_elements = 16'000'000;              // in one array
+  int64_t bytes = INT64_C(2'000'000'000);      // max_bytes: scanned, rescans included
+  int64_t tokens = 200'000'000;                // max_tokens: read, skipped ones included
+  int64_t loop_iterations = 10'000'000;        // max_loop_iterations: all loops together
+  int64_t macro_calls = 2'000'000;             // max_macro_calls
+  int64_t value_bytes = INT64_C(800'000'000);  // max_value_bytes: values made; meshes placed
+  int nesting = 500;                           // max_nesting: recursion and open calls
+  int64_t array_elements = 16'000'000;         // in one array
 };
 
 // Ends the whole reading (#error, a bound reached, out of memory).
@@ -45,7 +45,8 @@ class Budget {
 
   // Bytes the lexer has scanned in all (a running total it keeps).
   void Scanned(uint64_t total, const Position& at) {
-    if (static_cast<int64_t>(total) > limits_.bytes) Exceeded("bytes scanned", "max_bytes", limits_.bytes, at);
+    if (static_cast<int64_t>(total) > limits_.bytes)
+      Exceeded("bytes scanned", "max_bytes", limits_.bytes, at);
   }
   void Token(const Position& at) {
     if (++tokens_ > limits_.tokens) Exceeded("tokens read", "max_tokens", limits_.tokens, at);

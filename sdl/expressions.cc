@@ -68,11 +68,12 @@ Parser::NestingGuard::NestingGuard(Parser& parser, const Position& at) : parser_
                      at};
   }
   if (StackHere() < parser_.stack_floor_) {
-    throw FatalError{"the reading stops: expressions, blocks and objects nested deeper than the "
-                     "stack of the reading thread holds (the bound max_nesting of the settings "
-                     "is " +
-                         std::to_string(limit) + ")",
-                     at};
+    throw FatalError{
+        "the reading stops: expressions, blocks and objects nested deeper than the "
+        "stack of the reading thread holds (the bound max_nesting of the settings "
+        "is " +
+            std::to_string(limit) + ")",
+        at};
   }
   ++parser_.nesting_depth_;
 }

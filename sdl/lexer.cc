@@ -44,7 +44,8 @@ bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
 // Adds the bytes a call moved over to the lexer's count when it returns.
 class CountScan {
  public:
-  CountScan(const size_t& offset, uint64_t& total) : offset_(offset), from_(offset), total_(total) {}
+  CountScan(const size_t& offset, uint64_t& total)
+      : offset_(offset), from_(offset), total_(total) {}
   ~CountScan() {
     if (offset_ > from_) total_ += offset_ - from_;
   }

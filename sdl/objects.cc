@@ -336,9 +336,9 @@ void Parser::Container(const Token& keyword, const std::string& name) {
       }
       if (target != nullptr && value->object != nullptr) {
         const ObjectDef& def = *value->object;
-        budget_.Allocate(def.parts.size() * sizeof(PlacedPart) +
-                             def.lights.size() * sizeof(PlacedLight),
-                         inner.where);
+        budget_.Allocate(
+            def.parts.size() * sizeof(PlacedPart) + def.lights.size() * sizeof(PlacedLight),
+            inner.where);
         target->parts.insert(target->parts.end(), def.parts.begin(), def.parts.end());
         target->lights.insert(target->lights.end(), def.lights.begin(), def.lights.end());
       }

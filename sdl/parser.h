@@ -105,8 +105,8 @@ class Parser {
     double switch_value = 0;
     std::string variable;  // kFor
     double end = 0, step = 1;
-    size_t scope_depth = 0;  // kMacro / kInclude: the scopes to keep on leaving
-    Position opened;         // for messages
+    size_t scope_depth = 0;            // kMacro / kInclude: the scopes to keep on leaving
+    Position opened;                   // for messages
     const Source* included = nullptr;  // kInclude: the file being read
   };
 
@@ -277,7 +277,7 @@ class Parser {
   SymbolTable symbols_;
   Budget budget_;
   uintptr_t stack_floor_ = 0;  // of the thread that reads
-  int64_t brace_depth_ = 0;  // of the tokens handed out
+  int64_t brace_depth_ = 0;    // of the tokens handed out
   int nesting_depth_ = 0;
   // Inside parentheses: comparisons, '&', '|' and '?:' are operators there
   // only (elsewhere '<' begins a vector, as in "count <x, y, z>").

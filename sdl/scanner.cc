@@ -682,16 +682,16 @@ void Parser::DirectiveInclude(const Token& at) {
     std::string error;
     const Source* source = sources_.Load(path, &error);
     if (source == nullptr) {
-      Warn(at.where, "the include file \"" + Quote(name) + "\" cannot be read (" + error +
-                         "); passed over");
+      Warn(at.where,
+           "the include file \"" + Quote(name) + "\" cannot be read (" + error + "); passed over");
       return;
     }
     if (IncludedAlready(source)) {
       Fail(at, "the include file \"" + Quote(name) +
                    "\" is already being read: a file that includes itself never ends");
     }
-    frames_.push_back(Frame{FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(),
-                            at.where, source});
+    frames_.push_back(Frame{
+        FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(), at.where, source});
     symbols_.Open();
     ++open_calls_;
     lexer_.Seek(StartOf(source));

@@ -63,7 +63,8 @@ void OnStackOf(size_t bytes, const std::function<void()>& body) {
     (*static_cast<const std::function<void()>*>(arg))();
     return nullptr;
   };
-  ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&body)), 0);
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&body)),
+            0);
   pthread_join(thread, nullptr);
   pthread_attr_destroy(&attributes);
 }
@@ -146,8 +147,7 @@ TEST(Hostile, NestingIsCheckedAgainstTheStack) {
   PovrayReadOptions options = SmallBounds();
   options.limits.nesting = 1'000'000;
   const int n = 200000;
-  CheckAll({{"parentheses", "#declare X = " + Repeat("(", n) + "1" + Repeat(")", n) + ";",
-             "stack"},
+  CheckAll({{"parentheses", "#declare X = " + Repeat("(", n) + "1" + Repeat(")", n) + ";", "stack"},
             {"pigments", "#declare P = " + Repeat("pigment { ", n) + Repeat("}", n), "stack"}},
            options);
 }
