@@ -41,23 +41,6 @@ bool ContinuesExpression(char c) { return kContinuations.of[static_cast<unsigned
 bool IsWordStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsWordChar(char c) { return IsWordStart(c) || IsDigit(c); }
 
-// Adds the bytes a call moved over to the lexer's count when it returns.
-class CountScan {
- public:
-  CountScan(const size_t& offset, uint64_t& total)
-      : offset_(offset), from_(offset), total_(total) {}
-  ~CountScan() {
-    if (offset_ > from_) total_ += offset_ - from_;
-  }
-  CountScan(const CountScan&) = delete;
-  CountScan& operator=(const CountScan&) = delete;
-
- private:
-  const size_t& offset_;
-  size_t from_;
-  uint64_t& total_;
-};
-
 }  // namespace
 
 Source::~Source() {
@@ -208,7 +191,6 @@ void Lexer::SkipSpaceAndComments() {
 }
 
 Token Lexer::Next() {
-  const CountScan count_scan(pos_.offset, scanned_);
   problem_.clear();
   SkipSpaceAndComments();
   Token token;
@@ -283,7 +265,6 @@ Token Lexer::Next() {
 }
 
 bool Lexer::FastVector(double* out, int count) {
-  const CountScan count_scan(pos_.offset, scanned_);
   const char* d = data();
   const size_t n = size();
   Position saved = pos_;
@@ -343,7 +324,6 @@ bool Lexer::FastVector(double* out, int count) {
 }
 
 bool Lexer::FastIndices(int32_t out[3]) {
-  const CountScan count_scan(pos_.offset, scanned_);
   const char* d = data();
   const size_t n = size();
   const Position saved = pos_;
@@ -393,7 +373,6 @@ bool Lexer::FastIndices(int32_t out[3]) {
 }
 
 bool Lexer::FastNumber(double* out) {
-  const CountScan count_scan(pos_.offset, scanned_);
   const char* d = data();
   const size_t n = size();
   const Position saved = pos_;
@@ -424,13 +403,11 @@ bool Lexer::FastNumber(double* out) {
 }
 
 void Lexer::SkipComma() {
-  const CountScan count_scan(pos_.offset, scanned_);
   SkipSpaceAndComments();
   if (pos_.offset < size() && data()[pos_.offset] == ',') ++pos_.offset;
 }
 
 char Lexer::PeekChar() {
-  const CountScan count_scan(pos_.offset, scanned_);
   SkipSpaceAndComments();
   return pos_.offset < size() ? data()[pos_.offset] : '\0';
 }

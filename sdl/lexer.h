@@ -76,16 +76,25 @@ std::string Unescape(std::string_view text);
 
 class Lexer {
  public:
-  explicit Lexer(Position start) : pos_(start) {}
+  explicit Lexer(Position start) : pos_(start), segment_start_(start.offset) {}
 
   Token Next();
   const Position& position() const { return pos_; }
-  void Seek(const Position& position) { pos_ = position; }
+  // Reading goes on at `position`: the bytes scanned since the last jump
+  // are added to the count, which then follows from the new position.
+  void Seek(const Position& position) {
+    if (pos_.offset > segment_start_) scanned_before_ += pos_.offset - segment_start_;
+    pos_ = position;
+    segment_start_ = position.offset;
+  }
   // Messages of the last Next() about an unterminated comment or string, or "".
   const std::string& problem() const { return problem_; }
   const Position& problem_at() const { return problem_at_; }
-  // Bytes scanned in all, rescans after a Seek included.
-  uint64_t scanned() const { return scanned_; }
+  // Bytes scanned in all, rescans after a Seek included. Between jumps the
+  // lexer only moves forward, so the count costs nothing while it reads.
+  uint64_t scanned() const {
+    return scanned_before_ + (pos_.offset > segment_start_ ? pos_.offset - segment_start_ : 0);
+  }
 
   // The fast path for lists of literal numbers: reads "<n, n, ...>" with
   // `count` plain decimal numbers (commas optional, a sign only at the start
@@ -112,7 +121,8 @@ class Lexer {
   size_t size() const { return pos_.source->text.size(); }
 
   Position pos_;
-  uint64_t scanned_ = 0;
+  size_t segment_start_ = 0;     // where reading went on after the last jump
+  uint64_t scanned_before_ = 0;  // bytes scanned before it
   std::string problem_;
   Position problem_at_;
 };
