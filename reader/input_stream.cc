@@ -1,16 +1,46 @@
 #include "reader/input_stream.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "plugin/host/memory.h"
+
+int OpenRegularFd(const char* path, struct stat* info, int* error) {
+  // Non-blocking, so that opening a FIFO (or a device that waits) returns
+  // at once; such a file is refused. Reads of a regular file never block.
+  const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    *error = errno;
+    return -1;
+  }
+  if (fstat(fd, info) != 0 || !S_ISREG(info->st_mode)) {
+    close(fd);
+    *error = 0;
+    return -1;
+  }
+  return fd;
+}
+
+FILE* OpenRegularFile(const char* path) {
+  struct stat info;
+  int error = 0;
+  const int fd = OpenRegularFd(path, &info, &error);
+  if (fd < 0) return nullptr;
+  FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return file;
+}
 
 bool InputStream::Open(const char* path, size_t block_size) {
   Close();
   if (path == nullptr || block_size == 0) return false;
-  FILE* file = std::fopen(path, "rb");
+  FILE* file = OpenRegularFile(path);
   if (file == nullptr) return false;
   struct stat info;
-  if (fstat(fileno(file), &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fstat(fileno(file), &info) != 0) {
     std::fclose(file);
     return false;
   }

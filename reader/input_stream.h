@@ -8,6 +8,15 @@
 #include <cstdint>
 #include <cstdio>
 
+struct stat;
+
+// Opens `path` for reading when it is a regular file, without waiting on
+// anything else (a folder, a FIFO, a device): the descriptor with `info`
+// filled, or -1 with `error` the errno (0: not a regular file).
+int OpenRegularFd(const char* path, struct stat* info, int* error);
+// The same as a stream; null when it cannot be opened.
+FILE* OpenRegularFile(const char* path);
+
 class InputStream {
  public:
   static constexpr int kEof = -1;

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "reader/input_stream.h"
 #include "reader/numbers.h"
 
 namespace sdl {
@@ -48,17 +49,11 @@ Source::~Source() {
 }
 
 const Source* SourceSet::Load(const std::string& path, std::string* error) {
-  // Non-blocking, so that a FIFO or a device is refused at once rather than
-  // waited on; only a regular file is read.
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) {
-    *error = std::strerror(errno);
-    return nullptr;
-  }
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    *error = "not a regular file";
-    close(fd);
+  int failure = 0;
+  const int fd = OpenRegularFd(path.c_str(), &info, &failure);
+  if (fd < 0) {
+    *error = failure != 0 ? std::strerror(failure) : "not a regular file";
     return nullptr;
   }
   auto source = std::make_unique<Source>();

@@ -162,3 +162,47 @@ TEST(HostileHost, BrokenPluginsAreReportedAndTheOthersLoad) {
 }
 
 }  // namespace
+
+namespace {
+
+// A scene that is a FIFO (no writer) or a device is refused at once in both
+// modes, rather than waited on or read forever.
+TEST(HostileHost, SceneThatIsNoRegularFileIsRefusedInBothModes) {
+  const std::string fifo = TestDir() + "scene_fifo.pov";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const char* grammar : {"literal", "povray"}) {
+    for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+      ImportRequest request;
+      request.grammar = grammar;
+      const ImportResult result = ImportWith(NewImporter().get(), path, request);
+      EXPECT_EQ(result.status, 1) << grammar << " " << path;
+      EXPECT_EQ(result.outcome.kind, ImportOutcome::kNotFound) << grammar << " " << path;
+    }
+  }
+}
+
+// A bad stored bound is reported with its key, value and default; the
+// import runs with the default.
+TEST(HostileHost, BadStoredBoundIsReported) {
+  const std::string scene = WriteTestFile("bound.pov", "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n");
+  for (const char* value : {"abc", "-5", "0", "99999999999999999999"}) {
+    SettingsStore store;
+    store.Set("tarvo_in/Specific Settings", "max_nesting", value);
+    ASSERT_TRUE(store.Save());
+    ImportRequest request;
+    request.grammar = "povray";
+    const ImportResult result = ImportWith(NewImporter().get(), scene, request);
+    ASSERT_TRUE(result.scene);
+    EXPECT_EQ(result.status, 0) << value;
+    MList* messages = result.scene->Get_Messages();
+    ASSERT_GE(messages->Get_Count(), 1) << value;
+    const std::string first = static_cast<const char*>(messages->Get(0));
+    EXPECT_EQ(first, "warning: setting max_nesting=" + std::string(value) +
+                         " is not a whole number from 1 to 100000; the default 500 is used");
+  }
+  SettingsStore store;
+  store.Set("tarvo_in/Specific Settings", "max_nesting", "500");
+  ASSERT_TRUE(store.Save());
+}
+
+}  // namespace

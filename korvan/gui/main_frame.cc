@@ -8,6 +8,8 @@
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 
+#include <cstring>
+
 #include "korvan/export.h"
 #include "korvan/gui/scene_model.h"
 #include "korvan/gui/scene_view.h"
@@ -172,7 +174,7 @@ bool MainFrame::OpenScene(const std::string& path) {
   }
   path_ = path;
   ShowScene(std::move(scene));
-  if (outcome.kind == ImportOutcome::kError) Report(ErrorText(outcome));
+  ReportOutcome(outcome);
   return true;
 }
 
@@ -183,7 +185,24 @@ void MainFrame::OnImport() {
   const LogOutcome outcome = korvan_last_log_outcome();
   path_ = scene->Get_Path();
   ShowScene(std::move(scene));
-  if (outcome.kind == ImportOutcome::kError) Report(ErrorText(outcome));
+  ReportOutcome(outcome);
+}
+
+// An error says where and what; otherwise a warning about the import as a
+// whole (a stored setting that could not be taken) replaces the counts.
+void MainFrame::ReportOutcome(const LogOutcome& outcome) {
+  if (outcome.kind == ImportOutcome::kError) {
+    Report(ErrorText(outcome));
+    return;
+  }
+  MList* messages = scene_ ? scene_->Get_Messages() : nullptr;
+  for (int32_t i = 0; messages != nullptr && i < messages->Get_Count(); ++i) {
+    const char* text = static_cast<const char*>(messages->Get(i));
+    if (text != nullptr && std::strncmp(text, "warning: ", 9) == 0) {
+      Report(text);
+      return;
+    }
+  }
 }
 
 // The first message of the import says where and what; the outcome line

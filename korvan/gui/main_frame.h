@@ -55,6 +55,7 @@ class MainFrame : public wxFrame {
   void OnExport();
   void OnOptions(bool save);
   void Report(const std::string& text);
+  void ReportOutcome(const LogOutcome& outcome);
   std::string ErrorText(const LogOutcome& outcome) const;
 
   ImporterPtr importer_;  // null when no import plug-in was found
