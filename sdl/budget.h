@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sdl/errors.h"
 #include "sdl/lexer.h"
 
 namespace sdl {
@@ -25,12 +26,6 @@ struct Limits {
   int64_t value_bytes = INT64_C(800'000'000);  // max_value_bytes: values made; meshes placed
   int nesting = 500;                           // max_nesting: recursion and open calls
   int64_t array_elements = 16'000'000;         // in one array
-};
-
-// Ends the whole reading (#error, a bound reached, out of memory).
-struct FatalError {
-  std::string message;
-  Position where;
 };
 
 // Asks the host whether the reading is to stop (cancelled, out of time).

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "sdl/builtins.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
 
@@ -15,16 +16,6 @@ namespace sdl {
 namespace {
 
 int Dim(const Value& value) { return value.type == ValueType::kFloat ? 1 : value.dim; }
-
-// `value` as `dim` components: a float fills all of them, a shorter vector
-// is padded with zeros.
-void Promote(const Value& value, int dim, double* out) {
-  if (value.type == ValueType::kFloat) {
-    for (int i = 0; i < dim; ++i) out[i] = value.v[0];
-    return;
-  }
-  for (int i = 0; i < dim; ++i) out[i] = i < value.dim ? value.v[i] : 0.0;
-}
 
 Value Numeric(int dim, const double* v) {
   return dim == 1 ? Value::Float(v[0]) : Value::Vector(dim, v);
@@ -42,20 +33,6 @@ int Component(std::string_view name) {
   if (name == "t" || name == "filter") return 3;
   if (name == "transmit") return 4;
   return -1;
-}
-
-// A small whole number (widths, precisions, character codes).
-int SmallInt(double value) {
-  return static_cast<int>(std::clamp<int64_t>(WholeNumber(value), -1000000, 1000000));
-}
-
-std::string FormatNumber(double value, int width, int precision) {
-  char buffer[128];
-  if (precision < 0) precision = 6;
-  if (precision > 40) precision = 40;
-  if (width < 0 || width > 60) width = 0;
-  std::snprintf(buffer, sizeof buffer, "%*.*f", width, precision, value);
-  return buffer;
 }
 
 }  // namespace
@@ -76,32 +53,6 @@ Parser::NestingGuard::NestingGuard(Parser& parser, const Position& at) : parser_
         at};
   }
   ++parser_.nesting_depth_;
-}
-
-const char* TypeName(ValueType type) {
-  switch (type) {
-    case ValueType::kNone:
-      return "nothing";
-    case ValueType::kFloat:
-      return "a float";
-    case ValueType::kVector:
-      return "a vector";
-    case ValueType::kString:
-      return "a string";
-    case ValueType::kArray:
-      return "an array";
-    case ValueType::kObject:
-      return "an object";
-    case ValueType::kTexture:
-      return "a texture";
-    case ValueType::kTransform:
-      return "a transform";
-    case ValueType::kMacro:
-      return "a macro";
-    case ValueType::kOther:
-      return "a declared item";
-  }
-  return "a value";
 }
 
 Value Parser::Expression() {
@@ -604,278 +555,28 @@ Value Parser::UserFunctionCall(const Token& name) {
 Value Parser::FunctionCall(const Token& name) {
   const std::string_view f = name.text;
   Expect('(', "after the function's name");
-  // A function of one argument reads it as a parenthesised expression;
-  // arguments in a list are plain expressions (POV-Ray's rule).
-  static constexpr std::string_view kOneArgument[] = {
-      "abs",    "acos",        "acosh", "asc",  "asin",    "asinh",     "atan",
-      "atanh",  "ceil",        "chr",   "cos",  "cosh",    "degrees",   "dimensions",
-      "exp",    "file_exists", "floor", "int",  "ln",      "log",       "radians",
-      "rand",   "seed",        "sin",   "sinh", "sqrt",    "strlen",    "strlwr",
-      "strupr", "tan",         "tanh",  "val",  "vlength", "vnormalize"};
-  bool one = false;
-  for (std::string_view n : kOneArgument) one = one || n == f;
-  ScopedFlag flag(full_, one);
-  if (f == "trace" || f == "inside") return ShapeQuery(name);
+  if (f == "trace" || f == "inside") {
+    ScopedFlag flag(full_, false);
+    return ShapeQuery(name);
+  }
   if (f == "defined") {
     const Token id = Raw();
     Expect(')', "to close defined()");
     return Value::Float(id.kind == TokenKind::kWord && Lookup(id.text) != nullptr ? 1 : 0);
   }
+  const Builtin* builtin = FindBuiltin(f);
+  if (builtin == nullptr) {
+    if (IsReservedWord(f))
+      Fail(name, "the function " + Quote(f) + " is not evaluated by this reader");
+    Fail(name, "undefined identifier '" + Quote(f) + "'");
+  }
   std::vector<Position> where;
-  const std::vector<Value> args = Arguments(name, &where);
-  auto count = [&](size_t low, size_t high) {
-    if (args.size() < low || args.size() > high) {
-      Fail(name, std::string(f) + " takes " +
-                     (low == high ? std::to_string(low)
-                                  : std::to_string(low) + " to " + std::to_string(high)) +
-                     " arguments, found " + std::to_string(args.size()));
-    }
-  };
-  auto number = [&](size_t i) {
-    if (args[i].type != ValueType::kFloat) {
-      Fail(where[i], std::string("argument ") + std::to_string(i + 1) + " of " + std::string(f) +
-                         " must be a float, found " + TypeName(args[i].type));
-    }
-    return args[i].v[0];
-  };
-  auto vector = [&](size_t i) {
-    if (!args[i].IsNumeric()) {
-      Fail(where[i], std::string("argument ") + std::to_string(i + 1) + " of " + std::string(f) +
-                         " must be a vector, found " + TypeName(args[i].type));
-    }
-    double v[3];
-    Promote(args[i], 3, v);
-    return Vec3{v[0], v[1], v[2]};
-  };
-  auto text = [&](size_t i) -> const std::string& {
-    if (args[i].type != ValueType::kString) {
-      Fail(where[i], std::string("argument ") + std::to_string(i + 1) + " of " + std::string(f) +
-                         " must be a string, found " + TypeName(args[i].type));
-    }
-    return args[i].text;
-  };
-  auto vec = [](const Vec3& v) {
-    const double d[3] = {v.x, v.y, v.z};
-    return Value::Vector(3, d);
-  };
-  auto domain = [&](bool ok) {
-    if (!ok) Fail(name, "the argument of " + std::string(f) + " is outside its domain");
-  };
-
-  using Unary = double (*)(double);
-  static const struct {
-    const char* name;
-    Unary fn;
-  } kUnary[] = {
-      {"abs", [](double a) { return std::fabs(a); }},
-      {"acos", [](double a) { return std::acos(a); }},
-      {"acosh", [](double a) { return std::acosh(a); }},
-      {"asin", [](double a) { return std::asin(a); }},
-      {"asinh", [](double a) { return std::asinh(a); }},
-      {"atan", [](double a) { return std::atan(a); }},
-      {"atanh", [](double a) { return std::atanh(a); }},
-      {"ceil", [](double a) { return std::ceil(a); }},
-      {"cos", [](double a) { return std::cos(a); }},
-      {"cosh", [](double a) { return std::cosh(a); }},
-      {"degrees", [](double a) { return a * 180.0 / M_PI; }},
-      {"exp", [](double a) { return std::exp(a); }},
-      {"floor", [](double a) { return std::floor(a); }},
-      {"int", [](double a) { return std::trunc(a); }},
-      {"ln", [](double a) { return std::log(a); }},
-      {"log", [](double a) { return std::log10(a); }},
-      {"radians", [](double a) { return a * M_PI / 180.0; }},
-      {"sin", [](double a) { return std::sin(a); }},
-      {"sinh", [](double a) { return std::sinh(a); }},
-      {"sqrt", [](double a) { return std::sqrt(a); }},
-      {"tan", [](double a) { return std::tan(a); }},
-      {"tanh", [](double a) { return std::tanh(a); }},
-  };
-  for (const auto& entry : kUnary) {
-    if (f == entry.name) {
-      count(1, 1);
-      const double a = number(0);
-      if (f == "sqrt") domain(a >= 0);
-      if (f == "ln" || f == "log") domain(a > 0);
-      if (f == "acos" || f == "asin") domain(a >= -1 && a <= 1);
-      return Value::Float(entry.fn(a));
-    }
+  std::vector<Value> args;
+  {
+    ScopedFlag flag(full_, builtin->parenthesised);
+    args = Arguments(name, &where);
   }
-  if (f == "pow") {
-    count(2, 2);
-    return Value::Float(std::pow(number(0), number(1)));
-  }
-  if (f == "atan2") {
-    count(2, 2);
-    return Value::Float(std::atan2(number(0), number(1)));
-  }
-  if (f == "mod" || f == "div") {
-    count(2, 2);
-    const double b = number(1);
-    if (b == 0) Fail(where[1], "division by zero in " + std::string(f));
-    return Value::Float(f == "mod" ? std::fmod(number(0), b) : std::trunc(number(0) / b));
-  }
-  if (f == "min" || f == "max") {
-    if (args.empty()) count(1, 1);
-    double r = number(0);
-    for (size_t i = 1; i < args.size(); ++i)
-      r = f == "min" ? std::min(r, number(i)) : std::max(r, number(i));
-    return Value::Float(r);
-  }
-  if (f == "select") {
-    count(3, 4);
-    const double s = number(0);
-    if (args.size() == 3) return s < 0 ? args[1] : args[2];
-    return s < 0 ? args[1] : s == 0 ? args[2] : args[3];
-  }
-  if (f == "bitwise_and" || f == "bitwise_or" || f == "bitwise_xor") {
-    if (args.size() < 2) count(2, 2);
-    int64_t r = WholeNumber(number(0));
-    for (size_t i = 1; i < args.size(); ++i) {
-      const int64_t b = WholeNumber(number(i));
-      r = f == "bitwise_and" ? (r & b) : f == "bitwise_or" ? (r | b) : (r ^ b);
-    }
-    return Value::Float(static_cast<double>(r));
-  }
-  if (f == "vlength") {
-    count(1, 1);
-    const Vec3 a = vector(0);
-    return Value::Float(std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z));
-  }
-  if (f == "vnormalize") {
-    count(1, 1);
-    const Vec3 a = vector(0);
-    const double l = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
-    if (l == 0) return vec(a);
-    return vec({a.x / l, a.y / l, a.z / l});
-  }
-  if (f == "vdot") {
-    count(2, 2);
-    const Vec3 a = vector(0), b = vector(1);
-    return Value::Float(a.x * b.x + a.y * b.y + a.z * b.z);
-  }
-  if (f == "vcross") {
-    count(2, 2);
-    const Vec3 a = vector(0), b = vector(1);
-    return vec({a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x});
-  }
-  if (f == "vrotate") {
-    count(2, 2);
-    return vec(Transform::Rotate(vector(1)).Point(vector(0)));
-  }
-  if (f == "vaxis_rotate") {
-    count(3, 3);
-    const Vec3 p = vector(0), axis = vector(1);
-    const double l = std::sqrt(axis.x * axis.x + axis.y * axis.y + axis.z * axis.z);
-    if (l == 0) return vec(p);
-    const Vec3 k{axis.x / l, axis.y / l, axis.z / l};
-    const double a = -number(2) * M_PI / 180.0;  // left-handed: clockwise looking down the axis
-    const double c = std::cos(a), s = std::sin(a);
-    const double d = k.x * p.x + k.y * p.y + k.z * p.z;
-    const Vec3 cr{k.y * p.z - k.z * p.y, k.z * p.x - k.x * p.z, k.x * p.y - k.y * p.x};
-    return vec({p.x * c + cr.x * s + k.x * d * (1 - c), p.y * c + cr.y * s + k.y * d * (1 - c),
-                p.z * c + cr.z * s + k.z * d * (1 - c)});
-  }
-  if (f == "seed") {
-    count(1, 1);
-    random_streams_.push_back(static_cast<uint32_t>(WholeNumber(number(0))));
-    return Value::Float(static_cast<double>(random_streams_.size() - 1));
-  }
-  if (f == "rand") {
-    count(1, 1);
-    const double s = number(0);
-    if (!(s >= 0 && s < static_cast<double>(random_streams_.size()))) {
-      Fail(where[0], "rand() needs a stream made by seed()");
-    }
-    uint32_t& state = random_streams_[static_cast<size_t>(s)];
-    state = state * 1812433253u + 12345u;
-    return Value::Float(static_cast<double>(state >> 8) / 16777216.0);
-  }
-  if (f == "dimensions" || f == "dimension_size") {
-    count(f == "dimensions" ? 1 : 2, f == "dimensions" ? 1 : 2);
-    if (args[0].type != ValueType::kArray) Fail(where[0], std::string(f) + " takes an array");
-    const auto& sizes = args[0].array->sizes;
-    if (f == "dimensions") return Value::Float(static_cast<double>(sizes.size()));
-    const double d = number(1);
-    if (!(d >= 1 && d < static_cast<double>(sizes.size()) + 1)) {
-      Fail(where[1], "no such dimension");
-    }
-    return Value::Float(static_cast<double>(sizes[static_cast<size_t>(d) - 1]));
-  }
-  if (f == "strlen") {
-    count(1, 1);
-    return Value::Float(static_cast<double>(text(0).size()));
-  }
-  if (f == "val") {
-    count(1, 1);
-    return Value::Float(std::strtod(text(0).c_str(), nullptr));
-  }
-  if (f == "asc") {
-    count(1, 1);
-    const std::string& s = text(0);
-    return Value::Float(s.empty() ? 0 : static_cast<unsigned char>(s[0]));
-  }
-  if (f == "strcmp") {
-    count(2, 2);
-    const int c = text(0).compare(text(1));
-    return Value::Float(c < 0 ? -1 : c > 0 ? 1 : 0);
-  }
-  if (f == "file_exists") {
-    count(1, 1);
-    const std::string path = text(0);
-    return Value::Float(!path.empty() && access(path.c_str(), R_OK) == 0 ? 1 : 0);
-  }
-  if (f == "concat") {
-    std::string s;
-    uint64_t size = 0;
-    for (size_t i = 0; i < args.size(); ++i) size += text(i).size();
-    budget_.Allocate(size, name.where);
-    for (size_t i = 0; i < args.size(); ++i) s += text(i);
-    return Value::String(s);
-  }
-  if (f == "str") {
-    count(3, 3);
-    return MakeString(FormatNumber(number(0), SmallInt(number(1)), SmallInt(number(2))),
-                      name.where);
-  }
-  if (f == "vstr") {
-    count(5, 5);
-    const int n = std::clamp(SmallInt(number(0)), 1, 5);
-    double v[5];
-    if (!args[1].IsNumeric()) Fail(where[1], "vstr takes a vector");
-    Promote(args[1], n, v);
-    std::string s;
-    for (int i = 0; i < n; ++i) {
-      if (i > 0) s += text(2);
-      s += FormatNumber(v[i], SmallInt(number(3)), SmallInt(number(4)));
-    }
-    return MakeString(std::move(s), name.where);
-  }
-  if (f == "chr") {
-    count(1, 1);
-    return Value::String(std::string(1, static_cast<char>(SmallInt(number(0)))));
-  }
-  if (f == "substr") {
-    count(3, 3);
-    const std::string& s = text(0);
-    const int64_t start = WholeNumber(number(1)) - 1, length = WholeNumber(number(2));
-    if (start < 0 || length < 0 || start + length > static_cast<int64_t>(s.size())) {
-      Fail(name, "substr reaches outside its string");
-    }
-    return MakeString(s.substr(static_cast<size_t>(start), static_cast<size_t>(length)),
-                      name.where);
-  }
-  if (f == "strupr" || f == "strlwr") {
-    count(1, 1);
-    std::string s = text(0);
-    for (char& c : s)
-      c = f == "strupr" ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
-                        : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return MakeString(std::move(s), name.where);
-  }
-  if (IsReservedWord(f)) {
-    Fail(name, "the function " + Quote(f) + " is not evaluated by this reader");
-  }
-  Fail(name, "undefined identifier '" + Quote(f) + "'");
+  return CallBuiltin(*builtin, BuiltinCall{name, args, where, budget_, random_streams_});
 }
 
 }  // namespace sdl

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sdl/budget.h"
+#include "sdl/errors.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
 #include "sdl/symbols.h"
@@ -65,13 +66,6 @@ class ScopedFlag {
  private:
   bool& flag_;
   bool saved_;
-};
-
-// Thrown inside the parser for an error in the statement being read; caught
-// where the statement began. Never leaves Parser::Run.
-struct ParseError {
-  std::string message;
-  Position where;
 };
 
 class Parser {

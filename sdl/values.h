@@ -114,4 +114,12 @@ inline int64_t WholeNumber(double value) {
 // What a value is called in messages ("a float", "a string" ...).
 const char* TypeName(ValueType type);
 
+// `value` (a float or vector) as `dim` components: a float fills all of
+// them, a shorter vector is padded with zeros.
+void Promote(const Value& value, int dim, double* out);
+
+// A number as str() writes it: `width` (0: as wide as needed) and
+// `precision` digits after the point (negative: 6).
+std::string FormatNumber(double value, int width, int precision);
+
 }  // namespace sdl
