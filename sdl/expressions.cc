@@ -322,47 +322,35 @@ Value Parser::ColourKeyword(const Token& word) {
   double c[5] = {0, 0, 0, 0, 0};
   Token part = word;
   bool first = true;
-  const bool colour = word.IsWord("color") || word.IsWord("colour");
   for (;;) {
-    const std::string_view w = part.kind == TokenKind::kWord ? part.text : std::string_view();
-    const bool srgb = w.substr(0, 4) == "srgb";
-    const std::string_view kind = srgb ? w.substr(1) : w;
-    double v[5];
-    if (kind == "rgb") {
-      VectorN(3, v);
-      std::memcpy(c, v, 3 * sizeof(double));
-    } else if (kind == "rgbf") {
-      VectorN(4, v);
-      std::memcpy(c, v, 4 * sizeof(double));
-    } else if (kind == "rgbt") {
-      VectorN(4, v);
-      std::memcpy(c, v, 3 * sizeof(double));
-      c[4] = v[3];
-    } else if (kind == "rgbft") {
-      VectorN(5, v);
-      std::memcpy(c, v, 5 * sizeof(double));
-    } else if (w == "red" || w == "green" || w == "blue" || w == "filter" || w == "transmit") {
-      c[Component(w)] = Float();
-    } else if (first && colour) {
+    const ColourWord kind =
+        part.kind == TokenKind::kWord ? ColourWordOf(part.text) : ColourWord::kNone;
+    if (const int channels = ChannelsOf(kind); channels > 0) {
+      double v[5];
+      VectorN(channels, v);
+      const bool transmit_fourth = kind == ColourWord::kRgbt || kind == ColourWord::kSrgbt;
+      std::memcpy(c, v, static_cast<size_t>(transmit_fourth ? 3 : channels) * sizeof(double));
+      if (transmit_fourth) c[4] = v[3];
+    } else if (const int channel = ChannelOf(kind); channel >= 0) {
+      c[channel] = Float();
+    } else if (first && kind == ColourWord::kColor) {
       // "color C", "color <r, g, b>": an expression.
       const Value value = Expression();
-      if (!value.IsNumeric())
+      if (!value.IsNumeric()) {
         Fail(word, std::string("expected a colour, found ") + TypeName(value.type));
-      Promote(value, value.type == ValueType::kFloat ? 5 : 5, c);
+      }
+      Promote(value, 5, c);
     } else {
       break;
     }
-    if (srgb) {
+    if (IsSrgb(kind)) {
       for (int i = 0; i < 3; ++i) c[i] = SrgbToLinear(c[i]);
     }
     first = false;
     const Token next = PeekRaw();
     if (next.kind != TokenKind::kWord) break;
-    const std::string_view n = next.text;
-    if (!(n == "rgb" || n == "rgbf" || n == "rgbt" || n == "rgbft" || n.substr(0, 4) == "srgb" ||
-          n == "red" || n == "green" || n == "blue" || n == "filter" || n == "transmit")) {
-      break;
-    }
+    const ColourWord more = ColourWordOf(next.text);
+    if (more == ColourWord::kNone || more == ColourWord::kColor) break;
     part = Raw();
   }
   return Value::Vector(5, c);
@@ -404,11 +392,7 @@ Value Parser::IdentifierValue(const Token& name) {
   if (w == "final_clock" || w == "final_frame") return Value::Float(w == "final_clock" ? 1 : 1);
   if (w == "image_width") return Value::Float(320);
   if (w == "image_height") return Value::Float(240);
-  if (w == "color" || w == "colour" || w == "rgb" || w == "rgbf" || w == "rgbt" || w == "rgbft" ||
-      w == "srgb" || w == "srgbf" || w == "srgbt" || w == "srgbft" || w == "red" || w == "green" ||
-      w == "blue" || w == "filter" || w == "transmit") {
-    return ColourKeyword(name);
-  }
+  if (ColourWordOf(w) != ColourWord::kNone) return ColourKeyword(name);
   if (PeekRaw().Is('(')) return FunctionCall(name);
   if (IsReservedWord(w)) {
     Fail(name, "the keyword '" + Quote(w) + "' cannot stand in an expression");

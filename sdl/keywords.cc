@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string_view>
+#include <utility>
 
 namespace sdl {
 
@@ -536,5 +537,120 @@ bool IsTextureKeyword(std::string_view word) { return In(kTextures, word); }
 bool IsReservedWord(std::string_view word) {
   return In(kReserved, word) || In(kObjects, word) || In(kScene, word) || In(kTextures, word);
 }
+
+namespace {
+
+template <class Word, size_t N>
+Word Find(const std::pair<std::string_view, Word> (&sorted)[N], std::string_view word) {
+  const auto* end = sorted + N;
+  const auto* found = std::lower_bound(
+      sorted, end, word,
+      [](const std::pair<std::string_view, Word>& e, std::string_view w) { return e.first < w; });
+  return found != end && found->first == word ? found->second : Word{};
+}
+
+using D = DirectiveWord;
+constexpr std::pair<std::string_view, DirectiveWord> kDirectives[] = {
+    {"break"sv, D::kBreak},     {"case"sv, D::kCase},       {"debug"sv, D::kDebug},
+    {"declare"sv, D::kDeclare}, {"default"sv, D::kDefault}, {"else"sv, D::kElse},
+    {"elseif"sv, D::kElseif},   {"end"sv, D::kEnd},         {"error"sv, D::kError},
+    {"fclose"sv, D::kFclose},   {"fopen"sv, D::kFopen},     {"for"sv, D::kFor},
+    {"if"sv, D::kIf},           {"ifdef"sv, D::kIfdef},     {"ifndef"sv, D::kIfndef},
+    {"include"sv, D::kInclude}, {"local"sv, D::kLocal},     {"macro"sv, D::kMacro},
+    {"range"sv, D::kRange},     {"read"sv, D::kRead},       {"switch"sv, D::kSwitch},
+    {"undef"sv, D::kUndef},     {"version"sv, D::kVersion}, {"warning"sv, D::kWarning},
+    {"while"sv, D::kWhile},     {"write"sv, D::kWrite},
+};
+
+using C = ColourWord;
+constexpr std::pair<std::string_view, ColourWord> kColourWords[] = {
+    {"blue"sv, C::kBlue},     {"color"sv, C::kColor}, {"colour"sv, C::kColor},
+    {"filter"sv, C::kFilter}, {"green"sv, C::kGreen}, {"red"sv, C::kRed},
+    {"rgb"sv, C::kRgb},       {"rgbf"sv, C::kRgbf},   {"rgbft"sv, C::kRgbft},
+    {"rgbt"sv, C::kRgbt},     {"srgb"sv, C::kSrgb},   {"srgbf"sv, C::kSrgbf},
+    {"srgbft"sv, C::kSrgbft}, {"srgbt"sv, C::kSrgbt}, {"transmit"sv, C::kTransmit},
+};
+
+using T = TransformWord;
+constexpr std::pair<std::string_view, TransformWord> kTransformWords[] = {
+    {"matrix"sv, T::kMatrix},       {"rotate"sv, T::kRotate},       {"scale"sv, T::kScale},
+    {"transform"sv, T::kTransform}, {"translate"sv, T::kTranslate},
+};
+
+template <class Word, size_t N>
+constexpr bool SortedPairs(const std::pair<std::string_view, Word> (&table)[N]) {
+  for (size_t i = 1; i < N; ++i) {
+    if (!(table[i - 1].first < table[i].first)) return false;
+  }
+  return true;
+}
+static_assert(SortedPairs(kDirectives) && SortedPairs(kColourWords) && SortedPairs(kTransformWords),
+              "word tables must be sorted");
+
+}  // namespace
+
+DirectiveWord DirectiveOf(std::string_view word) { return Find(kDirectives, word); }
+
+bool OpensBlock(DirectiveWord word) {
+  switch (word) {
+    case D::kIf:
+    case D::kIfdef:
+    case D::kIfndef:
+    case D::kSwitch:
+    case D::kWhile:
+    case D::kFor:
+    case D::kMacro:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ChangesValue(DirectiveWord word) {
+  return word == D::kDeclare || word == D::kLocal || word == D::kUndef;
+}
+
+ColourWord ColourWordOf(std::string_view word) { return Find(kColourWords, word); }
+
+int ChannelOf(ColourWord word) {
+  switch (word) {
+    case C::kRed:
+      return 0;
+    case C::kGreen:
+      return 1;
+    case C::kBlue:
+      return 2;
+    case C::kFilter:
+      return 3;
+    case C::kTransmit:
+      return 4;
+    default:
+      return -1;
+  }
+}
+
+int ChannelsOf(ColourWord word) {
+  switch (word) {
+    case C::kRgb:
+    case C::kSrgb:
+      return 3;
+    case C::kRgbf:
+    case C::kSrgbf:
+    case C::kRgbt:
+    case C::kSrgbt:
+      return 4;
+    case C::kRgbft:
+    case C::kSrgbft:
+      return 5;
+    default:
+      return 0;
+  }
+}
+
+bool IsSrgb(ColourWord word) {
+  return word == C::kSrgb || word == C::kSrgbf || word == C::kSrgbt || word == C::kSrgbft;
+}
+
+TransformWord TransformWordOf(std::string_view word) { return Find(kTransformWords, word); }
 
 }  // namespace sdl

@@ -39,6 +39,12 @@ bool NormalsDisagree(const Vec3& face, const Vec3* normals) {
 
 bool IsZero(const Vec3& v) { return v.x == 0 && v.y == 0 && v.z == 0; }
 
+// A word that begins a whole colour (color, rgb ... srgbft), not a channel.
+bool BeginsColour(std::string_view w) {
+  const ColourWord word = ColourWordOf(w);
+  return word == ColourWord::kColor || ChannelsOf(word) > 0;
+}
+
 // Zero area as a mesh stores it: in single precision.
 bool DegenerateInMesh(const Vec3& a, const Vec3& b, const Vec3& c) {
   auto f = [](const Vec3& v) {
@@ -179,18 +185,32 @@ void Parser::Statement(const Token& token) {
 
 void Parser::Object(const Token& keyword, const std::string& name) {
   NestingGuard nesting(*this, keyword.where);
-  const std::string_view w = keyword.text;
-  if (w == "mesh2") {
-    Mesh2(keyword, name);
-  } else if (w == "mesh") {
-    Mesh(keyword, name);
-  } else if (w == "triangle" || w == "smooth_triangle") {
-    LooseTriangle(keyword, w == "smooth_triangle");
-  } else if (w == "light_source" && options_.place_objects) {
-    LightSource(keyword);
-  } else {
-    Container(keyword, name);
+  // The objects with readers of their own, by keyword; every other object
+  // is read as a container of those.
+  struct Reader {
+    std::string_view keyword;
+    void (Parser::*read)(const Token& keyword, const std::string& name);
+  };
+  static constexpr Reader kReaders[] = {
+      {"light_source", &Parser::LightSource},
+      {"mesh", &Parser::Mesh},
+      {"mesh2", &Parser::Mesh2},
+      {"smooth_triangle", &Parser::SmoothTriangle},
+      {"triangle", &Parser::Triangle},
+  };
+  for (const Reader& reader : kReaders) {
+    if (reader.keyword == keyword.text) {
+      (this->*reader.read)(keyword, name);
+      return;
+    }
   }
+  Container(keyword, name);
+}
+
+void Parser::Triangle(const Token& keyword, const std::string&) { LooseTriangle(keyword, false); }
+
+void Parser::SmoothTriangle(const Token& keyword, const std::string&) {
+  LooseTriangle(keyword, true);
 }
 
 // camera { location, look_at, sky, angle, up/right/direction ... }: where
@@ -217,8 +237,7 @@ void Parser::Camera(const Token& keyword) {
       angle = Float();
     } else if (w == "up" || w == "right" || w == "direction") {
       Vector3();
-    } else if (w == "translate" || w == "rotate" || w == "scale" || w == "matrix" ||
-               w == "transform") {
+    } else if (TransformWordOf(w) != TransformWord::kNone) {
       TransformItem(token, transform);
     }
   }
@@ -230,7 +249,12 @@ void Parser::Camera(const Token& keyword) {
 
 // light_source { <position> color ... }: a point of light (spot and area
 // lights are taken as points). Transformations of its own block move it.
-void Parser::LightSource(const Token& keyword) {
+void Parser::LightSource(const Token& keyword, const std::string& name) {
+  // Lights are imported with placement; without it the block is passed over.
+  if (!options_.place_objects) {
+    Container(keyword, name);
+    return;
+  }
   Expect('{', "after light_source");
   const int64_t depth = brace_depth_;
   std::vector<PlacedLight> lights;  // what this block places
@@ -248,8 +272,7 @@ void Parser::LightSource(const Token& keyword) {
     const Token colour = Peek();
     if (colour.kind == TokenKind::kWord) {
       const ValueRef value = Lookup(colour.text);
-      if ((value != nullptr && value->IsNumeric()) || colour.IsWord("color") ||
-          colour.IsWord("colour") || colour.IsWord("rgb") || colour.IsWord("srgb")) {
+      if ((value != nullptr && value->IsNumeric()) || BeginsColour(colour.text)) {
         const Value c = Expression();
         for (int i = 0; i < 3; ++i) {
           light.color[i] = c.type == ValueType::kFloat ? c.v[0] : (i < c.dim ? c.v[i] : 0);
@@ -265,9 +288,7 @@ void Parser::LightSource(const Token& keyword) {
     if (token.Is('}') && brace_depth_ < depth) break;
     if (token.kind == TokenKind::kWord && brace_depth_ == depth) {
       const std::string_view w = token.text;
-      if (w == "translate" || w == "rotate" || w == "scale" || w == "matrix" || w == "transform") {
-        TransformItem(token, transform);
-      }
+      if (TransformWordOf(w) != TransformWord::kNone) TransformItem(token, transform);
     }
   }
   for (PlacedLight& light : lights) {
@@ -460,12 +481,13 @@ ValueRef Parser::DeclaredTransform(const Token& token) const {
 
 void Parser::TransformItem(const Token& token, Transform& transform) {
   NestingGuard nesting(*this, token.where);
-  const std::string_view w = token.text;
-  if (w == "translate") {
+  const TransformWord word =
+      token.kind == TokenKind::kWord ? TransformWordOf(token.text) : TransformWord::kNone;
+  if (word == TransformWord::kTranslate) {
     transform.Then(Transform::Translate(Vector3()));
-  } else if (w == "rotate") {
+  } else if (word == TransformWord::kRotate) {
     transform.Then(Transform::Rotate(Vector3()));
-  } else if (w == "scale") {
+  } else if (word == TransformWord::kScale) {
     const Token at = PeekRaw();
     Vec3 s = Vector3();
     if (s.x == 0 || s.y == 0 || s.z == 0) {
@@ -475,7 +497,7 @@ void Parser::TransformItem(const Token& token, Transform& transform) {
       if (s.z == 0) s.z = 1;
     }
     transform.Then(Transform::Scale(s));
-  } else if (w == "matrix") {
+  } else if (word == TransformWord::kMatrix) {
     const Token open = Next();
     if (!open.Is('<')) Fail(open, "expected '<' and 12 numbers after matrix");
     // matrix takes 12 components, more than a vector literal holds.
@@ -492,7 +514,7 @@ void Parser::TransformItem(const Token& token, Transform& transform) {
     }
     if (n != 12) Fail(open, "matrix takes 12 numbers, found " + std::to_string(n));
     transform.Then(Transform::Matrix(values));
-  } else if (w == "transform") {
+  } else if (word == TransformWord::kTransform) {
     const Token next = Next();
     if (next.Is('{')) {
       const int64_t depth = brace_depth_;
@@ -527,7 +549,7 @@ bool Parser::Modifier(const Token& token, Transform& transform, MaterialSlot* te
                       bool* has_texture) {
   if (token.kind != TokenKind::kWord) return false;
   const std::string_view w = token.text;
-  if (w == "translate" || w == "rotate" || w == "scale" || w == "matrix" || w == "transform") {
+  if (TransformWordOf(w) != TransformWord::kNone) {
     TransformItem(token, transform);
     return true;
   }
@@ -549,11 +571,6 @@ bool Parser::Modifier(const Token& token, Transform& transform, MaterialSlot* te
 }
 
 namespace {
-
-bool IsColourWord(std::string_view w) {
-  return w == "color" || w == "colour" || w == "rgb" || w == "rgbf" || w == "rgbt" ||
-         w == "rgbft" || w == "srgb" || w == "srgbf" || w == "srgbt" || w == "srgbft";
-}
 
 void SetColour(MaterialSlot& slot, const double* c, int dim) {
   slot.has_color = true;
@@ -600,7 +617,7 @@ MaterialSlot Parser::TextureBlock(const Token& keyword) {
     Unget(next);
     if (next.Is('{')) CountDepth(-1);
     if (next.Is('}')) CountDepth(1);
-  } else if (pigment && first.kind == TokenKind::kWord && IsColourWord(first.text)) {
+  } else if (pigment && first.kind == TokenKind::kWord && BeginsColour(first.text)) {
     // The geometry does not depend on it: a colour that cannot be evaluated
     // (a name from an include not found) is a warning, and grey.
     try {

@@ -14,6 +14,7 @@
 
 #include "sdl/budget.h"
 #include "sdl/errors.h"
+#include "sdl/keywords.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
 #include "sdl/symbols.h"
@@ -118,11 +119,9 @@ class Parser {
   void Directive(const Token& hash);
   void DirectiveDeclare(bool local, const Token& at);
   void DirectiveIf(const Token& at, bool negate, bool defined_test);
-  void DirectiveElse(const Token& at);
+  void DirectiveElse(const Token& at, DirectiveWord word);
+  void DirectiveBreak(const Token& at);
   void DirectiveEnd(const Token& at);
-  // True (the loop left, with a message) when the innermost loop has run
-  // its bound.
-  bool LoopBoundReached(const char* directive);
   void DirectiveSwitch(const Token& at);
   void DirectiveWhile(const Token& at);
   void DirectiveFor(const Token& at);
@@ -130,9 +129,9 @@ class Parser {
   void DirectiveInclude(const Token& at);
   void CallMacro(const Token& name, const MacroValue& macro);
   // Skips raw tokens to the directive that ends the current block at depth
-  // 0: one of `stops` ("else", "elseif", "end", "case", "range", "break").
-  // Answers the word found (the position is just after it).
-  std::string SkipBlock(const Token& at, std::initializer_list<const char*> stops);
+  // 0: one of `stops` (#else, #elseif, #end, #case, #range). Answers the
+  // directive found (the position is just after it).
+  DirectiveWord SkipBlock(const Token& at, std::initializer_list<DirectiveWord> stops);
   void SkipSwitchToMatch(const Token& at, double value);
   bool EndOfSource();
   // Where reading goes on after a jump elsewhere: before the tokens already
@@ -198,6 +197,8 @@ class Parser {
   void Mesh2(const Token& keyword, const std::string& name);
   void Mesh(const Token& keyword, const std::string& name);
   void LooseTriangle(const Token& keyword, bool smooth);
+  void Triangle(const Token& keyword, const std::string& name);
+  void SmoothTriangle(const Token& keyword, const std::string& name);
   // A ',' if one comes next (commas between items are optional).
   void OptionalComma();
   // `count` vectors with optional commas between them (a triangle's corners).
@@ -210,7 +211,7 @@ class Parser {
                   bool* has_texture);
   void Container(const Token& keyword, const std::string& name);
   void Camera(const Token& keyword);
-  void LightSource(const Token& keyword);
+  void LightSource(const Token& keyword, const std::string& name);
   // Hands a placed light to the sink where its transformation puts it.
   void EmitLight(const PlacedLight& light);
   // A finished mesh: to the sink at once, or, when objects are placed, to

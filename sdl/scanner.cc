@@ -13,12 +13,6 @@ namespace sdl {
 
 namespace {
 
-// Words of directives that open a block closed by #end.
-bool OpensBlock(std::string_view word) {
-  return word == "if" || word == "ifdef" || word == "ifndef" || word == "switch" ||
-         word == "while" || word == "for" || word == "macro";
-}
-
 std::string Folder(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -185,7 +179,7 @@ Token Parser::PeekRaw() {
       const Token word = Lex();
       lexer_.Seek(word_at);
       if (!hold_directives_ &&
-          !(word.IsWord("declare") || word.IsWord("local") || word.IsWord("undef"))) {
+          !(word.kind == TokenKind::kWord && ChangesValue(DirectiveOf(word.text)))) {
         Directive(token);
         continue;
       }
@@ -305,75 +299,88 @@ void Parser::Directive(const Token& hash) {
   }
   word.where = hash.where;  // messages about the directive point at its '#'
 
-  const std::string_view w = word.text;
+  const DirectiveWord directive = DirectiveOf(word.text);
   const int64_t line = word.where.line;
   NestingGuard nesting(*this, word.where);
   const Source* source = word.where.source;
   try {
-    if (w == "declare" || w == "local") {
-      DirectiveDeclare(w == "local", word);
-    } else if (w == "undef") {
-      const Token name = Raw();
-      symbols_.Undefine(name.text);
-    } else if (w == "if") {
-      DirectiveIf(word, false, false);
-    } else if (w == "ifdef") {
-      DirectiveIf(word, false, true);
-    } else if (w == "ifndef") {
-      DirectiveIf(word, true, true);
-    } else if (w == "else" || w == "elseif") {
-      DirectiveElse(word);
-    } else if (w == "end") {
-      DirectiveEnd(word);
-    } else if (w == "switch") {
-      DirectiveSwitch(word);
-    } else if (w == "case" || w == "range") {
-      // Reached by falling through from the clause before: its condition
-      // does not matter.
-      Expect('(', "after #case");
-      Float();
-      if (w == "range") {
-        if (PeekRaw().Is(',')) Raw();
+    switch (directive) {
+      case DirectiveWord::kDeclare:
+      case DirectiveWord::kLocal:
+        DirectiveDeclare(directive == DirectiveWord::kLocal, word);
+        break;
+      case DirectiveWord::kUndef:
+        symbols_.Undefine(Raw().text);
+        break;
+      case DirectiveWord::kIf:
+        DirectiveIf(word, false, false);
+        break;
+      case DirectiveWord::kIfdef:
+        DirectiveIf(word, false, true);
+        break;
+      case DirectiveWord::kIfndef:
+        DirectiveIf(word, true, true);
+        break;
+      case DirectiveWord::kElse:
+      case DirectiveWord::kElseif:
+        DirectiveElse(word, directive);
+        break;
+      case DirectiveWord::kEnd:
+        DirectiveEnd(word);
+        break;
+      case DirectiveWord::kSwitch:
+        DirectiveSwitch(word);
+        break;
+      case DirectiveWord::kCase:
+      case DirectiveWord::kRange:
+        // Reached by falling through from the clause before: its condition
+        // does not matter.
+        Expect('(', "after #case");
         Float();
-      }
-      Expect(')', "to close #case");
-    } else if (w == "break") {
-      // Leaves the innermost #switch, #while or #for, passing over the rest
-      // of every block up to its #end.
-      for (;;) {
-        if (frames_.empty() || frames_.back().kind == FrameKind::kMacro ||
-            frames_.back().kind == FrameKind::kInclude) {
-          Fail(word, "#break outside #switch, #while and #for");
+        if (directive == DirectiveWord::kRange) {
+          if (PeekRaw().Is(',')) Raw();
+          Float();
         }
-        const FrameKind kind = frames_.back().kind;
-        SkipBlock(word, {"end"});
-        frames_.pop_back();
-        if (kind != FrameKind::kIf) break;
+        Expect(')', "to close #case");
+        break;
+      case DirectiveWord::kBreak:
+        DirectiveBreak(word);
+        break;
+      case DirectiveWord::kWhile:
+        DirectiveWhile(word);
+        break;
+      case DirectiveWord::kFor:
+        DirectiveFor(word);
+        break;
+      case DirectiveWord::kMacro:
+        DirectiveMacro(word);
+        break;
+      case DirectiveWord::kInclude:
+        DirectiveInclude(word);
+        break;
+      case DirectiveWord::kVersion: {
+        const double version = Float();
+        symbols_.DeclareGlobal("version", Value::Float(version));
+        if (PeekRaw().Is(';')) Raw();
+        break;
       }
-    } else if (w == "while") {
-      DirectiveWhile(word);
-    } else if (w == "for") {
-      DirectiveFor(word);
-    } else if (w == "macro") {
-      DirectiveMacro(word);
-    } else if (w == "include") {
-      DirectiveInclude(word);
-    } else if (w == "version") {
-      const double version = Float();
-      symbols_.DeclareGlobal("version", Value::Float(version));
-      if (PeekRaw().Is(';')) Raw();
-    } else if (w == "debug" || w == "warning") {
-      const std::string text = StringExpression();
-      (void)text;  // shown by POV-Ray; nothing here
-    } else if (w == "error") {
-      const std::string text = StringExpression();
-      throw FatalError{"#error: " + text, word.where};
-    } else if (w == "default") {
-      SkipBraces(word);
-    } else if (w == "fopen" || w == "fclose" || w == "read" || w == "write") {
-      Fail(word, "the directive #" + std::string(w) + " (file input and output) is not read");
-    } else {
-      Fail(word, "unknown directive #" + Quote(w));
+      case DirectiveWord::kDebug:
+      case DirectiveWord::kWarning:
+        StringExpression();  // shown by POV-Ray; nothing here
+        break;
+      case DirectiveWord::kError:
+        throw FatalError{"#error: " + StringExpression(), word.where};
+      case DirectiveWord::kDefault:
+        SkipBraces(word);
+        break;
+      case DirectiveWord::kFopen:
+      case DirectiveWord::kFclose:
+      case DirectiveWord::kRead:
+      case DirectiveWord::kWrite:
+        Fail(word,
+             "the directive #" + std::string(word.text) + " (file input and output) is not read");
+      case DirectiveWord::kUnknown:
+        Fail(word, "unknown directive #" + Quote(word.text));
     }
   } catch (const ParseError& error) {
     Report(true, error.where, error.message);
@@ -389,6 +396,21 @@ void Parser::Directive(const Token& hash) {
         break;
       }
     }
+  }
+}
+
+// Leaves the innermost #switch, #while or #for, passing over the rest of
+// every block up to its #end.
+void Parser::DirectiveBreak(const Token& at) {
+  for (;;) {
+    if (frames_.empty() || frames_.back().kind == FrameKind::kMacro ||
+        frames_.back().kind == FrameKind::kInclude) {
+      Fail(at, "#break outside #switch, #while and #for");
+    }
+    const FrameKind kind = frames_.back().kind;
+    SkipBlock(at, {DirectiveWord::kEnd});
+    frames_.pop_back();
+    if (kind != FrameKind::kIf) break;
   }
 }
 
@@ -448,22 +470,26 @@ void Parser::DirectiveIf(const Token& at, bool negate, bool defined_test) {
     condition = ParenthesizedFloat("around the condition of #if") != 0;
   }
   while (!condition) {
-    const std::string found = SkipBlock(at, {"else", "elseif", "end"});
-    if (found == "end") return;
-    if (found == "else") break;
+    const DirectiveWord found =
+        SkipBlock(at, {DirectiveWord::kElse, DirectiveWord::kElseif, DirectiveWord::kEnd});
+    if (found == DirectiveWord::kEnd) return;
+    if (found == DirectiveWord::kElse) break;
     condition = ParenthesizedFloat("around the condition of #elseif") != 0;
   }
   frames_.push_back(Frame{FrameKind::kIf, {}, 0, 0, {}, 0, 1, 0, at.where});
 }
 
-void Parser::DirectiveElse(const Token& at) {
+void Parser::DirectiveElse(const Token& at, DirectiveWord word) {
   // In a #switch, a clause that runs falls through into #else as into #case.
-  if (!frames_.empty() && frames_.back().kind == FrameKind::kSwitch && at.text == "else") return;
+  if (!frames_.empty() && frames_.back().kind == FrameKind::kSwitch &&
+      word == DirectiveWord::kElse) {
+    return;
+  }
   if (frames_.empty() || frames_.back().kind != FrameKind::kIf) {
     Fail(at, "#" + std::string(at.text) + " without #if");
   }
   // The branch that ran ends here: the rest up to #end is passed over.
-  SkipBlock(at, {"end"});
+  SkipBlock(at, {DirectiveWord::kEnd});
   frames_.pop_back();
 }
 
@@ -523,16 +549,17 @@ void Parser::DirectiveSwitch(const Token& at) {
 // the switch is over.
 void Parser::SkipSwitchToMatch(const Token& at, double value) {
   for (;;) {
-    const std::string found = SkipBlock(at, {"case", "range", "else", "end"});
-    if (found == "end") {
+    const DirectiveWord found = SkipBlock(at, {DirectiveWord::kCase, DirectiveWord::kRange,
+                                               DirectiveWord::kElse, DirectiveWord::kEnd});
+    if (found == DirectiveWord::kEnd) {
       frames_.pop_back();
       return;
     }
-    if (found == "else") return;
+    if (found == DirectiveWord::kElse) return;
     Expect('(', "after #case");
     const double low = Float();
     bool match;
-    if (found == "range") {
+    if (found == DirectiveWord::kRange) {
       if (PeekRaw().Is(',')) Raw();
       const double high = Float();
       match = value >= low && value <= high;
@@ -548,7 +575,7 @@ void Parser::DirectiveWhile(const Token& at) {
   const Position condition = lexer_.position();
   const bool run = ParenthesizedFloat("around the condition of #while") != 0;
   if (!run) {
-    SkipBlock(at, {"end"});
+    SkipBlock(at, {DirectiveWord::kEnd});
     return;
   }
   frames_.push_back(Frame{FrameKind::kWhile, condition, 0, 0, {}, 0, 1, 0, at.where});
@@ -573,7 +600,7 @@ void Parser::DirectiveFor(const Token& at) {
   if (step == 0) Fail(at, "#for with a step of 0 never ends");
   symbols_.Declare(std::string(name.text), Value::Float(start), false);
   if (step > 0 ? start > end : start < end) {
-    SkipBlock(at, {"end"});
+    SkipBlock(at, {DirectiveWord::kEnd});
     return;
   }
   Frame frame{FrameKind::kFor, ResumePoint(), 0, 0, std::string(name.text), end, step, 0, at.where};
@@ -609,7 +636,7 @@ void Parser::DirectiveMacro(const Token& at) {
   value.type = ValueType::kMacro;
   value.macro = std::move(macro);
   symbols_.DeclareGlobal(std::string(name.text), std::move(value));
-  SkipBlock(at, {"end"});
+  SkipBlock(at, {DirectiveWord::kEnd});
 }
 
 void Parser::CallMacro(const Token& name, const MacroValue& macro) {
@@ -701,7 +728,7 @@ void Parser::DirectiveInclude(const Token& at) {
                      "\" is not found beside the file or in the library path; passed over");
 }
 
-std::string Parser::SkipBlock(const Token& at, std::initializer_list<const char*> stops) {
+DirectiveWord Parser::SkipBlock(const Token& at, std::initializer_list<DirectiveWord> stops) {
   pushed_.clear();
   int depth = 0;
   for (;;) {
@@ -712,16 +739,17 @@ std::string Parser::SkipBlock(const Token& at, std::initializer_list<const char*
     if (token.kind != TokenKind::kHash) continue;
     const Token word = Lex();
     if (word.kind != TokenKind::kWord) continue;
-    if (OpensBlock(word.text)) {
+    const DirectiveWord directive = DirectiveOf(word.text);
+    if (OpensBlock(directive)) {
       ++depth;
       continue;
     }
     if (depth > 0) {
-      if (word.text == "end") --depth;
+      if (directive == DirectiveWord::kEnd) --depth;
       continue;
     }
-    for (const char* stop : stops) {
-      if (word.text == stop) return std::string(word.text);
+    for (const DirectiveWord stop : stops) {
+      if (directive == stop) return directive;
     }
   }
 }
