@@ -248,3 +248,31 @@ TEST(Cli, OptionsSaveLoadShow) {
 }
 
 }  // namespace
+
+namespace {
+
+// --timeout stops a reading that would run on, keeping what it read; -j
+// imports scenes in processes of their own, and the worst status wins.
+TEST(Cli, TimeoutAndJobs) {
+  const std::string endless =
+      WriteTestFile("endless.pov", "triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n#while (1) #end\n");
+  Outcome r = Korvan("import '" + endless + "' --grammar povray --timeout 0.2");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_TRUE(Contains(r.err, "endless.pov:2:")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "ran out of its time")) << r.err;
+  EXPECT_TRUE(Contains(r.out, "endless.pov: 1 mesh")) << r.out;
+
+  r = Korvan("import '" + kExamples + "cube.pov' '" + endless + "' '" + kExamples +
+             "placed_model.pov' --grammar povray --timeout 0.2 -j 2");
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_TRUE(Contains(r.out, "cube.pov: ")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "placed_model.pov: ")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "endless.pov: 1 mesh")) << r.out;
+
+  for (const char* bad : {"--timeout 0", "--timeout x", "-j 0", "-j"}) {
+    r = Korvan(std::string("import '") + kExamples + "cube.pov' " + bad);
+    EXPECT_EQ(r.status, 1) << bad;
+  }
+}
+
+}  // namespace
