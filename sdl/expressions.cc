@@ -367,12 +367,12 @@ Value Parser::IdentifierValue(const Token& name) {
       if (slot->type == ValueType::kNone) {
         Fail(name, "an element of array " + Quote(w) + " is used before it is set");
       }
-      return *slot;
+      return CopyOf(*slot, name.where);
     }
     if (value->type == ValueType::kOther && value->text == "function" && PeekRaw().Is('(')) {
       return UserFunctionCall(name);
     }
-    return *value;
+    return CopyOf(*value, name.where);
   }
   if (w == "x") return Value::Vector(3, kX);
   if (w == "y") return Value::Vector(3, kY);

@@ -56,10 +56,21 @@ const Source* SourceSet::Load(const std::string& path, std::string* error) {
     *error = failure != 0 ? std::strerror(failure) : "not a regular file";
     return nullptr;
   }
+  // A file read before in this reading (an include in a loop or a macro)
+  // is the same text: the one copy is shared, so that including it again
+  // costs neither memory nor a mapping.
+  const auto key =
+      std::make_pair(static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino));
+  if (auto known = by_file_.find(key);
+      known != by_file_.end() && known->second->text.size() == static_cast<size_t>(info.st_size) &&
+      known->second->path == path) {
+    close(fd);
+    return known->second;
+  }
   auto source = std::make_unique<Source>();
   source->path = path;
-  source->device = static_cast<uint64_t>(info.st_dev);
-  source->inode = static_cast<uint64_t>(info.st_ino);
+  source->device = key.first;
+  source->inode = key.second;
   const size_t size = static_cast<size_t>(info.st_size);
   // Mapped, the text is read straight from the page cache: no copy, and no
   // zeroed buffer of the file's size first. Pages are read ahead only for
@@ -93,6 +104,7 @@ const Source* SourceSet::Load(const std::string& path, std::string* error) {
   }
   close(fd);
   sources_.push_back(std::move(source));
+  by_file_[key] = sources_.back().get();
   return sources_.back().get();
 }
 

@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sdl {
@@ -31,7 +33,9 @@ struct Source {
   size_t mapping_size = 0;
 };
 
-// Owns every source opened during one reading; sources never move.
+// Owns every source opened during one reading; sources never move. A file
+// loaded again (by the same path, unchanged in size) is the source loaded
+// before.
 class SourceSet {
  public:
   // Loads `path`; null (and `error` set) when it cannot be read.
@@ -40,6 +44,7 @@ class SourceSet {
 
  private:
   std::vector<std::unique_ptr<Source>> sources_;
+  std::map<std::pair<uint64_t, uint64_t>, const Source*> by_file_;  // device, inode
 };
 
 struct Position {

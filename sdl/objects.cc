@@ -821,7 +821,7 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
           int64_t copied = 0;
           return CopyArray(*value, token.where, 0, &copied);
         }
-        return *value;
+        return CopyOf(*value, token.where);
       }
     }
   }

@@ -137,6 +137,8 @@ class Parser {
   // Where reading goes on after a jump elsewhere: before the tokens already
   // looked ahead at (which are dropped, to be read again on return).
   Position ResumePoint();
+  // Opens a block, macro call or include, within the nesting bound.
+  void PushFrame(Frame frame);
   // Leaves a macro call or an include: its scopes close, reading resumes.
   void Return(const Frame& frame);
   // Whether `source` is already open in the chain of includes.
@@ -146,6 +148,9 @@ class Parser {
   ValueRef Lookup(std::string_view name) const { return symbols_.Find(name); }
   // A string value, its bytes charged to the budget.
   Value MakeString(std::string text, const Position& at);
+  // A copy of a declared value; the text it carries is charged to the
+  // budget, so that copying a huge string over and over ends.
+  Value CopyOf(const Value& value, const Position& at);
 
   // ---- expressions (expressions.cc) ----
   Value Expression();  // ?: and everything below it inside parentheses

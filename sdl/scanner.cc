@@ -256,6 +256,19 @@ bool Parser::EndOfSource() {
   return false;
 }
 
+void Parser::PushFrame(Frame frame) {
+  // Blocks open at once live in this list, not on the stack; they are
+  // bounded all the same (a file of nested #if would otherwise grow it).
+  const size_t bound = static_cast<size_t>(budget_.limits().nesting) * 4;
+  if (frames_.size() >= bound) {
+    throw FatalError{"the reading stops: more than " + std::to_string(bound) +
+                         " blocks, macro calls and includes open at once (four times the bound "
+                         "max_nesting of the settings)",
+                     frame.opened};
+  }
+  frames_.push_back(std::move(frame));
+}
+
 void Parser::Return(const Frame& frame) {
   const Position resume = frame.resume;
   symbols_.CloseTo(frame.scope_depth);
@@ -283,6 +296,11 @@ Position Parser::ResumePoint() {
 }
 
 // ---- symbols ----
+
+Value Parser::CopyOf(const Value& value, const Position& at) {
+  budget_.Allocate(value.text.size(), at);
+  return value;
+}
 
 Value Parser::MakeString(std::string text, const Position& at) {
   budget_.Allocate(text.size(), at);
@@ -476,7 +494,7 @@ void Parser::DirectiveIf(const Token& at, bool negate, bool defined_test) {
     if (found == DirectiveWord::kElse) break;
     condition = ParenthesizedFloat("around the condition of #elseif") != 0;
   }
-  frames_.push_back(Frame{FrameKind::kIf, {}, 0, 0, {}, 0, 1, 0, at.where});
+  PushFrame(Frame{FrameKind::kIf, {}, 0, 0, {}, 0, 1, 0, at.where});
 }
 
 void Parser::DirectiveElse(const Token& at, DirectiveWord word) {
@@ -541,7 +559,7 @@ void Parser::DirectiveEnd(const Token& at) {
 
 void Parser::DirectiveSwitch(const Token& at) {
   const double value = ParenthesizedFloat("around the value of #switch");
-  frames_.push_back(Frame{FrameKind::kSwitch, {}, 0, value, {}, 0, 1, 0, at.where});
+  PushFrame(Frame{FrameKind::kSwitch, {}, 0, value, {}, 0, 1, 0, at.where});
   SkipSwitchToMatch(at, value);
 }
 
@@ -578,7 +596,7 @@ void Parser::DirectiveWhile(const Token& at) {
     SkipBlock(at, {DirectiveWord::kEnd});
     return;
   }
-  frames_.push_back(Frame{FrameKind::kWhile, condition, 0, 0, {}, 0, 1, 0, at.where});
+  PushFrame(Frame{FrameKind::kWhile, condition, 0, 0, {}, 0, 1, 0, at.where});
 }
 
 void Parser::DirectiveFor(const Token& at) {
@@ -604,7 +622,7 @@ void Parser::DirectiveFor(const Token& at) {
     return;
   }
   Frame frame{FrameKind::kFor, ResumePoint(), 0, 0, std::string(name.text), end, step, 0, at.where};
-  frames_.push_back(std::move(frame));
+  PushFrame(std::move(frame));
 }
 
 void Parser::DirectiveMacro(const Token& at) {
@@ -676,7 +694,7 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
     }
   }
   Frame frame{FrameKind::kMacro, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(), name.where};
-  frames_.push_back(std::move(frame));
+  PushFrame(std::move(frame));
   symbols_.OpenWith(std::move(arguments));
   ++open_calls_;
   lexer_.Seek(macro.body);
@@ -717,7 +735,7 @@ void Parser::DirectiveInclude(const Token& at) {
       Fail(at, "the include file \"" + Quote(name) +
                    "\" is already being read: a file that includes itself never ends");
     }
-    frames_.push_back(Frame{
+    PushFrame(Frame{
         FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(), at.where, source});
     symbols_.Open();
     ++open_calls_;

@@ -136,6 +136,7 @@ TEST(Hostile, NestingEndsWithAMessage) {
       {"pigments", "#declare P = " + Repeat("pigment { ", n) + Repeat("}", n), "nested"},
       {"unions", Repeat("union { ", n) + Repeat("}", n), "nested"},
       {"macro_recursion", "#macro R() R() #end R()", "open at once"},
+      {"open_blocks", Repeat("#if (1) ", 100000), "blocks, macro calls and includes open at once"},
       {"function_arguments", "#declare X = " + Repeat("max(1, ", n) + "1" + Repeat(")", n) + ";",
        "nested"},
   });
@@ -184,6 +185,9 @@ TEST(Hostile, MemoryEndsAtABound) {
            "#declare D = union { " + Repeat("object { C } ", 100) + "}\nobject { D }",
        "max_value_bytes"},
       {"huge_array", "#declare A = array[1e9];", "more than this reader holds"},
+      {"string_copies",
+       "#declare S = \"" + std::string(1000000, 's') + "\";\n#while (1) #declare T = S; #end",
+       "max_value_bytes"},
   });
 }
 
@@ -204,6 +208,8 @@ TEST(Hostile, IncludesAreRegularFilesReadOnce) {
       {"proc_by_dots", "#include \"/tmp/../proc/self/maps\"", "system file"},
       {"self", "#include \"" + dir + "self.inc\"", "already being read"},
       {"cycle", "#include \"" + dir + "a.inc\"", "already being read"},
+      {"include_in_loop", "#while (1) #include \"" + dir + "twice.inc\" #end",
+       "max_loop_iterations"},
       {"twice_in_turn",
        "#include \"" + dir + "twice.inc\"\n#include \"" + dir + "twice.inc\"\n" + kMesh, ""},
       {"control_characters_in_name", "#include \"a\\nFORGED: line\\x1b[31m\"", "a\\x0aFORGED"},
