@@ -435,7 +435,9 @@ void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
 
 void Parser::FinishPlacement() {
   if (!options_.place_objects) return;
-  auto emit = [this](const PlacedPart& part, bool placed) {
+  int64_t emitted = 0;
+  auto emit = [this, &emitted](const PlacedPart& part, bool placed) {
+    if (++emitted % 256 == 0) budget_.CheckStop(lexer_.position());
     // A mesh placed once (a literal mesh at the top) is handed on, not copied.
     budget_.Output(kHostMeshBytes + (part.mesh.use_count() > 1 ? part.mesh->Bytes() : 0),
                    lexer_.position());
@@ -880,6 +882,12 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
     }
   };
   auto progress = [&](int64_t i) {
+    if (i % kFastItemsPerProgressCheck == 0) {
+      // Long lists read on the fast path pass no token: the budget and a
+      // cancel are checked here.
+      budget_.Scanned(lexer_.scanned(), lexer_.position());
+      budget_.CheckStop(lexer_.position());
+    }
     if (i % kFastItemsPerProgressCheck == 0 && lexer_.position().source == main_ &&
         static_cast<int64_t>(lexer_.position().offset) >= next_progress_) {
       sink_.Progress(static_cast<int64_t>(lexer_.position().offset));
