@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <exception>
 #include <new>
 #include <optional>
 #include <unordered_set>
@@ -115,6 +116,9 @@ void Parser::Read() {
   } catch (const std::bad_alloc&) {
     // What was being built is freed by now; what was read before stays.
     Stop(FatalError{"the reading stops: out of memory (an allocation failed)", lexer_.position()});
+  } catch (const std::exception& e) {
+    // A limit of the library's own (a string or container too long).
+    Stop(FatalError{std::string("the reading stops: ") + e.what(), lexer_.position()});
   }
   collecting_.clear();
   try {
