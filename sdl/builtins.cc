@@ -143,7 +143,8 @@ Value VAxisRotate(const BuiltinCall& c) {
   const double l = Length(axis);
   if (l == 0) return Vector(p);
   const Vec3 k{axis.x / l, axis.y / l, axis.z / l};
-  const double a = -c.Number(2) * M_PI / 180.0;  // left-handed: clockwise looking down the axis
+  // As vrotate turns about x, y and z: vaxis_rotate(x, y, 90) is vrotate(x, 90 * y).
+  const double a = c.Number(2) * M_PI / 180.0;
   const double cs = std::cos(a), sn = std::sin(a);
   const double d = k.x * p.x + k.y * p.y + k.z * p.z;
   const Vec3 cr{k.y * p.z - k.z * p.y, k.z * p.x - k.x * p.z, k.x * p.y - k.y * p.x};

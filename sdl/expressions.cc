@@ -106,7 +106,7 @@ std::string Parser::StringExpression() {
 }
 
 Value Parser::Conditional() {
-  Value condition = LogicalOr();
+  Value condition = Logical();
   if (!PeekRaw().Is('?')) return condition;
   const Token mark = Raw();
   NestingGuard guard(*this, mark.where);
@@ -146,24 +146,18 @@ Value Compare(const Token& op, const Value& a, const Value& b, Op f) {
 
 }  // namespace
 
-Value Parser::LogicalOr() {
-  Value a = LogicalAnd();
-  while (PeekRaw().Is('|')) {
-    const Token op = Raw();
-    const Value b = LogicalAnd();
-    a = Compare(op, a, b, [](double x, double y) { return x != 0 || y != 0; });
-  }
-  return a;
-}
-
-Value Parser::LogicalAnd() {
+// '&' and '|' share one level and group from the left, as in POV-Ray:
+// (1 | 0 & 0) is 0.
+Value Parser::Logical() {
   Value a = Comparison();
-  while (PeekRaw().Is('&')) {
-    const Token op = Raw();
+  for (;;) {
+    const Token op = PeekRaw();
+    if (!op.Is('&') && !op.Is('|')) return a;
+    Raw();
     const Value b = Comparison();
-    a = Compare(op, a, b, [](double x, double y) { return x != 0 && y != 0; });
+    a = op.Is('&') ? Compare(op, a, b, [](double x, double y) { return x != 0 && y != 0; })
+                   : Compare(op, a, b, [](double x, double y) { return x != 0 || y != 0; });
   }
-  return a;
 }
 
 Value Parser::Comparison() {
@@ -176,6 +170,18 @@ Value Parser::Comparison() {
     if (!(angle || o == "=" || o == "!=")) return a;
     Raw();
     const Value b = Additive();
+    if (a.type == ValueType::kString && b.type == ValueType::kString) {
+      // Strings compare by their bytes.
+      const int c = a.text.compare(b.text);
+      const bool holds = o == "<"    ? c < 0
+                         : o == ">"  ? c > 0
+                         : o == "<=" ? c <= 0
+                         : o == ">=" ? c >= 0
+                         : o == "="  ? c == 0
+                                     : c != 0;
+      a = Value::Float(holds ? 1 : 0);
+      continue;
+    }
     if (o == "<") a = Compare(op, a, b, [](double x, double y) { return x < y; });
     if (o == ">") a = Compare(op, a, b, [](double x, double y) { return x > y; });
     if (o == "<=") a = Compare(op, a, b, [](double x, double y) { return x <= y; });

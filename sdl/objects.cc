@@ -132,11 +132,10 @@ void Parser::Read() {
 }
 
 void Parser::Stop(const FatalError& error) {
-  try {
-    Report(true, error.where, error.message);
-  } catch (const FatalError&) {
-    // the hundredth error was this one: it is reported all the same
-  }
+  // Shown whatever the count of errors before it: it says why the reading
+  // ended.
+  if (errors_++ == 0) first_error_line_ = error.where.line;
+  Emit(true, error.where, error.message);
 }
 
 void Parser::Recover(int64_t depth) {
@@ -169,6 +168,7 @@ void Parser::Statement(const Token& token) {
   if (token.kind == TokenKind::kWord) {
     const std::string_view w = token.text;
     if (IsObjectKeyword(w)) {
+      placed_any_ = true;  // whatever kind: the scene shows what it places
       Object(token, "");
       return;
     }
@@ -452,7 +452,7 @@ void Parser::FinishPlacement() {
     }
     sink_.AddMesh(mesh, part.name);
   };
-  if (!placed_.empty()) {
+  if (placed_any_) {
     for (const PlacedPart& part : placed_) emit(part, true);
     return;
   }
@@ -609,8 +609,16 @@ MaterialSlot Parser::TextureBlock(const Token& keyword) {
   MaterialSlot slot;
   const Token first = Next();
   if (first.kind == TokenKind::kWord && !IsReservedWord(first.text)) {
-    const ValueRef value = Lookup(first.text);  // held while the block's tokens are read
-    if (value == nullptr) Fail(first, "undefined identifier '" + Quote(first.text) + "'");
+    ValueRef value = Lookup(first.text);  // held while the block's tokens are read
+    if (value == nullptr) {
+      // A name from a library the user may not have: the geometry stays,
+      // with a neutral material of that name.
+      WarnMissing(first, keyword.text, "neutral material");
+      Value missing;
+      missing.type = ValueType::kTexture;
+      missing.text = std::string(first.text);
+      value = std::make_shared<const Value>(std::move(missing));
+    }
     if (value->type == ValueType::kTexture || pigment) ColourOf(*value, slot);
     const Token next = Next();
     if (next.Is('}') && brace_depth_ < depth) {
@@ -705,8 +713,11 @@ void Parser::FinishBlock(const Token& keyword, MaterialSlot& slot) {
     } else if (brace_depth_ == depth && !IsReservedWord(w)) {
       // finish { F_Shiny ... }: a declared finish to start from.
       const ValueRef value = Lookup(w);
-      if (value == nullptr) Fail(token, "undefined identifier '" + Quote(w) + "'");
-      if (value->type == ValueType::kTexture && value->finish) terms = value->finish->finish;
+      if (value == nullptr) {
+        WarnMissing(token, "finish", "POV-Ray's default finish");
+      } else if (value->type == ValueType::kTexture && value->finish) {
+        terms = value->finish->finish;
+      }
     }
   }
 }
@@ -845,6 +856,11 @@ namespace {
 int64_t CountOf(double value) { return std::clamp<int64_t>(WholeNumber(value), 0, INT32_MAX); }
 
 }  // namespace
+
+void Parser::WarnMissing(const Token& name, std::string_view kind, const char* instead) {
+  if (!missing_names_.insert(std::string(name.text)).second) return;
+  Warn(name.where, "undefined " + std::string(kind) + " '" + Quote(name.text) + "': " + instead);
+}
 
 void Parser::RejectUndeclared(const Token& token, std::string_view block) {
   if (IsReservedWord(token.text) || Lookup(token.text) != nullptr) return;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "sdl/budget.h"
@@ -119,6 +120,11 @@ class Parser {
   void Directive(const Token& hash);
   void DirectiveDeclare(bool local, const Token& at);
   void DirectiveIf(const Token& at, bool negate, bool defined_test);
+  // The parenthesised condition of #if or #elseif; one that cannot be
+  // evaluated is reported and taken as false.
+  bool Condition(const Token& at, const char* what);
+  // After an error in a directive: passes over the rest of its line.
+  void SkipDirectiveLine(const Source* source, int64_t line);
   void DirectiveElse(const Token& at, DirectiveWord word);
   void DirectiveBreak(const Token& at);
   void DirectiveEnd(const Token& at);
@@ -161,8 +167,7 @@ class Parser {
   void VectorN(int n, double* out);  // a float or vector, promoted to n
   std::string StringExpression();
   Value Conditional();
-  Value LogicalOr();
-  Value LogicalAnd();
+  Value Logical();  // '&' and '|', one level
   Value Comparison();
   Value Additive();
   Value Multiplicative();
@@ -199,6 +204,9 @@ class Parser {
   // Fails on a word inside a `block` body that is neither a word of the
   // language nor declared, as POV-Ray does ("undeclared identifier").
   void RejectUndeclared(const Token& token, std::string_view block);
+  // An undefined name where a texture, pigment, finish or material is
+  // expected: a warning, once per name, saying what is used instead.
+  void WarnMissing(const Token& name, std::string_view kind, const char* instead);
   void Mesh2(const Token& keyword, const std::string& name);
   void Mesh(const Token& keyword, const std::string& name);
   void LooseTriangle(const Token& keyword, bool smooth);
@@ -248,7 +256,11 @@ class Parser {
   [[noreturn]] void Fail(const Token& at, const std::string& message);
   [[noreturn]] void Fail(const Position& at, const std::string& message);
   void Warn(const Position& at, const std::string& message);
+  // Counts an error or warning and shows it, while fewer than a hundred
+  // errors (two hundred warnings) were shown.
   void Report(bool error, const Position& at, const std::string& message);
+  // Hands "FILE:LINE:COLUMN: error: ..." to the sink.
+  void Emit(bool error, const Position& at, const std::string& message);
   std::string Describe(const Token& token) const;
   // A token's or name's text for a message: escaped, at most ~40 characters.
   static std::string Quote(std::string_view text);
@@ -289,8 +301,10 @@ class Parser {
   // the top level, and every declared object in order.
   std::vector<ObjectDef*> collecting_;
   std::vector<PlacedPart> placed_;
+  bool placed_any_ = false;  // an object of any kind stood at the top
   std::vector<std::shared_ptr<const ObjectDef>> declared_;
   bool warned_csg_ = false;
+  std::unordered_set<std::string> missing_names_;  // warned of once each
   bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;

@@ -61,7 +61,8 @@ std::string EscapeControls(std::string_view text) {
   return out;
 }
 
-// After so many warnings, further ones are counted but not shown.
+// After so many errors and warnings, further ones are counted but not shown.
+constexpr int64_t kErrorsShown = 100;
 constexpr int64_t kWarningsShown = 200;
 
 }  // namespace
@@ -102,17 +103,24 @@ std::string Parser::Describe(const Token& token) const {
 }
 
 void Parser::Report(bool error, const Position& at, const std::string& message) {
+  // Past a hundred errors or two hundred warnings the messages stop; the
+  // reading goes on (its bounds still end it).
+  int64_t& count = error ? errors_ : warnings_;
+  const int64_t shown = error ? kErrorsShown : kWarningsShown;
+  if (error && errors_ == 0) first_error_line_ = at.line;
+  if (count++ >= shown) return;
+  Emit(error, at,
+       count < shown ? message
+       : error       ? message + " (further errors are not shown)"
+                     : message + " (further warnings are not shown)");
+}
+
+void Parser::Emit(bool error, const Position& at, const std::string& message) {
   const std::string file = at.source != nullptr ? at.source->path : std::string("?");
   const int64_t column = static_cast<int64_t>(at.offset - at.line_start) + 1;
-  if (!error && warnings_++ >= kWarningsShown) return;
-  std::string text = file + ":" + std::to_string(at.line) + ":" + std::to_string(column) + ": " +
-                     (error ? "error: " : "warning: ") + message;
-  if (!error && warnings_ == kWarningsShown) text += " (further warnings are not shown)";
+  const std::string text = file + ":" + std::to_string(at.line) + ":" + std::to_string(column) +
+                           ": " + (error ? "error: " : "warning: ") + message;
   sink_.Message(error, EscapeControls(text));
-  if (error) {
-    if (errors_++ == 0) first_error_line_ = at.line;
-    if (errors_ >= 100) throw FatalError{"too many errors; the reading stops", at};
-  }
 }
 
 void Parser::Fail(const Token& at, const std::string& message) { Fail(at.where, message); }
@@ -402,18 +410,32 @@ void Parser::Directive(const Token& hash) {
     }
   } catch (const ParseError& error) {
     Report(true, error.where, error.message);
-    // The rest of the directive's line is passed over.
-    pushed_.clear();
-    const int64_t error_line = error.where.line;
-    for (;;) {
-      const Position before = lexer_.position();
-      const Token token = Lex();
-      if (token.kind == TokenKind::kEnd || token.where.source != source ||
-          token.where.line > std::max(line, error_line) || token.kind == TokenKind::kHash) {
-        lexer_.Seek(before);
-        break;
-      }
+    SkipDirectiveLine(source, std::max(line, error.where.line));
+  }
+}
+
+void Parser::SkipDirectiveLine(const Source* source, int64_t line) {
+  pushed_.clear();
+  for (;;) {
+    const Position before = lexer_.position();
+    const Token token = Lex();
+    if (token.kind == TokenKind::kEnd || token.where.source != source || token.where.line > line ||
+        token.kind == TokenKind::kHash) {
+      lexer_.Seek(before);
+      return;
     }
+  }
+}
+
+bool Parser::Condition(const Token& at, const char* what) {
+  try {
+    return ParenthesizedFloat(what) != 0;
+  } catch (const ParseError& error) {
+    // The block then runs as if the condition were false: its #else (if
+    // any) and not both.
+    Report(true, error.where, error.message + "; taken as false");
+    SkipDirectiveLine(at.where.source, std::max(at.where.line, error.where.line));
+    return false;
   }
 }
 
@@ -485,14 +507,14 @@ void Parser::DirectiveIf(const Token& at, bool negate, bool defined_test) {
     Expect(')', "to close #ifdef");
     if (negate) condition = !condition;
   } else {
-    condition = ParenthesizedFloat("around the condition of #if") != 0;
+    condition = Condition(at, "around the condition of #if");
   }
   while (!condition) {
     const DirectiveWord found =
         SkipBlock(at, {DirectiveWord::kElse, DirectiveWord::kElseif, DirectiveWord::kEnd});
     if (found == DirectiveWord::kEnd) return;
     if (found == DirectiveWord::kElse) break;
-    condition = ParenthesizedFloat("around the condition of #elseif") != 0;
+    condition = Condition(at, "around the condition of #elseif");
   }
   PushFrame(Frame{FrameKind::kIf, {}, 0, 0, {}, 0, 1, 0, at.where});
 }
@@ -528,7 +550,7 @@ void Parser::DirectiveEnd(const Token& at) {
       const Position after = lexer_.position();
       budget_.LoopTurn(frame.opened);
       lexer_.Seek(frame.resume);
-      const bool again = ParenthesizedFloat("around the condition of #while") != 0;
+      const bool again = Condition(at, "around the condition of #while");
       if (!again) {
         frames_.pop_back();
         lexer_.Seek(after);
@@ -591,7 +613,7 @@ void Parser::SkipSwitchToMatch(const Token& at, double value) {
 
 void Parser::DirectiveWhile(const Token& at) {
   const Position condition = lexer_.position();
-  const bool run = ParenthesizedFloat("around the condition of #while") != 0;
+  const bool run = Condition(at, "around the condition of #while");
   if (!run) {
     SkipBlock(at, {DirectiveWord::kEnd});
     return;

@@ -1,0 +1,119 @@
+// Constructs of POV-Ray's scene language as POV-Ray 3.7.0.10 reads them:
+// each value below was printed by POV-Ray's #debug for the same
+// expression; the files around them are what real scenes do.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/test_support.h"
+
+namespace {
+
+const char kMesh[] =
+    "mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n";
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
+
+// The vector `expression` gives, through a mesh's first vertex.
+std::string VectorOf(const std::string& expression) {
+  const Reading r = ReadPovrayText(
+      "#declare V = " + expression +
+      ";\nmesh2 { vertex_vectors { 3, V, <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
+  MMesh_P* mesh = r.scene ? FindMesh(*r.scene, "obj_1") : nullptr;
+  if (mesh == nullptr || !r.host_messages.empty()) return Joined(r.host_messages);
+  const MVector3 v = mesh->Get_Vertex(0);
+  char text[96];
+  std::snprintf(text, sizeof text, "%.3f,%.3f,%.3f", v.x + 0.0, v.y + 0.0, v.z + 0.0);
+  return text;
+}
+
+TEST(SceneLanguage, ExpressionsAsPovrayEvaluatesThem) {
+  const struct {
+    const char* expression;
+    const char* expected;  // POV-Ray's vstr(3, ..., ",", 0, 3)
+  } cases[] = {
+      {"vaxis_rotate(x, y, 90)", "0.000,0.000,-1.000"},
+      {"vaxis_rotate(z, x, 30)", "0.000,-0.500,0.866"},
+      {"vrotate(x, <0, 90, 0>)", "0.000,0.000,-1.000"},
+      // '&' and '|' are one level, grouped from the left.
+      {"<(1 | 0 & 0), (0 & 1 | 1), 0>", "0.000,1.000,0.000"},
+      // Strings compare.
+      {"<(\"abc\" = \"abc\"), (\"abc\" != \"abd\"), (\"abc\" < \"abd\")>", "1.000,1.000,1.000"},
+      {"<(\"b\" > \"abd\"), (\"a\" >= \"b\"), (\"a\" <= \"a\")>", "1.000,0.000,1.000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(VectorOf(c.expression), c.expected) << c.expression;
+}
+
+// A condition that cannot be evaluated runs the #else, not both branches.
+TEST(SceneLanguage, FailedConditionRunsOneBranch) {
+  const Reading r = ReadPovrayText(
+      "#if (Undefined_Switch) #declare A = 1; #else #declare A = 2; #end\n"
+      "#while (Undefined_Too) #declare B = 1; #end\n"
+      "mesh2 { vertex_vectors { 3, <A,0,0>, <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
+  MMesh_P* mesh = r.scene ? FindMesh(*r.scene, "obj_1") : nullptr;
+  ASSERT_NE(mesh, nullptr) << Joined(r.host_messages);
+  EXPECT_EQ(mesh->Get_Vertex(0).x, 2);
+  ASSERT_EQ(r.host_messages.size(), 2u) << Joined(r.host_messages);
+  EXPECT_NE(r.host_messages[0].find("undefined identifier 'Undefined_Switch'; taken as false"),
+            std::string::npos);
+}
+
+// Exporters name textures from libraries the user may not have: the mesh
+// stays, with a neutral material of that name, and each name is reported
+// once.
+TEST(SceneLanguage, MissingTexturesKeepTheGeometry) {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  const Reading r = ReadPovrayText(
+      "#declare Part = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "  face_indices { 2, <0,1,2>, <0,2,1> }\n"
+      "  texture_list { 2, texture { T_03___Default }, texture { lg_red finish { F_Shiny } } }\n"
+      "  face_indices { 2, <0,1,2>, 0, <0,2,1>, 1 } }\n"
+      "object { Part texture { T_03___Default } }\n"
+      "object { Part translate x }\n",
+      options);
+  ASSERT_TRUE(r.scene);
+  EXPECT_EQ(ObjectNames(*r.scene), (std::vector<std::string>{"Part", "Part_2"}))
+      << Joined(r.host_messages);
+  EXPECT_EQ(MeshMaterialNames(*FindMesh(*r.scene, "Part")),
+            (std::vector<std::string>{"T_03___Default", "mat_1"}))
+      << "a texture changed by a finish is named as any changed texture";
+  ASSERT_EQ(r.host_messages.size(), 3u) << Joined(r.host_messages);
+  EXPECT_NE(r.host_messages[0].find(
+                ":3:31: warning: undefined texture 'T_03___Default': neutral material"),
+            std::string::npos)
+      << r.host_messages[0];
+  EXPECT_NE(r.host_messages[2].find("warning: undefined finish 'F_Shiny'"), std::string::npos);
+}
+
+// The error limit stops the messages, not the reading.
+TEST(SceneLanguage, ManyErrorsStillReadTheRest) {
+  std::string text;
+  for (int i = 0; i < 150; ++i) text += "#declare X = Undefined" + std::to_string(i) + ";\n";
+  const Reading r = ReadPovrayText(text + kMesh);
+  ASSERT_TRUE(r.scene);
+  EXPECT_NE(FindMesh(*r.scene, "obj_1"), nullptr);
+  EXPECT_EQ(r.host_messages.size(), 100u);
+  EXPECT_NE(r.host_messages.back().find("(further errors are not shown)"), std::string::npos);
+}
+
+// A scene that places anything imports only what it places; a file that
+// places nothing (an include of parts) gives its declared meshes.
+TEST(SceneLanguage, OnlyWhatTheScenePlaces) {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  const std::string parts = std::string("#declare Part = ") + kMesh;
+  const Reading shapes =
+      ReadPovrayText(parts + "camera { location -5*z look_at 0 }\nsphere { 0, 1 }\n", options);
+  ASSERT_TRUE(shapes.scene);
+  EXPECT_TRUE(ObjectNames(*shapes.scene).empty()) << Joined(shapes.host_messages);
+  const Reading include = ReadPovrayText(parts, options);
+  ASSERT_TRUE(include.scene);
+  EXPECT_EQ(ObjectNames(*include.scene), std::vector<std::string>{"Part"});
+}
+
+}  // namespace
