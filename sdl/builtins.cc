@@ -194,6 +194,7 @@ Value Strcmp(const BuiltinCall& c) {
 
 Value FileExists(const BuiltinCall& c) {
   const std::string& path = c.Text(0);
+  if (c.file_exists != nullptr) return Float(c.file_exists(c.context, path, c.name.where) ? 1 : 0);
   return Float(!path.empty() && access(path.c_str(), R_OK) == 0 ? 1 : 0);
 }
 

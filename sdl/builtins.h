@@ -32,6 +32,10 @@ struct BuiltinCall {
   const std::vector<Position>& where;  // of each argument
   Budget& budget;
   std::vector<uint32_t>& random_streams;  // seed() makes one, rand() draws
+  // Whether the scene can read a file of that name (file_exists()); null:
+  // the file system alone.
+  bool (*file_exists)(const void* context, const std::string& name, const Position& at) = nullptr;
+  const void* context = nullptr;
 
   double Number(size_t i) const { return args[i].v[0]; }
   Vec3 Vector(size_t i) const;

@@ -566,7 +566,12 @@ Value Parser::FunctionCall(const Token& name) {
     ScopedFlag flag(full_, builtin->parenthesised);
     args = Arguments(name, &where);
   }
-  return CallBuiltin(*builtin, BuiltinCall{name, args, where, budget_, random_streams_});
+  BuiltinCall call{name, args, where, budget_, random_streams_};
+  call.file_exists = [](const void* parser, const std::string& file, const Position& at) {
+    return static_cast<const Parser*>(parser)->SceneFileExists(file, at);
+  };
+  call.context = this;
+  return CallBuiltin(*builtin, call);
 }
 
 }  // namespace sdl

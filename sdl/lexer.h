@@ -54,6 +54,9 @@ struct Position {
   size_t line_start = 0;  // offset of the line's first character
 };
 
+// Where reading a source begins: after a UTF-8 byte-order mark, if any.
+Position StartOf(const Source* source);
+
 enum class TokenKind : uint8_t {
   kEnd,     // the end of the source
   kNumber,  // `number` holds its value

@@ -17,6 +17,7 @@
 #include "sdl/errors.h"
 #include "sdl/keywords.h"
 #include "sdl/lexer.h"
+#include "sdl/memory_files.h"
 #include "sdl/mesh_data.h"
 #include "sdl/symbols.h"
 #include "sdl/values.h"
@@ -132,7 +133,28 @@ class Parser {
   void DirectiveWhile(const Token& at);
   void DirectiveFor(const Token& at);
   void DirectiveMacro(const Token& at);
+  // ---- files (files.cc) ----
+  // A file open with #fopen.
+  struct OpenFile {
+    std::string name;
+    bool writing = false;
+    Lexer reader{Position{}};  // reading: where the next item is
+  };
   void DirectiveInclude(const Token& at);
+  void DirectiveFopen(const Token& at);
+  void DirectiveFclose(const Token& at);
+  void DirectiveRead(const Token& at);
+  void DirectiveWrite(const Token& at);
+  // The file a scene names, as #include finds it: one the scene wrote, else
+  // beside the file, then in the library path; null (with a warning naming
+  // it a `what`) when it is not found or not to be read.
+  const Source* OpenSceneFile(const std::string& name, const Token& at, const char* what);
+  bool SceneFileExists(const std::string& name, const Position& at) const;
+  // "(ID" of #read or #write: the open file, failing for any other.
+  OpenFile& FileArgument(bool writing, std::string* id);
+  void CloseFile(std::string_view id);
+  // The next item of a file #read reads: a number, a vector or a string.
+  bool ReadItem(Lexer& reader, Value* out);
   void CallMacro(const Token& name, const MacroValue& macro);
   // Skips raw tokens to the directive that ends the current block at depth
   // 0: one of `stops` (#else, #elseif, #end, #case, #range). Answers the
@@ -305,6 +327,8 @@ class Parser {
   std::vector<std::shared_ptr<const ObjectDef>> declared_;
   bool warned_csg_ = false;
   std::unordered_set<std::string> missing_names_;  // warned of once each
+  MemoryFiles memory_files_;
+  std::unordered_map<std::string, OpenFile> open_files_;  // by identifier
   bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;

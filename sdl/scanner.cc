@@ -13,36 +13,6 @@ namespace sdl {
 
 namespace {
 
-std::string Folder(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-bool IsFile(const std::string& path) { return access(path.c_str(), R_OK) == 0; }
-
-// Where reading a source begins: after a UTF-8 byte-order mark, if any.
-Position StartOf(const Source* source) {
-  const size_t bom = source->text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-  return Position{source, bom, 1, bom};
-}
-
-// The kernel's and devices' files are never scene text, and some are endless
-// or huge (/proc/kcore, /dev/zero): judged on the canonical path.
-bool IsSystemPath(const std::string& canonical) {
-  for (const char* special : {"/proc/", "/sys/", "/dev/"}) {
-    if (canonical.rfind(special, 0) == 0) return true;
-  }
-  return false;
-}
-
-std::string Canonical(const std::string& path) {
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return std::string();
-  std::string out = resolved;
-  std::free(resolved);
-  return out;
-}
-
 // Control characters as escapes, so that a message stays one line.
 std::string EscapeControls(std::string_view text) {
   std::string out;
@@ -286,8 +256,11 @@ void Parser::Return(const Frame& frame) {
 }
 
 bool Parser::IncludedAlready(const Source* source) const {
+  // Files by their identity; those a scene wrote (in memory) by name.
   auto same = [source](const Source* other) {
-    return other != nullptr && other->device == source->device && other->inode == source->inode;
+    if (other == nullptr) return false;
+    if (source->inode == 0) return other->inode == 0 && other->path == source->path;
+    return other->device == source->device && other->inode == source->inode;
   };
   if (same(main_)) return true;
   for (const Frame& frame : frames_) {
@@ -400,11 +373,17 @@ void Parser::Directive(const Token& hash) {
         SkipBraces(word);
         break;
       case DirectiveWord::kFopen:
+        DirectiveFopen(word);
+        break;
       case DirectiveWord::kFclose:
+        DirectiveFclose(word);
+        break;
       case DirectiveWord::kRead:
+        DirectiveRead(word);
+        break;
       case DirectiveWord::kWrite:
-        Fail(word,
-             "the directive #" + std::string(word.text) + " (file input and output) is not read");
+        DirectiveWrite(word);
+        break;
       case DirectiveWord::kUnknown:
         Fail(word, "unknown directive #" + Quote(word.text));
     }
@@ -720,52 +699,6 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
   symbols_.OpenWith(std::move(arguments));
   ++open_calls_;
   lexer_.Seek(macro.body);
-}
-
-void Parser::DirectiveInclude(const Token& at) {
-  // The name alone: a directive after it runs once the file is read, not
-  // while the expression looks ahead for an operator.
-  std::string name;
-  {
-    ScopedFlag hold(hold_directives_, true);
-    name = StringExpression();
-  }
-  budget_.CheckOpenCalls(open_calls_, at.where);
-  std::vector<std::string> candidates;
-  if (!name.empty() && name[0] == '/') {
-    candidates.push_back(name);
-  } else {
-    candidates.push_back(Folder(at.where.source->path) + name);
-    for (const std::string& folder : options_.library_paths) {
-      if (!folder.empty()) candidates.push_back(folder + (folder.back() == '/' ? "" : "/") + name);
-    }
-  }
-  for (const std::string& path : candidates) {
-    if (!IsFile(path)) continue;
-    if (IsSystemPath(Canonical(path))) {
-      Warn(at.where, "the include file \"" + Quote(name) + "\" is a system file; passed over");
-      return;
-    }
-    std::string error;
-    const Source* source = sources_.Load(path, &error);
-    if (source == nullptr) {
-      Warn(at.where,
-           "the include file \"" + Quote(name) + "\" cannot be read (" + error + "); passed over");
-      return;
-    }
-    if (IncludedAlready(source)) {
-      Fail(at, "the include file \"" + Quote(name) +
-                   "\" is already being read: a file that includes itself never ends");
-    }
-    PushFrame(Frame{
-        FrameKind::kInclude, ResumePoint(), 0, 0, {}, 0, 1, symbols_.depth(), at.where, source});
-    symbols_.Open();
-    ++open_calls_;
-    lexer_.Seek(StartOf(source));
-    return;
-  }
-  Warn(at.where, "the include file \"" + Quote(name) +
-                     "\" is not found beside the file or in the library path; passed over");
 }
 
 DirectiveWord Parser::SkipBlock(const Token& at, std::initializer_list<DirectiveWord> stops) {

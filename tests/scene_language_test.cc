@@ -2,6 +2,7 @@
 // each value below was printed by POV-Ray's #debug for the same
 // expression; the files around them are what real scenes do.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -114,6 +115,47 @@ TEST(SceneLanguage, OnlyWhatTheScenePlaces) {
   const Reading include = ReadPovrayText(parts, options);
   ASSERT_TRUE(include.scene);
   EXPECT_EQ(ObjectNames(*include.scene), std::vector<std::string>{"Part"});
+}
+
+}  // namespace
+
+namespace {
+
+// Files a scene writes stay in memory: read back by #read and #include,
+// seen by file_exists(), never on disk. #read takes one item per variable
+// and closes the file (undefining its identifier) once nothing is left.
+TEST(SceneLanguage, FilesTheSceneWritesAreReadBack) {
+  const std::string written = TestDir() + "written_by_scene.txt";
+  const Reading r = ReadPovrayText(
+      "#fopen F \"" + written +
+      "\" write\n"
+      "#write (F, \"\\\"s1\\\",\", 5, \",\", <1,2,3>, \",\", -4.5, \"\\n\")\n"
+      "#fclose F\n"
+      "#fopen F \"" +
+      written +
+      "\" append\n"
+      "#write (F \"7 \" \"8\")\n"
+      "#fclose F\n"
+      "#fopen F \"" +
+      written +
+      "\" read\n"
+      "#read (F, S, A, V, B)\n"
+      "#declare Sum = 0; #declare N = 0;\n"
+      "#while (defined(F)) #read (F, X) #declare Sum = Sum + X; #declare N = N + 1; #end\n"
+      "#fopen M \"part.inc\" write\n"
+      "#write (M, \"mesh2 { vertex_vectors { 3, <\", A + strlen(S), \",0,0>, \", V, \"<0,\", "
+      "Sum, \",\", N + B, \"> } face_indices { 1, <0,1,2> } }\")\n"
+      "#fclose M\n"
+      "#if (file_exists(\"part.inc\")) #include \"part.inc\" #end\n");
+  ASSERT_TRUE(r.scene);
+  MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+  ASSERT_NE(mesh, nullptr) << Joined(r.host_messages);
+  EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  EXPECT_EQ(mesh->Get_Vertex(0).x, 7);   // 5 + strlen("s1")
+  EXPECT_EQ(mesh->Get_Vertex(1).y, 2);   // the vector read
+  EXPECT_EQ(mesh->Get_Vertex(2).y, 15);  // 7 + 8, read until the file ended
+  EXPECT_EQ(mesh->Get_Vertex(2).z, -2.5);
+  EXPECT_NE(access(written.c_str(), F_OK), 0) << "nothing a scene writes reaches the disk";
 }
 
 }  // namespace
