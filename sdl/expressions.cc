@@ -471,6 +471,45 @@ Value Parser::ArrayDeclaration(const Token& at) {
   return value;
 }
 
+// min_extent(OBJECT), max_extent(OBJECT): a corner of the box around the
+// object's meshes where the object places them. An object with no mesh
+// (the other shapes, which this reader does not build) has no box here:
+// <0, 0, 0>, with a warning once.
+Value Parser::Extent(const Token& name, bool minimum) {
+  const Token at = PeekRaw();
+  const Value object = Expression();
+  Expect(')', minimum ? "to close min_extent()" : "to close max_extent()");
+  if (object.type != ValueType::kObject) {
+    Fail(at,
+         std::string("min_extent and max_extent take an object, found ") + TypeName(object.type));
+  }
+  double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  bool any = false;
+  for (const PlacedPart& part :
+       object.object != nullptr ? object.object->parts : std::vector<PlacedPart>()) {
+    for (const Vec3& vertex : part.mesh->vertices) {
+      const Vec3 p = part.transform.Point(vertex);
+      const double c[3] = {p.x, p.y, p.z};
+      for (int i = 0; i < 3; ++i) {
+        low[i] = std::min(low[i], c[i]);
+        high[i] = std::max(high[i], c[i]);
+      }
+      any = true;
+    }
+  }
+  if (!any) {
+    if (!warned_extent_) {
+      warned_extent_ = true;
+      Warn(name.where,
+           "min_extent() and max_extent() of an object without meshes need its "
+           "shapes, which this reader does not build: <0, 0, 0> here");
+    }
+    const double zero[3] = {0, 0, 0};
+    return Value::Vector(3, zero);
+  }
+  return Value::Vector(3, minimum ? low : high);
+}
+
 // trace(OBJECT, START, DIRECTION [, NORMAL]) and inside(OBJECT, POINT) need
 // the shapes themselves, which this reader does not build: trace answers
 // what POV-Ray answers for a ray that hits nothing, <0, 0, 0> (and a zero
@@ -548,6 +587,10 @@ Value Parser::FunctionCall(const Token& name) {
   if (f == "trace" || f == "inside") {
     ScopedFlag flag(full_, false);
     return ShapeQuery(name);
+  }
+  if (f == "min_extent" || f == "max_extent") {
+    ScopedFlag flag(full_, true);
+    return Extent(name, f == "min_extent");
   }
   if (f == "defined") {
     const Token id = Raw();

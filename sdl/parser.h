@@ -201,6 +201,8 @@ class Parser {
   Value FunctionCall(const Token& name);
   // trace() and inside(), which ask the scene's shapes (after the '(').
   Value ShapeQuery(const Token& name);
+  // min_extent() / max_extent() of an object (after the '(').
+  Value Extent(const Token& name, bool minimum);
   // A call's arguments, after its '(' up to and with its ')'; `where` gets
   // each argument's position.
   std::vector<Value> Arguments(const Token& name, std::vector<Position>* where);
@@ -330,6 +332,7 @@ class Parser {
   MemoryFiles memory_files_;
   std::unordered_map<std::string, OpenFile> open_files_;  // by identifier
   bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
+  bool warned_extent_ = false;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;
   int64_t first_error_line_ = 0;

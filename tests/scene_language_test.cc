@@ -159,3 +159,32 @@ TEST(SceneLanguage, FilesTheSceneWritesAreReadBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// The box of an object made of meshes, where the object places them:
+// POV-Ray prints -3,-2,0 and 2,4,6 for this union.
+TEST(SceneLanguage, ExtentsOfObjectsMadeOfMeshes) {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  const Reading r = ReadPovrayText(
+      "#declare M = mesh2 { vertex_vectors { 4, <0,0,0>, <1,0,0>, <0,2,0>, <0,0,3> }\n"
+      "  face_indices { 2, <0,1,2>, <0,2,3> } }\n"
+      "#declare U = union { object { M translate <1,2,3> } object { M scale -1 rotate 90*y } }\n"
+      "#declare Low = min_extent(U); #declare High = max_extent(U);\n"
+      "mesh2 { vertex_vectors { 3, Low, High, <0,1,0> } face_indices { 1, <0,1,2> } }\n",
+      options);
+  ASSERT_TRUE(r.scene);
+  EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+  ASSERT_NE(mesh, nullptr);
+  const double expected[2][3] = {{-3, -2, 0}, {2, 4, 6}};
+  for (int corner = 0; corner < 2; ++corner) {
+    const MVector3 v = mesh->Get_Vertex(corner);
+    EXPECT_NEAR(v.x, expected[corner][0], 1e-9) << corner;
+    EXPECT_NEAR(v.y, expected[corner][1], 1e-9) << corner;
+    EXPECT_NEAR(v.z, expected[corner][2], 1e-9) << corner;
+  }
+}
+
+}  // namespace
