@@ -191,8 +191,22 @@ Value Parser::Comparison() {
   }
 }
 
+// After a string only a misplaced operator can follow (strings have none
+// but the comparisons): unless the next character is one, the value ends
+// there without looking ahead, so that a directive after
+// "#declare S = concat(...)" runs once S is declared.
+bool Parser::OperatorFollows() {
+  if (!pushed_.empty()) {
+    const Token& next = pushed_.back();
+    return next.kind == TokenKind::kPunct && std::strchr("+-*/.", next.text[0]) != nullptr;
+  }
+  const char c = lexer_.PeekChar();
+  return c != '\0' && std::strchr("+-*/.", c) != nullptr;
+}
+
 Value Parser::Additive() {
   Value a = Multiplicative();
+  if (a.type == ValueType::kString && !full_ && !OperatorFollows()) return a;
   for (;;) {
     const Token op = PeekRaw();
     if (op.Is('+')) {
@@ -209,6 +223,7 @@ Value Parser::Additive() {
 
 Value Parser::Multiplicative() {
   Value a = Unary();
+  if (a.type == ValueType::kString && !OperatorFollows()) return a;
   for (;;) {
     const Token op = PeekRaw();
     if (op.Is('*')) {
@@ -252,6 +267,7 @@ Value Parser::Unary() {
 
 Value Parser::Postfix() {
   Value value = Primary();
+  if (value.type == ValueType::kString && !OperatorFollows()) return value;
   while (PeekRaw().Is('.')) {
     const Token dot = Raw();
     const Token name = Raw();

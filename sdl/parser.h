@@ -191,6 +191,9 @@ class Parser {
   Value Conditional();
   Value Logical();  // '&' and '|', one level
   Value Comparison();
+  // Whether the next character is an arithmetic operator or '.', looked at
+  // without running the directives ahead.
+  bool OperatorFollows();
   Value Additive();
   Value Multiplicative();
   Value Unary();

@@ -293,7 +293,9 @@ Value Parser::MakeString(std::string text, const Position& at) {
 void Parser::Directive(const Token& hash) {
   Token word = Raw();
   if (word.kind != TokenKind::kWord) {
-    Report(true, word.where, "expected a directive after '#', found " + Describe(word));
+    // A '#' alone, as POV-Ray passes it over; what follows it stays.
+    Warn(hash.where, "a '#' without a directive is passed over");
+    Unget(word);
     return;
   }
   word.where = hash.where;  // messages about the directive point at its '#'
@@ -461,9 +463,10 @@ void Parser::DirectiveDeclare(bool local, const Token& at) {
     Value value = RValue(identifier);
     *slot = std::move(value);
   } else {
+    const size_t depth = symbols_.depth();  // the value may be a macro's, with its own scope
     Expect('=', "after the identifier of #declare");
     Value value = RValue(identifier);
-    symbols_.Declare(identifier, std::move(value), local);
+    symbols_.DeclareIn(depth, identifier, std::move(value), local);
   }
   if (PeekRaw().Is(';')) Raw();
   (void)at;
@@ -681,8 +684,15 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
       const Token separator = Next();
       if (separator.Is(')')) break;
       if (!separator.Is(',')) {
-        Fail(separator, "expected ',' or ')' in the call of macro " + macro.name + ", found " +
-                            Describe(separator));
+        // A missing comma: the next argument begins here (POV-Ray reads
+        // "M(Object -y, z)" as three arguments).
+        if (separator.kind == TokenKind::kEnd) {
+          Fail(separator, "expected ',' or ')' in the call of macro " + Quote(macro.name) +
+                              ", found " + Describe(separator));
+        }
+        Unget(separator);
+        if (separator.Is('{')) CountDepth(-1);
+        if (separator.Is('}')) CountDepth(1);
       }
     }
   } else {

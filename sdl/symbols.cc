@@ -16,13 +16,15 @@ ValueRef SymbolTable::Find(std::string_view name) const {
   return nullptr;
 }
 
-void SymbolTable::Declare(const std::string& name, Value value, bool local) {
+void SymbolTable::DeclareIn(size_t depth, const std::string& name, Value value, bool local) {
   ValueRef stored = std::make_shared<const Value>(std::move(value));
-  if (local && scopes_.size() > 1) {
-    scopes_.back()[name] = std::move(stored);
+  if (depth > scopes_.size()) depth = scopes_.size();
+  if (depth < 1) depth = 1;
+  if (local && depth > 1) {
+    scopes_[depth - 1][name] = std::move(stored);
     return;
   }
-  for (size_t i = scopes_.size(); i-- > 1;) {
+  for (size_t i = depth; i-- > 1;) {
     auto found = scopes_[i].find(name);
     if (found != scopes_[i].end()) {
       found->second = std::move(stored);

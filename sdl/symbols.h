@@ -31,7 +31,13 @@ class SymbolTable {
   bool IsDeclared(std::string_view name) const { return Find(name) != nullptr; }
   // #local: in the innermost scope. #declare: where a local of that name is
   // visible (as POV-Ray does), else in the global scope.
-  void Declare(const std::string& name, Value value, bool local);
+  void Declare(const std::string& name, Value value, bool local) {
+    DeclareIn(depth(), name, std::move(value), local);
+  }
+  // The same as seen from the first `depth` scopes: those open when the
+  // directive began (its value may have opened and closed others, as a
+  // macro that supplies the value does).
+  void DeclareIn(size_t depth, const std::string& name, Value value, bool local);
   void DeclareGlobal(const std::string& name, Value value);
   // #undef: every declaration of `name`.
   void Undefine(std::string_view name);

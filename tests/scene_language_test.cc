@@ -188,3 +188,45 @@ TEST(SceneLanguage, ExtentsOfObjectsMadeOfMeshes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Forms POV-Ray reads that real scenes use; each gives the mesh's first
+// vertex x = 3 and no message (a warning for the stray '#').
+TEST(SceneLanguage, FormsRealScenesUse) {
+  const struct {
+    const char* name;
+    const char* text;  // declares X
+    const char* warning;
+  } cases[] = {
+      // The macro's body declares locals, then gives the value and its ';'.
+      {"macro_supplies_the_value",
+       "#macro Pick(A) #local Q = A + 1; #if (Q > 0) Q; #else 0; #end #end\n"
+       "#macro Outer() #local X = Pick(2) #declare Y = X; #end Outer() #declare X = Y;",
+       nullptr},
+      // A directive right after a string value runs once the value is declared.
+      {"directive_after_string", "#declare S = concat(\"a\", \"bc\")\n#declare X = strlen(S);",
+       nullptr},
+      // Arguments without a comma between them.
+      {"macro_arguments_without_comma", "#macro Sum(A, B) A + B #end #declare X = Sum(4 -1, 0);",
+       nullptr},
+      {"stray_hash", "#declare X = 3;\ncamera { look_at <0,2,0>#\n}",
+       "a '#' without a directive is passed over"},
+  };
+  for (const auto& c : cases) {
+    const Reading r = ReadPovrayText(std::string(c.text) +
+                                     "\nmesh2 { vertex_vectors { 3, <X,0,0>, <1,0,0>, <0,1,0> } "
+                                     "face_indices { 1, <0,1,2> } }\n");
+    MMesh_P* mesh = r.scene ? FindMesh(*r.scene, "obj_1") : nullptr;
+    ASSERT_NE(mesh, nullptr) << c.name << "\n" << Joined(r.host_messages);
+    EXPECT_EQ(mesh->Get_Vertex(0).x, 3) << c.name;
+    if (c.warning == nullptr) {
+      EXPECT_TRUE(r.host_messages.empty()) << c.name << "\n" << Joined(r.host_messages);
+    } else {
+      ASSERT_EQ(r.host_messages.size(), 1u) << c.name << "\n" << Joined(r.host_messages);
+      EXPECT_NE(r.host_messages[0].find(c.warning), std::string::npos) << r.host_messages[0];
+    }
+  }
+}
+
+}  // namespace
