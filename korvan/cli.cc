@@ -30,7 +30,8 @@ constexpr char kUsage[] =
     "  import SCENE... [-o OUT | -o DIR/] [--format ID] [--keep-handedness]\n"
     "                 [--keep-winding] [--log FILE] [--no-progress]\n"
     "                 [--grammar literal|povray] [--include-path DIR]...\n"
-    "                 [--place | --no-place] [--timeout SECONDS] [-j N]\n"
+    "                 [--place | --no-place] [--clock T] [--frame N]\n"
+    "                 [--timeout SECONDS] [-j N]\n"
     "                 import scene files with the plug-in that reads them and print\n"
     "                 a summary of each; -o writes the scene in the format of OUT's\n"
     "                 extension (or --format): .glb .gltf .obj .ply .stl .dae\n"
@@ -50,9 +51,11 @@ constexpr char kUsage[] =
     "                 default, for other hosts). --place (the default)\n"
     "                 imports what a POV-Ray file places, where it places it;\n"
     "                 --no-place each declared mesh once. All for this run only.\n"
-    "                 --timeout stops each reading after SECONDS, keeping what\n"
-    "                 was read. -j N imports N scenes at once, each in a process\n"
-    "                 of its own.\n"
+    "                 --clock and --frame read the scene for that frame of its\n"
+    "                 animation (clock from 0 to 1, frames from 1); without them,\n"
+    "                 as a still image. --timeout stops each reading after SECONDS,\n"
+    "                 keeping what was read. -j N imports N scenes at once, each in\n"
+    "                 a process of its own.\n"
     "  import --pick [-o OUT] ...\n"
     "                 choose the scene file in the plug-in's open-file dialog\n"
     "  formats        list the formats -o can write\n"
@@ -87,8 +90,9 @@ struct CommandLine {
   bool keep_handedness = false;
   bool keep_winding = false;
   std::string format;
-  double timeout = 0;  // seconds for each reading; 0: none
-  int jobs = 1;        // scenes imported at once, each in its own process
+  double timeout = 0;        // seconds for each reading; 0: none
+  std::string clock, frame;  // an animation's frame to read for
+  int jobs = 1;              // scenes imported at once, each in its own process
   bool help = false, version = false;
   std::string error;
 };
@@ -135,6 +139,20 @@ CommandLine Parse(const std::vector<std::string>& args) {
       cl.keep_winding = true;
     } else if (a == "--format") {
       value(&cl.format);
+    } else if (a == "--clock" || a == "--frame") {
+      std::string text;
+      value(&text);
+      char* end = nullptr;
+      if (a == "--clock") {
+        std::strtod(text.c_str(), &end);
+      } else {
+        std::strtol(text.c_str(), &end, 10);
+      }
+      if (text.empty() || *end != '\0') {
+        cl.error = a + (a == "--clock" ? " takes a number" : " takes a whole number");
+      } else {
+        (a == "--clock" ? cl.clock : cl.frame) = text;
+      }
     } else if (a == "--timeout") {
       std::string text;
       value(&text);
@@ -285,6 +303,8 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
   request.place = cl.place;
   request.include_paths = cl.include_paths;
   request.time_limit = cl.timeout;
+  request.clock = cl.clock;
+  request.frame = cl.frame;
   ImportResult result = ImportWith(importer, file, request);
   ScenePtr scene = std::move(result.scene);
   const LogOutcome& outcome = result.outcome;

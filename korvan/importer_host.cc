@@ -29,6 +29,10 @@ void Override(const ImportRequest& request) {
   if (!request.place.empty()) {
     SettingsStore::SetOverride("*/Specific Settings", "place_objects", request.place);
   }
+  if (!request.clock.empty())
+    SettingsStore::SetOverride("*/Specific Settings", "clock", request.clock);
+  if (!request.frame.empty())
+    SettingsStore::SetOverride("*/Specific Settings", "frame", request.frame);
   if (!request.include_paths.empty()) {
     std::string folders;
     for (const std::string& folder : request.include_paths) {

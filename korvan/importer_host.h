@@ -40,6 +40,7 @@ struct ImportRequest {
   std::string grammar;                     // "literal" or "povray"
   std::string place;                       // "1" or "0": place objects
   std::vector<std::string> include_paths;  // the library path, in order
+  std::string clock, frame;                // an animation's frame to read for
   // Stops the import when set non-zero (from any thread); the caller's, it
   // must outlive the import. Null: none.
   const volatile int* cancel = nullptr;

@@ -77,6 +77,8 @@ int ImportOptions::LoadSpecific() {
       GrammarFromText(profile.GetString(kSpecificSection, kGrammarKey, "literal"), kGrammarLiteral);
   library_path = profile.GetString(kSpecificSection, kLibraryPathKey, "");
   place_objects = profile.GetInt(kSpecificSection, kPlaceKey, 1) != 0 ? 1 : 0;
+  clock = profile.GetString(kSpecificSection, "clock", "");
+  frame = profile.GetString(kSpecificSection, "frame", "");
   setting_warnings.clear();
   for (int i = 0; i < kReaderBoundCount; ++i) {
     bounds[i] = ReadBound(profile, kReaderBounds[i], &setting_warnings);

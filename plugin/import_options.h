@@ -74,6 +74,9 @@ class ImportOptions : public Import_FileOption {
   // In the POV-Ray-syntax mode: place objects as POV-Ray does (1), or import
   // each mesh once where it is declared (0).
   int place_objects = 1;
+  // The frame of an animation to read the scene for, for one import (the
+  // command line's --clock and --frame): empty texts for a still image.
+  std::string clock, frame;
   // Bounds of the POV-Ray-syntax reader's work, one per entry of
   // kReaderBounds, in its order.
   int64_t bounds[kReaderBoundCount] = {};

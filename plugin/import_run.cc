@@ -1,6 +1,7 @@
 #include "plugin/import_run.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <optional>
 
 #include "plugin/host/import_control.h"
@@ -59,6 +60,12 @@ PovrayReadOptions PovrayOptions(const ImportOptions& options) {
   out.limits.value_bytes = options.bounds[kBoundValueBytes];
   out.limits.nesting = static_cast<int>(options.bounds[kBoundNesting]);
   out.place_objects = options.place_objects != 0;
+  // An animation's frame when the run names a clock or a frame.
+  if (!options.clock.empty() || !options.frame.empty()) {
+    out.animation.on = true;
+    out.animation.clock = std::strtod(options.clock.c_str(), nullptr);
+    out.animation.frame = std::strtoll(options.frame.c_str(), nullptr, 10);
+  }
   out.stop = [](void*) { return m_import_stop_requested(); };
   return out;
 }

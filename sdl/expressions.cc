@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "sdl/builtins.h"
 #include "sdl/keywords.h"
@@ -378,6 +379,22 @@ Value Parser::ColourKeyword(const Token& word) {
   return Value::Vector(5, c);
 }
 
+// The animation's words: POV-Ray gives them all 0 for a still image; for a
+// frame of an animation from frame 1, the clock and frame asked for, with
+// the clock running from 0 to 1.
+std::optional<double> Parser::AnimationValue(std::string_view w) const {
+  const Animation& a = options_.animation;
+  if (w == "clock") return a.clock;
+  if (w == "frame_number") return static_cast<double>(a.frame);
+  if (w == "clock_on") return a.on ? 1.0 : 0.0;
+  if (w == "initial_clock") return 0.0;
+  if (w == "final_clock") return a.on ? 1.0 : 0.0;
+  if (w == "initial_frame") return a.on ? 1.0 : 0.0;
+  if (w == "final_frame") return a.on ? static_cast<double>(std::max<int64_t>(a.frame, 1)) : 0.0;
+  if (w == "clock_delta") return 0.0;
+  return std::nullopt;
+}
+
 Value Parser::IdentifierValue(const Token& name) {
   const std::string_view w = name.text;
   static const double kX[3] = {1, 0, 0}, kY[3] = {0, 1, 0}, kZ[3] = {0, 0, 1}, kT[4] = {0, 0, 0, 1},
@@ -407,11 +424,7 @@ Value Parser::IdentifierValue(const Token& name) {
   if (w == "true" || w == "yes" || w == "on") return Value::Float(1);
   if (w == "false" || w == "no" || w == "off") return Value::Float(0);
   if (w == "version") return Value::Float(3.7);
-  if (w == "clock" || w == "initial_clock" || w == "clock_delta" || w == "clock_on" ||
-      w == "frame_number" || w == "initial_frame") {
-    return Value::Float(w == "clock_delta" ? 1 : 0);
-  }
-  if (w == "final_clock" || w == "final_frame") return Value::Float(w == "final_clock" ? 1 : 1);
+  if (const std::optional<double> value = AnimationValue(w)) return Value::Float(*value);
   if (w == "image_width") return Value::Float(320);
   if (w == "image_height") return Value::Float(240);
   if (ColourWordOf(w) != ColourWord::kNone) return ColourKeyword(name);

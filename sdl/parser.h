@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -24,6 +25,14 @@
 
 namespace sdl {
 
+// The frame of an animation a scene is read for; off: a still image, where
+// POV-Ray gives every clock value 0.
+struct Animation {
+  bool on = false;
+  double clock = 0;
+  int64_t frame = 0;
+};
+
 struct ParserOptions {
   std::vector<std::string> library_paths;  // folders searched for #include
   Limits limits;
@@ -31,6 +40,7 @@ struct ParserOptions {
   // its transformations and textures; a file that places nothing gives its
   // declared meshes. Off: each mesh once, where it is made, untransformed.
   bool place_objects = false;
+  Animation animation;
   // Asked every thousand tokens whether to stop (a cancel, a time limit).
   StopCheck stop = nullptr;
   void* stop_context = nullptr;
@@ -212,6 +222,8 @@ class Parser {
   // A call of a function the file declares.
   Value UserFunctionCall(const Token& name);
   Value IdentifierValue(const Token& name);
+  // clock, frame_number and the other words of an animation; none for others.
+  std::optional<double> AnimationValue(std::string_view word) const;
   // The element of `array` that the indices after `name` select; it lives
   // as long as the caller's reference to the array.
   Value* ArrayElement(const Token& name, const std::shared_ptr<ArrayValue>& array);

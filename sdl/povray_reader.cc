@@ -13,6 +13,7 @@ sdl::ParserOptions ParserOptionsOf(const PovrayReadOptions& options) {
   out.library_paths = options.library_paths;
   out.limits = options.limits;
   out.place_objects = options.place_objects;
+  out.animation = options.animation;
   out.stop = options.stop;
   out.stop_context = options.stop_context;
   return out;

@@ -18,6 +18,7 @@ struct PovrayReadOptions {
   sdl::Limits limits;
   // Each placed object's meshes where POV-Ray places them (see ParserOptions).
   bool place_objects = false;
+  sdl::Animation animation;  // a still image unless on
   // Asked while reading whether to stop (see ParserOptions).
   sdl::StopCheck stop = nullptr;
   void* stop_context = nullptr;

@@ -276,3 +276,22 @@ TEST(Cli, TimeoutAndJobs) {
 }
 
 }  // namespace
+
+namespace {
+
+// A scene that needs its animation's frame reads with --frame and --clock;
+// without them it is a still image, where POV-Ray gives the clock words 0.
+TEST(Cli, ClockAndFrame) {
+  const std::string scene = WriteTestFile("animated.pov",
+                                          "#declare Parts = array[2] { 1, 2 }\n"
+                                          "#declare X = Parts[frame_number - 1] + clock;\n"
+                                          "triangle { <0,0,0>, <X,0,0>, <0,1,0> }\n");
+  EXPECT_EQ(Korvan("import '" + scene + "' --grammar povray").status, 2);
+  const Outcome r =
+      Korvan("import '" + scene + "' --grammar povray --frame 2 --clock 0.5 -o animated.json");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(ReadWholeFile(TestDir() + "animated.json"), "2.5")) << "frame 2, clock 0.5";
+  EXPECT_EQ(Korvan("import '" + scene + "' --frame x").status, 1);
+}
+
+}  // namespace
