@@ -623,8 +623,15 @@ Value Parser::FunctionCall(const Token& name) {
   }
   if (f == "defined") {
     const Token id = Raw();
+    const ValueRef value = id.kind == TokenKind::kWord ? Lookup(id.text) : nullptr;
+    bool defined = value != nullptr;
+    if (PeekRaw().Is('[') && value != nullptr && value->type == ValueType::kArray) {
+      // defined(A[i]): whether the element holds a value.
+      const std::shared_ptr<ArrayValue> array = value->array;
+      defined = ArrayElement(id, array)->type != ValueType::kNone;
+    }
     Expect(')', "to close defined()");
-    return Value::Float(id.kind == TokenKind::kWord && Lookup(id.text) != nullptr ? 1 : 0);
+    return Value::Float(defined ? 1 : 0);
   }
   const Builtin* builtin = FindBuiltin(f);
   if (builtin == nullptr) {

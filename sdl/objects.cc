@@ -330,7 +330,7 @@ class Collecting {
 
 // object, union, merge, CSG and the other shapes: their meshes, moved and
 // textured by the container's own modifiers.
-void Parser::Container(const Token& keyword, const std::string& name) {
+void Parser::Container(const Token& keyword, const std::string& name, bool opened) {
   const std::string_view w = keyword.text;
   ObjectDef top;  // a placed object at the top level collects here
   const bool at_top = options_.place_objects && collecting_.empty();
@@ -342,8 +342,8 @@ void Parser::Container(const Token& keyword, const std::string& name) {
   Transform transform;
   MaterialSlot texture;
   bool has_texture = false;
-  Expect('{', ("after " + std::string(w)).c_str());
-  if (w == "object") {
+  if (!opened) Expect('{', ("after " + std::string(w)).c_str());
+  if (w == "object" || opened) {
     const Token inner = Next();
     if (inner.kind == TokenKind::kWord && IsObjectKeyword(inner.text)) {
       Object(inner, name);
@@ -692,6 +692,9 @@ void Parser::FinishBlock(const Token& keyword, MaterialSlot& slot) {
     if (token.kind != TokenKind::kWord) continue;
     const std::string_view w = token.text;
     if (brace_depth_ == depth) reflection_block = false;
+    if ((w == "phong" || w == "specular") && PeekRaw().IsWord("albedo")) {
+      Raw();  // "specular albedo 0.3": the amount as the surface's albedo
+    }
     if (w == "phong") {
       terms.phong = Float();
     } else if (w == "phong_size") {
@@ -1117,6 +1120,14 @@ void Parser::MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int
 
 void Parser::Mesh(const Token& keyword, const std::string& name) {
   Expect('{', "after mesh");
+  // mesh { Declared_Mesh modifiers }: a copy of it, as object { } makes.
+  if (const Token first = Peek(); first.kind == TokenKind::kWord) {
+    const ValueRef value = Lookup(first.text);
+    if (value != nullptr && value->type == ValueType::kObject) {
+      Container(keyword, name, /*opened=*/true);
+      return;
+    }
+  }
   const int64_t depth = brace_depth_;
   MeshData mesh;
   Transform transform;

@@ -261,7 +261,9 @@ class Parser {
   // are still built.
   void ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
                   bool* has_texture);
-  void Container(const Token& keyword, const std::string& name);
+  // An object whose meshes come from inside it; `opened`: its '{' is read
+  // and a declared object comes first (mesh { Declared ... }).
+  void Container(const Token& keyword, const std::string& name, bool opened = false);
   void Camera(const Token& keyword);
   void LightSource(const Token& keyword, const std::string& name);
   // Hands a placed light to the sink where its transformation puts it.

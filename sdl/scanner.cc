@@ -546,7 +546,10 @@ void Parser::DirectiveEnd(const Token& at) {
         Fail(at, "the variable of #for, " + Quote(frame.variable) + ", is no longer a float");
       }
       const double next = variable->v[0] + frame.step;
-      const bool again = frame.step > 0 ? next <= frame.end : next >= frame.end;
+      // Sums of steps such as 0.1 miss the end by a rounding: POV-Ray runs
+      // (0, 0.3, 0.1) four times, and so does this.
+      const double slack = std::fabs(frame.step) * 1e-6;
+      const bool again = frame.step > 0 ? next <= frame.end + slack : next >= frame.end - slack;
       const Position resume = frame.resume;
       symbols_.Declare(frame.variable, Value::Float(next), false);
       if (again) {

@@ -230,3 +230,42 @@ TEST(SceneLanguage, FormsRealScenesUse) {
 }
 
 }  // namespace
+
+namespace {
+
+// POV-Ray 3.7 prints 4, 11, 8 and 11 turns for these loops, 1 and 0 for
+// the array elements, reads "specular albedo", and makes a copy of a
+// declared mesh with mesh { M scale 2 } (its box 2,2,0).
+TEST(SceneLanguage, LoopsElementsAndMeshCopiesAsPovray) {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  const Reading r = ReadPovrayText(
+      "#declare N1 = 0; #for (I, 0, 0.3, 0.1) #declare N1 = N1 + 1; #end\n"
+      "#declare N2 = 0; #for (I, 0, 1, 0.1) #declare N2 = N2 + 1; #end\n"
+      "#declare N3 = 0; #for (I, 0, 0.7, 0.1) #declare N3 = N3 + 1; #end\n"
+      "#declare N4 = 0; #for (I, 1, 0, -0.1) #declare N4 = N4 + 1; #end\n"
+      "#declare A = array[3]; #declare A[1] = 5;\n"
+      "#declare F = finish { specular albedo 0.3 phong albedo 0.1 diffuse albedo 0.5 }\n"
+      "#declare M = mesh { triangle { <0,0,0>, x, y } }\n"
+      "#declare M2 = mesh { M scale 2 }\n"
+      "mesh2 { vertex_vectors { 3, <N1, N2, N3>, <N4, 0, 0>, <defined(A[1]), defined(A[0]), 0> }\n"
+      "  face_indices { 1, <0,1,2> } }\n"
+      "object { M2 }\n",
+      options);
+  ASSERT_TRUE(r.scene);
+  EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  MMesh_P* values = FindMesh(*r.scene, "obj_1");
+  ASSERT_NE(values, nullptr) << Joined(r.host_messages);
+  EXPECT_EQ(values->Get_Vertex(0).x, 4);
+  EXPECT_EQ(values->Get_Vertex(0).y, 11);
+  EXPECT_EQ(values->Get_Vertex(0).z, 8);
+  EXPECT_EQ(values->Get_Vertex(1).x, 11);
+  EXPECT_EQ(values->Get_Vertex(2).x, 1);
+  EXPECT_EQ(values->Get_Vertex(2).y, 0);
+  MMesh_P* copy = FindMesh(*r.scene, "M");
+  ASSERT_NE(copy, nullptr) << Joined(r.host_messages);
+  EXPECT_EQ(copy->Get_Vertex(1).x, 2);
+  EXPECT_EQ(copy->Get_Vertex(2).y, 2);
+}
+
+}  // namespace
