@@ -40,6 +40,19 @@ bool NormalsDisagree(const Vec3& face, const Vec3* normals) {
 
 bool IsZero(const Vec3& v) { return v.x == 0 && v.y == 0 && v.z == 0; }
 
+// Corner normals that all lie in the face's plane give POV-Ray no side to
+// shade: it gives up such a loose smooth_triangle too.
+bool NormalsInPlane(const Vec3& face, const Vec3* normals) {
+  const double f = std::sqrt(face.x * face.x + face.y * face.y + face.z * face.z);
+  for (int i = 0; i < 3; ++i) {
+    const Vec3& n = normals[i];
+    const double d = face.x * n.x + face.y * n.y + face.z * n.z;
+    const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (std::fabs(d) > 1e-9 * f * l) return false;
+  }
+  return true;
+}
+
 // A word that begins a whole colour (color, rgb ... srgbft), not a channel.
 bool BeginsColour(std::string_view w) {
   const ColourWord word = ColourWordOf(w);
@@ -342,6 +355,13 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
   Transform transform;
   MaterialSlot texture;
   bool has_texture = false;
+  // The loose triangles read inside this object gather here.
+  MeshData loose;
+  loose_.push_back(&loose);
+  struct PopLoose {
+    std::vector<MeshData*>& stack;
+    ~PopLoose() { stack.pop_back(); }
+  } pop_loose{loose_};
   if (!opened) Expect('{', ("after " + std::string(w)).c_str());
   if (w == "object" || opened) {
     const Token inner = Next();
@@ -373,6 +393,12 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
   }
   ObjectBody(name, &transform, &texture, &has_texture);
   if (target == nullptr) return;
+  if (!loose.faces.empty()) {
+    budget_.Allocate(loose.Bytes(), keyword.where);
+    PlacedPart part;
+    part.mesh = std::make_shared<MeshData>(std::move(loose));
+    target->parts.push_back(std::move(part));
+  }
   for (size_t i = start; i < target->parts.size(); ++i) {
     PlacedPart& part = target->parts[i];
     part.transform.Then(transform);
@@ -1204,11 +1230,14 @@ void Parser::LooseTriangle(const Token& keyword, bool smooth) {
   Vec3 corners[3] = {v[0], smooth ? v[2] : v[1], smooth ? v[4] : v[2]};
   Vec3 normals[3] = {v[1], v[3], v[5]};
   const Vec3 face = FaceNormal(corners[0], corners[1], corners[2]);
-  if (IsZero(face) || (smooth && NormalsDisagree(face, normals))) {
-    Warn(keyword.where, IsZero(face)
-                            ? "degenerate triangle (zero area): dropped, as POV-Ray drops it"
-                            : "degenerate smooth_triangle (its normals point to both sides): "
-                              "dropped, as POV-Ray drops it");
+  const bool flat_normals = smooth && !IsZero(face) && NormalsInPlane(face, normals);
+  if (IsZero(face) || (smooth && NormalsDisagree(face, normals)) || flat_normals) {
+    Warn(keyword.where,
+         IsZero(face)   ? "degenerate triangle (zero area): dropped, as POV-Ray drops it"
+         : flat_normals ? "degenerate smooth_triangle (its normals lie in its plane): "
+                          "dropped, as POV-Ray drops it"
+                        : "degenerate smooth_triangle (its normals point to both sides): "
+                          "dropped, as POV-Ray drops it");
     sink_.DroppedLooseTriangle();
     return;
   }
@@ -1216,7 +1245,47 @@ void Parser::LooseTriangle(const Token& keyword, bool smooth) {
   if (smooth) {
     for (Vec3& n : normals) n = transform.Normal(n);
   }
-  sink_.AddLooseTriangle(corners, smooth ? normals : nullptr, has_texture ? &texture : nullptr);
+  const MaterialSlot* own_texture = has_texture ? &texture : nullptr;
+  if (!options_.place_objects || collecting_.empty()) {
+    sink_.AddLooseTriangle(corners, smooth ? normals : nullptr, own_texture);
+    return;
+  }
+  // Inside an object that is placed: part of the object, moved and copied
+  // with it. The loose triangles of one object make one mesh.
+  if (!loose_.empty()) {
+    AppendTriangle(*loose_.back(), corners, smooth ? normals : nullptr, own_texture);
+    return;
+  }
+  MeshData alone;
+  AppendTriangle(alone, corners, smooth ? normals : nullptr, own_texture);
+  EmitMesh(std::move(alone), "");
+}
+
+void Parser::AppendTriangle(MeshData& mesh, const Vec3 corners[3], const Vec3* normals,
+                            const MaterialSlot* texture) {
+  const int32_t base = static_cast<int32_t>(mesh.vertices.size());
+  mesh.vertices.insert(mesh.vertices.end(), {corners[0], corners[1], corners[2]});
+  mesh.faces.push_back({base, base + 1, base + 2});
+  const int32_t nbase = static_cast<int32_t>(mesh.normals.size());
+  if (normals != nullptr) {
+    mesh.normals.insert(mesh.normals.end(), {normals[0], normals[1], normals[2]});
+    mesh.normal_faces.push_back({nbase, nbase + 1, nbase + 2});
+  } else {
+    mesh.normals.push_back(FaceNormal(corners[0], corners[1], corners[2]));
+    mesh.normal_faces.push_back({nbase, nbase, nbase});
+  }
+  // Slot 0 is the untextured triangles', which take the object's texture.
+  if (mesh.slots.empty()) {
+    MaterialSlot untextured;
+    untextured.defaulted = true;
+    mesh.slots.push_back(untextured);
+  }
+  int32_t slot = 0;
+  if (texture != nullptr) {
+    mesh.slots.push_back(*texture);
+    slot = static_cast<int32_t>(mesh.slots.size() - 1);
+  }
+  mesh.face_slots.push_back(slot);
 }
 
 }  // namespace sdl

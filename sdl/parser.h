@@ -249,6 +249,9 @@ class Parser {
   void Mesh2(const Token& keyword, const std::string& name);
   void Mesh(const Token& keyword, const std::string& name);
   void LooseTriangle(const Token& keyword, bool smooth);
+  // Adds a loose triangle, already placed by its own modifiers, to `mesh`.
+  static void AppendTriangle(MeshData& mesh, const Vec3 corners[3], const Vec3* normals,
+                             const MaterialSlot* texture);
   void Triangle(const Token& keyword, const std::string& name);
   void SmoothTriangle(const Token& keyword, const std::string& name);
   // A ',' if one comes next (commas between items are optional).
@@ -342,6 +345,9 @@ class Parser {
   // the top level, and every declared object in order.
   std::vector<ObjectDef*> collecting_;
   std::vector<PlacedPart> placed_;
+  // The loose triangles of the objects being read, one mesh for each
+  // (innermost last; each owned by the Container that reads the object).
+  std::vector<MeshData*> loose_;
   bool placed_any_ = false;  // an object of any kind stood at the top
   std::vector<std::shared_ptr<const ObjectDef>> declared_;
   bool warned_csg_ = false;

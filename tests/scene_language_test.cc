@@ -269,3 +269,53 @@ TEST(SceneLanguage, LoopsElementsAndMeshCopiesAsPovray) {
 }
 
 }  // namespace
+
+namespace {
+
+// Loose triangles inside a declared object are part of it: each placement
+// is a mesh of its own, moved by every object around it.
+TEST(SceneLanguage, LooseTrianglesFollowTheirObjects) {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  const Reading r = ReadPovrayText(
+      "#declare Post = union {\n"
+      "  triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n"
+      "  smooth_triangle { <0,0,0>, z, <1,0,0>, z, <0,1,0>, z texture { pigment { rgb x } } }\n"
+      "  translate 10*y }\n"
+      "object { Post translate 5*x }\n"
+      "union { object { Post } scale 2 }\n",
+      options);
+  ASSERT_TRUE(r.scene);
+  EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  ASSERT_EQ(ObjectNames(*r.scene).size(), 2u) << Joined(r.host_messages);
+  MMesh_P* first = FindMesh(*r.scene, ObjectNames(*r.scene)[0].c_str());
+  MMesh_P* second = FindMesh(*r.scene, ObjectNames(*r.scene)[1].c_str());
+  ASSERT_EQ(first->Get_Face_Count(), 2);
+  EXPECT_EQ(first->Get_Vertex(1).x, 6);  // <1,0,0> + 10y + 5x
+  EXPECT_EQ(first->Get_Vertex(1).y, 10);
+  EXPECT_EQ(second->Get_Vertex(1).x, 2);  // (<1,0,0> + 10y) * 2
+  EXPECT_EQ(second->Get_Vertex(1).y, 20);
+}
+
+}  // namespace
+
+namespace {
+
+// POV-Ray gives up a loose smooth_triangle whose corner normals lie in its
+// plane ("Degenerate triangle. Please remove." for the first line only).
+TEST(SceneLanguage, SmoothTriangleWithNormalsInItsPlaneIsDropped) {
+  const Reading r = ReadPovrayText(
+      "smooth_triangle { <0,0,0>, x, <1,0,0>, y, <0,1,0>, x }\n"
+      "smooth_triangle { <0,0,0>, z, <1,0,0>, z, <0,1,0>, z }\n");
+  ASSERT_TRUE(r.scene);
+  ASSERT_EQ(r.host_messages.size(), 1u) << Joined(r.host_messages);
+  EXPECT_NE(r.host_messages[0].find(":1:1: warning: degenerate smooth_triangle (its normals lie "
+                                    "in its plane)"),
+            std::string::npos)
+      << r.host_messages[0];
+  MMesh_P* mesh = FindMesh(*r.scene, "obj_0");
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->Get_Face_Count(), 1);
+}
+
+}  // namespace
