@@ -599,9 +599,30 @@ std::vector<Value> Parser::Arguments(const Token& name, std::vector<Position>* w
 // functions.inc): this reader does not evaluate them. The call's arguments
 // are read and it gives 0, with a warning the first time.
 Value Parser::UserFunctionCall(const Token& name) {
+  const ValueRef function = Lookup(name.text);  // held while the arguments are read
   Expect('(', "after the function's name");
   std::vector<Position> where;
-  Arguments(name, &where);
+  std::vector<Value> args;
+  {
+    ScopedFlag flag(full_, false);
+    args = Arguments(name, &where);
+  }
+  if (function != nullptr && function->function != nullptr) {
+    const FunctionProgram& program = *function->function;
+    if (args.size() != program.params.size()) {
+      Fail(name, Quote(name.text) + " takes " + std::to_string(program.params.size()) +
+                     " arguments, found " + std::to_string(args.size()));
+    }
+    std::vector<double> values(args.size());
+    for (size_t i = 0; i < args.size(); ++i) {
+      if (args[i].type != ValueType::kFloat) {
+        Fail(where[i], "argument " + std::to_string(i + 1) + " of " + Quote(name.text) +
+                           " must be a float, found " + TypeName(args[i].type));
+      }
+      values[i] = args[i].v[0];
+    }
+    return Value::Float(program.Evaluate(values.data()));
+  }
   if (!warned_function_) {
     warned_function_ = true;
     Warn(name.where, "functions declared with function { } are not evaluated by this reader: " +

@@ -836,12 +836,7 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
         if (slot.has_finish) value.finish = std::make_shared<const MaterialSlot>(slot);
         return value;
       }
-      if (w == "function" && !PeekRaw().Is('{')) {
-        // function(x, y) { ... }: the parameter list first.
-        Expect('(', "after function");
-        while (!Next().Is(')')) {
-        }
-      }
+      if (w == "function") return FunctionDeclaration(token);
       SkipBraces(token);
       value.type = ValueType::kOther;
       value.text = std::string(w);

@@ -81,6 +81,8 @@ class ScopedFlag {
   bool saved_;
 };
 
+class FunctionCompiler;
+
 class Parser {
  public:
   Parser(SceneSink& sink, ParserOptions options);
@@ -234,6 +236,13 @@ class Parser {
   Value ArrayDeclaration(const Token& at);
   // `copied` counts the elements copied so far, nested arrays' included.
   Value CopyArray(const Value& array, const Position& at, int depth, int64_t* copied);
+
+  // ---- functions (function_compiler.cc) ----
+  friend class FunctionCompiler;
+  // function [(PARAMETERS)] { BODY } after its keyword: compiled when it is
+  // of floats; a function of a pattern, transform or spline is read and
+  // not compiled.
+  Value FunctionDeclaration(const Token& keyword);
 
   // ---- objects (objects.cc) ----
   void Statement(const Token& token);

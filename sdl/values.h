@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "sdl/function.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
 #include "sdl/transform.h"
@@ -76,8 +77,9 @@ struct Value {
   std::shared_ptr<ArrayValue> array;
   std::shared_ptr<MacroValue> macro;
   std::shared_ptr<Transform> transform;
-  std::shared_ptr<const ObjectDef> object;     // kObject, when objects are placed
-  std::shared_ptr<const MaterialSlot> finish;  // kTexture: its finish, when it has one
+  std::shared_ptr<const ObjectDef> object;          // kObject, when objects are placed
+  std::shared_ptr<const MaterialSlot> finish;       // kTexture: its finish, when it has one
+  std::shared_ptr<const FunctionProgram> function;  // a function this reader evaluates
 
   static Value Float(double f) {
     Value value;

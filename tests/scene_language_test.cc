@@ -319,3 +319,35 @@ TEST(SceneLanguage, SmoothTriangleWithNormalsInItsPlaneIsDropped) {
 }
 
 }  // namespace
+
+namespace {
+
+// Functions of floats, compiled at their declaration: POV-Ray 3.7 prints
+// -1, 12 and 11.5 for these calls. A function this reader does not
+// compile (functions.inc's internal ones) is read, and a call of it gives 0
+// with one warning.
+TEST(SceneLanguage, FunctionsGiveTheirValues) {
+  const Reading r = ReadPovrayText(
+      "#declare A = 2;\n"
+      "#declare F = function { x*x + pow(y,2) - A*z }\n"
+      "#declare A = 100;  // F keeps the value A had\n"
+      "#declare G = function(a, b) { select(a - b, -1, 0, 1) + F(a, b, 1) }\n"
+      "#declare H = function { max(sin(x), cos(y), 0.25) + (x > 1) * 10 + mod(7, 3) - abs(-x) / 4 "
+      "}\n"
+      "#declare P = function { internal(61) }\n"
+      "#declare V = <F(1, 2, 3), G(3, 2), H(2, 0, 0)>;\n"
+      "#declare W = P(1, 2, 3) + P(0, 0, 0);\n"
+      "mesh2 { vertex_vectors { 3, V, <W,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
+  ASSERT_TRUE(r.scene);
+  MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+  ASSERT_NE(mesh, nullptr) << Joined(r.host_messages);
+  EXPECT_EQ(mesh->Get_Vertex(0).x, -1);
+  EXPECT_EQ(mesh->Get_Vertex(0).y, 12);
+  EXPECT_EQ(mesh->Get_Vertex(0).z, 11.5);
+  EXPECT_EQ(mesh->Get_Vertex(1).x, 0);
+  ASSERT_EQ(r.host_messages.size(), 1u) << Joined(r.host_messages);
+  EXPECT_NE(r.host_messages[0].find("P() and the others give 0 here"), std::string::npos)
+      << r.host_messages[0];
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// FunctionProgram: a function { } of the scene language, compiled once at
+// its declaration into a flat program for a small stack machine, so that a
+// call costs no parsing (macros and, later, surfaces call functions
+// millions of times). Immutable once built and shared by every identifier
+// that holds it; Evaluate is reentrant and may run on any thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sdl {
+
+struct FunctionProgram {
+  enum class Op : uint8_t {
+    kConst,  // push value
+    kParam,  // push argument `index`
+    kAdd,
+    kSub,
+    kMul,
+    kDiv,
+    kNeg,
+    kNot,
+    kLess,
+    kLessEqual,
+    kGreater,
+    kGreaterEqual,
+    kEqual,
+    kNotEqual,
+    kAnd,
+    kOr,
+    kChoose,        // c a b -> c != 0 ? a : b
+    kSelect,        // c a b -> c < 0 ? a : b
+    kSelect4,       // c a b d -> c < 0 ? a : c == 0 ? b : d
+    kCall1,         // f1(a)
+    kCall2,         // f2(a, b)
+    kMin,           // `index` values -> the least
+    kMax,           // `index` values -> the greatest
+    kCallFunction,  // `index` values -> callees[count] (the callee)
+  };
+  struct Instruction {
+    Op op;
+    int32_t index = 0;  // kParam: the argument; kMin/kMax/kCallFunction: values taken
+    int32_t callee = 0;
+    double value = 0;
+    double (*f1)(double) = nullptr;
+    double (*f2)(double, double) = nullptr;
+  };
+
+  std::vector<std::string> params;  // x, y, z unless the declaration names them
+  std::vector<Instruction> code;
+  std::vector<std::shared_ptr<const FunctionProgram>> callees;
+  int max_stack = 0;  // values on the stack at most
+
+  // The function's value for `args` (as many as `params`).
+  double Evaluate(const double* args) const;
+};
+
+}  // namespace sdl

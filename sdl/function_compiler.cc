@@ -1,0 +1,342 @@
+// function { } declarations compiled into a FunctionProgram: floats, the
+// parameters (x, y, z unless named), + - * /, comparisons, & |, ?:, the
+// math built-ins, select, min, max, calls of functions declared before,
+// and declared floats and vector components taken at the declaration, as
+// POV-Ray takes them. Functions of patterns, transforms and splines, and
+// functions.inc's internal ones, are not compiled: such a function reads,
+// and a call of it gives 0 with a warning.
+#include <cmath>
+#include <cstring>
+
+#include "sdl/keywords.h"
+#include "sdl/parser.h"
+
+namespace sdl {
+
+namespace {
+
+using Op = FunctionProgram::Op;
+
+struct Math1 {
+  const char* name;
+  double (*f)(double);
+};
+double Abs(double a) { return std::fabs(a); }
+double Degrees(double a) { return a * 180.0 / M_PI; }
+double Radians(double a) { return a * M_PI / 180.0; }
+double Int(double a) { return std::trunc(a); }
+double Log10(double a) { return std::log10(a); }
+double Ln(double a) { return std::log(a); }
+constexpr Math1 kMath1[] = {
+    {"abs", Abs},         {"acos", ::acos}, {"acosh", ::acosh},   {"asin", ::asin},
+    {"asinh", ::asinh},   {"atan", ::atan}, {"atanh", ::atanh},   {"ceil", ::ceil},
+    {"cos", ::cos},       {"cosh", ::cosh}, {"degrees", Degrees}, {"exp", ::exp},
+    {"floor", ::floor},   {"int", Int},     {"ln", Ln},           {"log", Log10},
+    {"radians", Radians}, {"sin", ::sin},   {"sinh", ::sinh},     {"sqrt", ::sqrt},
+    {"tan", ::tan},       {"tanh", ::tanh},
+};
+
+struct Math2 {
+  const char* name;
+  double (*f)(double, double);
+};
+double Mod(double a, double b) { return std::fmod(a, b); }
+double Div(double a, double b) { return std::trunc(a / b); }
+constexpr Math2 kMath2[] = {
+    {"atan2", ::atan2},
+    {"div", Div},
+    {"mod", Mod},
+    {"pow", ::pow},
+};
+
+// Words that make a function this reader does not compile.
+bool IsUncompiledKind(std::string_view w) {
+  return w == "pigment" || w == "transform" || w == "spline" || w == "pattern" || w == "internal" ||
+         w == "noise3d" || w == "f_noise3d";
+}
+
+// Thrown where a body uses what this reader does not compile (a function
+// of a pattern, an internal function, a word it does not evaluate): the
+// function is then read without a program.
+struct NotCompiled {};
+
+}  // namespace
+
+// Reads one function body into a program; a member of the parser's
+// family (it reads the parser's tokens and identifiers).
+class FunctionCompiler {
+ public:
+  FunctionCompiler(Parser& parser, FunctionProgram& program) : parser_(parser), program_(program) {}
+
+  void Expression() { Conditional(); }
+
+ private:
+  void Emit(FunctionProgram::Instruction in, int pushes, int pops) {
+    program_.code.push_back(in);
+    depth_ += pushes - pops;
+    if (depth_ > program_.max_stack) program_.max_stack = depth_;
+  }
+  void Emit(Op op, int pops) { Emit({op}, 1, pops); }
+  void Constant(double value) {
+    FunctionProgram::Instruction in{Op::kConst};
+    in.value = value;
+    Emit(in, 1, 0);
+  }
+
+  void Conditional() {
+    Logical();
+    if (!parser_.PeekRaw().Is('?')) return;
+    const Token mark = parser_.Raw();
+    Parser::NestingGuard guard(parser_, mark.where);
+    Conditional();
+    parser_.Expect(':', "in the function's conditional expression");
+    Conditional();
+    Emit(Op::kChoose, 3);
+  }
+
+  void Logical() {
+    Comparison();
+    for (;;) {
+      const Token op = parser_.PeekRaw();
+      if (!op.Is('&') && !op.Is('|')) return;
+      parser_.Raw();
+      Comparison();
+      Emit(op.Is('&') ? Op::kAnd : Op::kOr, 2);
+    }
+  }
+
+  void Comparison() {
+    Additive();
+    for (;;) {
+      const Token op = parser_.PeekRaw();
+      Op code;
+      if (op.IsPunct("<")) {
+        code = Op::kLess;
+      } else if (op.IsPunct("<=")) {
+        code = Op::kLessEqual;
+      } else if (op.IsPunct(">")) {
+        code = Op::kGreater;
+      } else if (op.IsPunct(">=")) {
+        code = Op::kGreaterEqual;
+      } else if (op.IsPunct("=")) {
+        code = Op::kEqual;
+      } else if (op.IsPunct("!=")) {
+        code = Op::kNotEqual;
+      } else {
+        return;
+      }
+      parser_.Raw();
+      Additive();
+      Emit(code, 2);
+    }
+  }
+
+  void Additive() {
+    Multiplicative();
+    for (;;) {
+      const Token op = parser_.PeekRaw();
+      if (!op.Is('+') && !op.Is('-')) return;
+      parser_.Raw();
+      Multiplicative();
+      Emit(op.Is('+') ? Op::kAdd : Op::kSub, 2);
+    }
+  }
+
+  void Multiplicative() {
+    Unary();
+    for (;;) {
+      const Token op = parser_.PeekRaw();
+      if (!op.Is('*') && !op.Is('/')) return;
+      parser_.Raw();
+      Unary();
+      Emit(op.Is('*') ? Op::kMul : Op::kDiv, 2);
+    }
+  }
+
+  void Unary() {
+    const Token op = parser_.PeekRaw();
+    if (op.Is('-') || op.Is('+') || op.Is('!')) {
+      parser_.Raw();
+      Parser::NestingGuard guard(parser_, op.where);
+      Unary();
+      if (op.Is('-')) Emit(Op::kNeg, 1);
+      if (op.Is('!')) Emit(Op::kNot, 1);
+      return;
+    }
+    Primary();
+  }
+
+  void Primary() {
+    const Token token = parser_.Next();
+    if (token.kind == TokenKind::kNumber) {
+      Constant(token.number);
+      return;
+    }
+    if (token.Is('(')) {
+      Parser::NestingGuard guard(parser_, token.where);
+      Conditional();
+      parser_.Expect(')', "to close the parenthesis");
+      return;
+    }
+    if (token.kind != TokenKind::kWord) {
+      parser_.Fail(token,
+                   "expected a number or a name in the function, found " + parser_.Describe(token));
+    }
+    Word(token);
+  }
+
+  void Word(const Token& token) {
+    const std::string_view w = token.text;
+    for (size_t i = 0; i < program_.params.size(); ++i) {
+      if (program_.params[i] == w) {
+        FunctionProgram::Instruction in{Op::kParam};
+        in.index = static_cast<int32_t>(i);
+        Emit(in, 1, 0);
+        return;
+      }
+    }
+    if (parser_.PeekRaw().Is('(')) {
+      Call(token);
+      return;
+    }
+    if (w == "pi") return Constant(M_PI);
+    if (w == "tau") return Constant(2 * M_PI);
+    if (w == "true" || w == "yes" || w == "on") return Constant(1);
+    if (w == "false" || w == "no" || w == "off") return Constant(0);
+    if (const std::optional<double> animation = parser_.AnimationValue(w)) {
+      return Constant(*animation);
+    }
+    // A declared float, or a component of a declared vector, as it is now.
+    const ValueRef value = parser_.Lookup(w);
+    if (value != nullptr && value->type == ValueType::kFloat) return Constant(value->v[0]);
+    if (value != nullptr && value->type == ValueType::kVector && parser_.PeekRaw().Is('.')) {
+      parser_.Raw();
+      const Token part = parser_.Raw();
+      const int index = part.IsWord("x") ? 0 : part.IsWord("y") ? 1 : part.IsWord("z") ? 2 : -1;
+      if (index < 0 || index >= value->dim) {
+        parser_.Fail(part, "expected .x, .y or .z of " + Parser::Quote(w));
+      }
+      return Constant(value->v[index]);
+    }
+    if (IsReservedWord(w) || value != nullptr) throw NotCompiled{};
+    parser_.Fail(token, "undefined identifier '" + Parser::Quote(w) + "' in the function");
+  }
+
+  // name(arguments): a math built-in, select, min, max, or a function
+  // declared before this one.
+  void Call(const Token& name) {
+    const std::string_view w = name.text;
+    parser_.Expect('(', "after the function's name");
+    int count = 0;
+    if (!parser_.PeekRaw().Is(')')) {
+      for (;;) {
+        Conditional();
+        ++count;
+        const Token separator = parser_.Next();
+        if (separator.Is(')')) break;
+        if (!separator.Is(',')) {
+          parser_.Fail(separator, "expected ',' or ')' in the arguments of " + Parser::Quote(w) +
+                                      ", found " + parser_.Describe(separator));
+        }
+      }
+    } else {
+      parser_.Raw();
+    }
+    auto arity = [&](int low, int high) {
+      if (count < low || count > high) {
+        parser_.Fail(name, Parser::Quote(w) + " takes " + std::to_string(low) +
+                               (low == high ? "" : " to " + std::to_string(high)) +
+                               " arguments, found " + std::to_string(count));
+      }
+    };
+    for (const Math1& m : kMath1) {
+      if (w == m.name) {
+        arity(1, 1);
+        FunctionProgram::Instruction in{Op::kCall1};
+        in.f1 = m.f;
+        return Emit(in, 1, 1);
+      }
+    }
+    for (const Math2& m : kMath2) {
+      if (w == m.name) {
+        arity(2, 2);
+        FunctionProgram::Instruction in{Op::kCall2};
+        in.f2 = m.f;
+        return Emit(in, 1, 2);
+      }
+    }
+    if (w == "select") {
+      arity(3, 4);
+      return Emit(count == 3 ? Op::kSelect : Op::kSelect4, count);
+    }
+    if (w == "min" || w == "max") {
+      arity(1, 1000000);
+      FunctionProgram::Instruction in{w == "min" ? Op::kMin : Op::kMax};
+      in.index = count;
+      return Emit(in, 1, count);
+    }
+    const ValueRef value = parser_.Lookup(w);
+    if (value == nullptr && !IsReservedWord(w)) {
+      parser_.Fail(name, "undefined function '" + Parser::Quote(w) + "'");
+    }
+    if (value == nullptr || value->function == nullptr) throw NotCompiled{};
+    const int params = static_cast<int>(value->function->params.size());
+    arity(params, params);
+    FunctionProgram::Instruction in{Op::kCallFunction};
+    in.index = count;
+    in.callee = static_cast<int32_t>(program_.callees.size());
+    program_.callees.push_back(value->function);
+    Emit(in, 1, count);
+  }
+
+  Parser& parser_;
+  FunctionProgram& program_;
+  int depth_ = 0;
+};
+
+Value Parser::FunctionDeclaration(const Token& keyword) {
+  auto program = std::make_shared<FunctionProgram>();
+  if (PeekRaw().Is('(')) {
+    // function(a, b) { ... }: the parameters named.
+    Raw();
+    for (;;) {
+      const Token token = Raw();
+      if (token.Is(')')) break;
+      if (token.Is(',')) continue;
+      if (token.kind != TokenKind::kWord) {
+        Fail(token, "expected a parameter name of the function, found " + Describe(token));
+      }
+      program->params.emplace_back(token.text);
+    }
+  } else {
+    program->params = {"x", "y", "z"};
+  }
+  Value value;
+  value.type = ValueType::kOther;
+  value.text = "function";
+  Expect('{', "to begin the function");
+  const int64_t depth = brace_depth_;
+  const Token first = Peek();
+  if (!(first.kind == TokenKind::kWord && IsUncompiledKind(first.text))) {
+    try {
+      FunctionCompiler compiler(*this, *program);
+      compiler.Expression();
+      const Token close = Next();
+      if (!close.Is('}')) {
+        Fail(close, "expected the end of the function, found " + Describe(close));
+      }
+      value.function = std::move(program);
+      return value;
+    } catch (const NotCompiled&) {
+      // The rest of the body is passed over below.
+    }
+  }
+  // Not compiled: passed over to its end.
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this function");
+    if (token.Is('}') && brace_depth_ < depth) return value;
+  }
+}
+
+}  // namespace sdl
