@@ -977,11 +977,13 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
       out.push_back(face);
       OptionalComma();
       if (!faces) continue;
-      // With a texture_list, one or three texture indices follow a face.
+      // With a texture_list, one or three texture indices follow a face;
+      // POV-Ray also reads a face with none (the list's first texture).
       int32_t texture_index = -1;
-      if (!mesh.slots.empty()) {
-        double t = -1;
-        if (!(pushed_.empty() && lexer_.FastNumber(&t))) t = Float();
+      double t = -1;
+      const bool fast = !mesh.slots.empty() && pushed_.empty() && lexer_.FastNumber(&t);
+      if (fast || (!mesh.slots.empty() && !FaceFollows())) {
+        if (!fast) t = Float();
         texture_index = static_cast<int32_t>(std::clamp<int64_t>(WholeNumber(t), -1, INT32_MAX));
         OptionalComma();
         const char after = pushed_.empty() ? lexer_.PeekChar() : '\0';
@@ -1063,6 +1065,19 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
   }
   mesh.Apply(transform);
   EmitMesh(std::move(mesh), name);
+}
+
+bool Parser::FaceFollows() {
+  if (pushed_.empty()) {
+    const char c = lexer_.PeekChar();
+    if (c == '<' || c == '}') return true;
+    if (c != '#' && !(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && c != '_') return false;
+  }
+  // Directives may stand between the items, or the face is an identifier.
+  const Token next = Peek();
+  if (next.Is('<') || next.Is('}')) return true;
+  const ValueRef value = next.kind == TokenKind::kWord ? Lookup(next.text) : nullptr;
+  return value != nullptr && value->type == ValueType::kVector;
 }
 
 void Parser::OptionalComma() {

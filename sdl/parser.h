@@ -265,6 +265,9 @@ class Parser {
   void SmoothTriangle(const Token& keyword, const std::string& name);
   // A ',' if one comes next (commas between items are optional).
   void OptionalComma();
+  // Whether a face (or the list's end) comes next in face_indices, rather
+  // than a texture index.
+  bool FaceFollows();
   // `count` vectors with optional commas between them (a triangle's corners).
   void ReadCorners(int count, Vec3* out);
   // Reads the rest of a triangle in a mesh; false when it was degenerate.

@@ -351,3 +351,22 @@ TEST(SceneLanguage, FunctionsGiveTheirValues) {
 }
 
 }  // namespace
+
+namespace {
+
+// POV-Ray reads a mesh2 whose faces leave out their texture index after a
+// texture_list, alone or mixed with faces that give one.
+TEST(SceneLanguage, TextureListFacesWithoutIndex) {
+  const Reading r = ReadPovrayText(
+      "#declare Next = <1,3,2>;\n"
+      "mesh2 { vertex_vectors { 4, <0,0,0>, <1,0,0>, <0,1,0>, <1,1,0> }\n"
+      "  texture_list { 2, texture { pigment { rgb x } }, texture { pigment { rgb y } } }\n"
+      "  face_indices { 3, <0,1,2>, Next <0,1,3>, 1 } }\n");
+  ASSERT_TRUE(r.scene);
+  EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_EQ(mesh->Get_Face_Count(), 3);
+}
+
+}  // namespace
