@@ -47,6 +47,13 @@ class Budget {
     if (++tokens_ > limits_.tokens) Exceeded("tokens read", "max_tokens", limits_.tokens, at);
     if ((tokens_ & 1023) == 0) CheckStop(at);
   }
+  // Work counted as tokens: the instructions a function call runs.
+  void Work(int64_t steps, const Position& at) {
+    tokens_ = steps > limits_.tokens - tokens_ ? limits_.tokens + 1 : tokens_ + steps;
+    if (tokens_ > limits_.tokens) {
+      Exceeded("tokens read and function steps run", "max_tokens", limits_.tokens, at);
+    }
+  }
   void LoopTurn(const Position& at) {
     if (++loop_turns_ > limits_.loop_iterations) {
       Exceeded("loop turns (all loops together)", "max_loop_iterations", limits_.loop_iterations,

@@ -621,6 +621,7 @@ Value Parser::UserFunctionCall(const Token& name) {
       }
       values[i] = args[i].v[0];
     }
+    budget_.Work(program.cost, name.where);
     return Value::Float(program.Evaluate(values.data()));
   }
   if (!warned_function_) {

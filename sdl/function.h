@@ -52,6 +52,12 @@ struct FunctionProgram {
   std::vector<Instruction> code;
   std::vector<std::shared_ptr<const FunctionProgram>> callees;
   int max_stack = 0;  // values on the stack at most
+  // Functions called inside one another, this one included (each calls
+  // only functions declared before it: no recursion).
+  int call_depth = 1;
+  // Instructions one call runs, those of the functions it calls included
+  // (saturating): what a call costs the reading's budget.
+  int64_t cost = 0;
 
   // The function's value for `args` (as many as `params`).
   double Evaluate(const double* args) const;

@@ -5,6 +5,8 @@
 // POV-Ray takes them. Functions of patterns, transforms and splines, and
 // functions.inc's internal ones, are not compiled: such a function reads,
 // and a call of it gives 0 with a warning.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -60,6 +62,13 @@ bool IsUncompiledKind(std::string_view w) {
 // function is then read without a program.
 struct NotCompiled {};
 
+// Functions called inside one another at most: each call's frame holds a
+// small stack of its own, and a host thread's stack may be small.
+constexpr int kCallDepth = 64;
+
+// a + b, held at the largest int64_t.
+int64_t SaturatingAdd(int64_t a, int64_t b) { return a > INT64_MAX - b ? INT64_MAX : a + b; }
+
 }  // namespace
 
 // Reads one function body into a program; a member of the parser's
@@ -72,6 +81,7 @@ class FunctionCompiler {
 
  private:
   void Emit(FunctionProgram::Instruction in, int pushes, int pops) {
+    parser_.budget_.Allocate(sizeof in, parser_.lexer_.position());
     program_.code.push_back(in);
     depth_ += pushes - pops;
     if (depth_ > program_.max_stack) program_.max_stack = depth_;
@@ -225,6 +235,7 @@ class FunctionCompiler {
   // name(arguments): a math built-in, select, min, max, or a function
   // declared before this one.
   void Call(const Token& name) {
+    Parser::NestingGuard guard(parser_, name.where);
     const std::string_view w = name.text;
     parser_.Expect('(', "after the function's name");
     int count = 0;
@@ -282,6 +293,11 @@ class FunctionCompiler {
     if (value == nullptr || value->function == nullptr) throw NotCompiled{};
     const int params = static_cast<int>(value->function->params.size());
     arity(params, params);
+    if (value->function->call_depth >= kCallDepth) {
+      parser_.Fail(name, "functions calling functions more than " + std::to_string(kCallDepth) +
+                             " deep (a bound of the reader)");
+    }
+    program_.call_depth = std::max(program_.call_depth, value->function->call_depth + 1);
     FunctionProgram::Instruction in{Op::kCallFunction};
     in.index = count;
     in.callee = static_cast<int32_t>(program_.callees.size());
@@ -324,6 +340,13 @@ Value Parser::FunctionDeclaration(const Token& keyword) {
       const Token close = Next();
       if (!close.Is('}')) {
         Fail(close, "expected the end of the function, found " + Describe(close));
+      }
+      program->cost = static_cast<int64_t>(program->code.size());
+      for (const FunctionProgram::Instruction& in : program->code) {
+        if (in.op == FunctionProgram::Op::kCallFunction) {
+          program->cost = SaturatingAdd(
+              program->cost, program->callees[static_cast<size_t>(in.callee)]->cost);
+        }
       }
       value.function = std::move(program);
       return value;

@@ -136,6 +136,12 @@ TEST(Hostile, NestingEndsWithAMessage) {
       {"pigments", "#declare P = " + Repeat("pigment { ", n) + Repeat("}", n), "nested"},
       {"unions", Repeat("union { ", n) + Repeat("}", n), "nested"},
       {"macro_recursion", "#macro R() R() #end R()", "open at once"},
+      {"function_calls",
+       "#declare F = function { " + Repeat("sin(", n) + "x" + Repeat(")", n) + " }", "nested"},
+      {"function_chain",
+       "#declare F0 = function { x }\n#for (I, 1, 100) #declare F0 = function { F0(x, y, z) } "
+       "#end",
+       "functions calling functions more than 64 deep"},
       {"open_blocks", Repeat("#if (1) ", 100000), "blocks, macro calls and includes open at once"},
       {"function_arguments", "#declare X = " + Repeat("max(1, ", n) + "1" + Repeat(")", n) + ";",
        "nested"},
@@ -165,6 +171,14 @@ TEST(Hostile, EndlessWorkEndsAtABound) {
        "max_tokens"},
       {"comments", "#for (I,0,1e4) /*" + std::string(10000, 'x') + "*/ #end", "max_bytes"},
       {"macro_storm", "#macro F(N) #if (N>0) F(N-1) F(N-1) #end #end F(40)", "max_macro_calls"},
+      {"function_doubling",
+       "#declare F = function { x }\n#for (I, 1, 60) #declare F = function { F(x,y,z) + F(x,y,z) "
+       "} #end\n#declare V = F(1, 2, 3);",
+       "max_tokens"},
+      {"long_function_in_loop",
+       "#declare F = function { " + Repeat("x + ", 5000) +
+           "x }\n#while (1) #declare V = F(1, 2, 3); #end",
+       "max_tokens"},
       {"include_loop", "#while (1) #include \"missing.inc\" #end", "max_loop_iterations"},
   });
 }
