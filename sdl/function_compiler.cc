@@ -344,8 +344,8 @@ Value Parser::FunctionDeclaration(const Token& keyword) {
       program->cost = static_cast<int64_t>(program->code.size());
       for (const FunctionProgram::Instruction& in : program->code) {
         if (in.op == FunctionProgram::Op::kCallFunction) {
-          program->cost = SaturatingAdd(
-              program->cost, program->callees[static_cast<size_t>(in.callee)]->cost);
+          program->cost =
+              SaturatingAdd(program->cost, program->callees[static_cast<size_t>(in.callee)]->cost);
         }
       }
       value.function = std::move(program);
