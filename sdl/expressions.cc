@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -411,6 +412,7 @@ Value Parser::IdentifierValue(const Token& name) {
     if (value->type == ValueType::kOther && value->text == "function" && PeekRaw().Is('(')) {
       return UserFunctionCall(name);
     }
+    if (value->spline != nullptr && PeekRaw().Is('(')) return SplineCall(name, *value->spline);
     return CopyOf(*value, name.where);
   }
   if (w == "x") return Value::Vector(3, kX);
@@ -598,6 +600,79 @@ std::vector<Value> Parser::Arguments(const Token& name, std::vector<Position>* w
 // A function the file declares (function { ... }, and those of
 // functions.inc): this reader does not evaluate them. The call's arguments
 // are read and it gives 0, with a warning the first time.
+// spline { [kind] T, POINT ... } or spline { Declared_Spline [kind] ... }.
+Value Parser::SplineDeclaration(const Token& keyword) {
+  auto spline = std::make_shared<Spline>();
+  Expect('{', "after spline");
+  for (bool first = true;; first = false) {
+    const Token token = Peek();
+    if (token.Is('}')) {
+      Next();
+      break;
+    }
+    if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this spline");
+    if (token.kind == TokenKind::kWord) {
+      const std::string_view w = token.text;
+      const ValueRef declared = first ? Lookup(w) : nullptr;
+      if (declared != nullptr && declared->spline != nullptr) {
+        Next();
+        *spline = *declared->spline;
+        continue;
+      }
+      if (w == "linear_spline" || w == "quadratic_spline" || w == "cubic_spline" ||
+          w == "natural_spline") {
+        Next();
+        spline->kind = w == "linear_spline"      ? Spline::Kind::kLinear
+                       : w == "quadratic_spline" ? Spline::Kind::kQuadratic
+                       : w == "cubic_spline"     ? Spline::Kind::kCubic
+                                                 : Spline::Kind::kNatural;
+        if (spline->kind == Spline::Kind::kQuadratic && !warned_spline_) {
+          warned_spline_ = true;
+          Warn(token.where, "a quadratic_spline is evaluated as a linear_spline by this reader");
+        }
+        continue;
+      }
+    }
+    budget_.Allocate(sizeof(double) * 6, token.where);
+    spline->t.push_back(Float());
+    OptionalComma();
+    const Token at = PeekRaw();
+    const Value point = Expression();
+    if (!point.IsNumeric()) {
+      Fail(at, std::string("expected the point of the spline, found ") + TypeName(point.type));
+    }
+    std::array<double, 5> p{};
+    Promote(point, 5, p.data());
+    spline->point.push_back(p);
+    spline->dim = std::max(spline->dim, point.type == ValueType::kFloat ? 3 : point.dim);
+    OptionalComma();
+  }
+  spline->Finish();
+  Value value;
+  value.type = ValueType::kOther;
+  value.text = "spline";
+  value.spline = std::move(spline);
+  return value;
+}
+
+// S(T): the spline's point at T.
+Value Parser::SplineCall(const Token& name, const Spline& spline) {
+  Expect('(', ("after the spline " + Quote(name.text)).c_str());
+  double at;
+  {
+    ScopedFlag flag(full_, true);
+    at = Float();
+    if (PeekRaw().Is(',')) {  // a kind named for this call: the spline's own is kept
+      Raw();
+      Raw();
+    }
+  }
+  Expect(')', "to close the spline's call");
+  double out[5];
+  spline.Evaluate(at, out);
+  return Value::Vector(spline.dim, out);
+}
+
 Value Parser::UserFunctionCall(const Token& name) {
   const ValueRef function = Lookup(name.text);  // held while the arguments are read
   Expect('(', "after the function's name");

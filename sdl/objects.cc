@@ -837,6 +837,7 @@ Value Parser::RValue(const std::string& name, bool share_arrays) {
         return value;
       }
       if (w == "function") return FunctionDeclaration(token);
+      if (w == "spline") return SplineDeclaration(token);
       SkipBraces(token);
       value.type = ValueType::kOther;
       value.text = std::string(w);

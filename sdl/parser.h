@@ -223,6 +223,9 @@ class Parser {
   std::vector<Value> Arguments(const Token& name, std::vector<Position>* where);
   // A call of a function the file declares.
   Value UserFunctionCall(const Token& name);
+  // spline { } after its keyword, and a call S(T) of a declared spline.
+  Value SplineDeclaration(const Token& keyword);
+  Value SplineCall(const Token& name, const Spline& spline);
   Value IdentifierValue(const Token& name);
   // clock, frame_number and the other words of an animation; none for others.
   std::optional<double> AnimationValue(std::string_view word) const;
@@ -368,6 +371,7 @@ class Parser {
   std::unordered_map<std::string, OpenFile> open_files_;  // by identifier
   bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
   bool warned_extent_ = false;
+  bool warned_spline_ = false;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;
   int64_t first_error_line_ = 0;

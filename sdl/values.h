@@ -12,6 +12,7 @@
 #include "sdl/function.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
+#include "sdl/spline.h"
 #include "sdl/transform.h"
 
 namespace sdl {
@@ -80,6 +81,7 @@ struct Value {
   std::shared_ptr<const ObjectDef> object;          // kObject, when objects are placed
   std::shared_ptr<const MaterialSlot> finish;       // kTexture: its finish, when it has one
   std::shared_ptr<const FunctionProgram> function;  // a function this reader evaluates
+  std::shared_ptr<const Spline> spline;             // a spline { }
 
   static Value Float(double f) {
     Value value;

@@ -370,3 +370,34 @@ TEST(SceneLanguage, TextureListFacesWithoutIndex) {
 }
 
 }  // namespace
+
+namespace {
+
+// Splines as POV-Ray 3.7 evaluates them: its #debug prints 0.74, 1.568192,
+// 1.209698, 1.107621, 2 and 1.81 for these calls.
+TEST(SceneLanguage, SplinesAsPovrayEvaluatesThem) {
+  const Reading r = ReadPovrayText(
+      "#declare P = array[5] {<0,0,0>, <1,2,0>, <3,3,1>, <4,1,0>, <6,0,2>}\n"
+      "#declare T = array[5] {0, 1, 2.5, 3, 5}\n"
+      "#declare L = spline { linear_spline #for (i,0,4) T[i], P[i] #end }\n"
+      "#declare C = spline { cubic_spline #for (i,0,4) T[i], P[i] #end }\n"
+      "#declare N = spline { natural_spline #for (i,0,4) T[i], P[i] #end }\n"
+      "#declare C2 = spline { C }\n"
+      "#declare F = spline { 0, 1 1, 3 }\n"
+      "#declare V = <L(0.74).x, C2(1.48).x, N(2.22).z>;\n"
+      "#declare W = <C(2.96).y, F(0.5).x, L(4.81).z>;\n"
+      "mesh2 { vertex_vectors { 3, V, W, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
+  ASSERT_TRUE(r.scene);
+  EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
+  ASSERT_NE(mesh, nullptr) << Joined(r.host_messages);
+  const double expected[2][3] = {{0.74, 1.568192, 1.209698}, {1.107621, 2, 1.81}};
+  for (int i = 0; i < 2; ++i) {
+    const MVector3 v = mesh->Get_Vertex(i);
+    EXPECT_NEAR(v.x, expected[i][0], 1e-6) << i;
+    EXPECT_NEAR(v.y, expected[i][1], 1e-6) << i;
+    EXPECT_NEAR(v.z, expected[i][2], 1e-6) << i;
+  }
+}
+
+}  // namespace
