@@ -6,6 +6,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <utility>
 
 namespace sdl {
 
@@ -55,6 +56,44 @@ double Sin(double a) { return std::sin(a); }
 double Sinh(double a) { return std::sinh(a); }
 double Tan(double a) { return std::tan(a); }
 double Tanh(double a) { return std::tanh(a); }
+double Sqrt1(double a) { return std::sqrt(a); }
+double Ln1(double a) { return std::log(a); }
+double Log1(double a) { return std::log10(a); }
+double Acos1(double a) { return std::acos(a); }
+double Asin1(double a) { return std::asin(a); }
+double Pow2(double a, double b) { return std::pow(a, b); }
+double Atan2(double a, double b) { return std::atan2(a, b); }
+double Mod2(double a, double b) { return std::fmod(a, b); }
+double Div2(double a, double b) { return std::trunc(a / b); }
+
+// Sorted by name, for binary search.
+constexpr std::pair<std::string_view, MathFunction1> kMath1[] = {
+    {"abs", Abs},         {"acos", Acos1},      {"acosh", Acosh}, {"asin", Asin1}, {"asinh", Asinh},
+    {"atan", Atan},       {"atanh", Atanh},     {"ceil", Ceil},   {"cos", Cos},    {"cosh", Cosh},
+    {"degrees", Degrees}, {"exp", Exp},         {"floor", Floor}, {"int", Int},    {"ln", Ln1},
+    {"log", Log1},        {"radians", Radians}, {"sin", Sin},     {"sinh", Sinh},  {"sqrt", Sqrt1},
+    {"tan", Tan},         {"tanh", Tanh},
+};
+constexpr std::pair<std::string_view, MathFunction2> kMath2[] = {
+    {"atan2", Atan2}, {"div", Div2}, {"mod", Mod2}, {"pow", Pow2}};
+
+template <class F, size_t N>
+constexpr bool SortedByName(const std::pair<std::string_view, F> (&table)[N]) {
+  for (size_t i = 1; i < N; ++i) {
+    if (!(table[i - 1].first < table[i].first)) return false;
+  }
+  return true;
+}
+static_assert(SortedByName(kMath1) && SortedByName(kMath2), "math tables must be sorted");
+
+template <class F, size_t N>
+F FindIn(const std::pair<std::string_view, F> (&table)[N], std::string_view name) {
+  const auto* end = table + N;
+  const auto* found = std::lower_bound(
+      table, end, name,
+      [](const std::pair<std::string_view, F>& e, std::string_view n) { return e.first < n; });
+  return found != end && found->first == name ? found->second : nullptr;
+}
 
 Value Sqrt(const BuiltinCall& c) {
   Domain(c, c.Number(0) >= 0);
@@ -76,16 +115,16 @@ Value Asin(const BuiltinCall& c) {
   Domain(c, c.Number(0) >= -1 && c.Number(0) <= 1);
   return Float(std::asin(c.Number(0)));
 }
-Value Pow(const BuiltinCall& c) { return Float(std::pow(c.Number(0), c.Number(1))); }
-Value Atan2(const BuiltinCall& c) { return Float(std::atan2(c.Number(0), c.Number(1))); }
-
-Value ModOrDiv(const BuiltinCall& c, bool mod) {
-  const double b = c.Number(1);
-  if (b == 0) c.FailAt(1, "division by zero in " + std::string(c.name.text));
-  return Float(mod ? std::fmod(c.Number(0), b) : std::trunc(c.Number(0) / b));
+template <MathFunction2 F>
+Value Binary(const BuiltinCall& c) {
+  return Float(F(c.Number(0), c.Number(1)));
 }
-Value Mod(const BuiltinCall& c) { return ModOrDiv(c, true); }
-Value Div(const BuiltinCall& c) { return ModOrDiv(c, false); }
+
+template <MathFunction2 F>
+Value Dividing(const BuiltinCall& c) {
+  if (c.Number(1) == 0) c.FailAt(1, "division by zero in " + std::string(c.name.text));
+  return Binary<F>(c);
+}
 
 template <bool kMin>
 Value Extreme(const BuiltinCall& c) {
@@ -256,7 +295,7 @@ constexpr Builtin kBuiltins[] = {
     {"asin", 1, 1, {A::kFloat}, true, Asin},
     {"asinh", 1, 1, {A::kFloat}, true, Unary<Asinh>},
     {"atan", 1, 1, {A::kFloat}, true, Unary<Atan>},
-    {"atan2", 2, 2, {A::kFloat, A::kFloat}, false, Atan2},
+    {"atan2", 2, 2, {A::kFloat, A::kFloat}, false, Binary<Atan2>},
     {"atanh", 1, 1, {A::kFloat}, true, Unary<Atanh>},
     {"bitwise_and", 2, kAny, {A::kFloat, A::kFloat}, false, Bitwise<0>},
     {"bitwise_or", 2, kAny, {A::kFloat, A::kFloat}, false, Bitwise<1>},
@@ -274,7 +313,7 @@ constexpr Builtin kBuiltins[] = {
     {"degrees", 1, 1, {A::kFloat}, true, Unary<Degrees>},
     {"dimension_size", 2, 2, {A::kArray, A::kFloat}, false, DimensionSize},
     {"dimensions", 1, 1, {A::kArray}, true, Dimensions},
-    {"div", 2, 2, {A::kFloat, A::kFloat}, false, Div},
+    {"div", 2, 2, {A::kFloat, A::kFloat}, false, Dividing<Div2>},
     {"exp", 1, 1, {A::kFloat}, true, Unary<Exp>},
     {"file_exists", 1, 1, {A::kString}, true, FileExists},
     {"floor", 1, 1, {A::kFloat}, true, Unary<Floor>},
@@ -283,8 +322,8 @@ constexpr Builtin kBuiltins[] = {
     {"log", 1, 1, {A::kFloat}, true, Log},
     {"max", 1, kAny, {A::kFloat}, false, Extreme<false>},
     {"min", 1, kAny, {A::kFloat}, false, Extreme<true>},
-    {"mod", 2, 2, {A::kFloat, A::kFloat}, false, Mod},
-    {"pow", 2, 2, {A::kFloat, A::kFloat}, false, Pow},
+    {"mod", 2, 2, {A::kFloat, A::kFloat}, false, Dividing<Mod2>},
+    {"pow", 2, 2, {A::kFloat, A::kFloat}, false, Binary<Pow2>},
     {"radians", 1, 1, {A::kFloat}, true, Unary<Radians>},
     {"rand", 1, 1, {A::kFloat}, true, Rand},
     {"seed", 1, 1, {A::kFloat}, true, Seed},
@@ -368,6 +407,9 @@ void BuiltinCall::Fail(const std::string& message) const { throw ParseError{mess
 void BuiltinCall::FailAt(size_t i, const std::string& message) const {
   throw ParseError{message, i < where.size() ? where[i] : name.where};
 }
+
+MathFunction1 FindMath1(std::string_view name) { return FindIn(kMath1, name); }
+MathFunction2 FindMath2(std::string_view name) { return FindIn(kMath2, name); }
 
 const Builtin* FindBuiltin(std::string_view name) {
   const Builtin* end = kBuiltins + std::size(kBuiltins);

@@ -62,6 +62,14 @@ struct Builtin {
 // The built-in function called `name`, or null.
 const Builtin* FindBuiltin(std::string_view name);
 
+// The math built-ins of one float (sin, sqrt ...) and of two (pow, mod ...)
+// as plain functions, for compiled function { } bodies, where a value
+// outside the domain is NaN rather than an error; null for other names.
+using MathFunction1 = double (*)(double);
+using MathFunction2 = double (*)(double, double);
+MathFunction1 FindMath1(std::string_view name);
+MathFunction2 FindMath2(std::string_view name);
+
 // Checks the call's arguments against `builtin` (count, then types) and
 // runs it. Throws ParseError for a call that does not fit or a value
 // outside the function's domain.

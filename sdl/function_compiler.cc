@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "sdl/builtins.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
 
@@ -18,38 +19,6 @@ namespace sdl {
 namespace {
 
 using Op = FunctionProgram::Op;
-
-struct Math1 {
-  const char* name;
-  double (*f)(double);
-};
-double Abs(double a) { return std::fabs(a); }
-double Degrees(double a) { return a * 180.0 / M_PI; }
-double Radians(double a) { return a * M_PI / 180.0; }
-double Int(double a) { return std::trunc(a); }
-double Log10(double a) { return std::log10(a); }
-double Ln(double a) { return std::log(a); }
-constexpr Math1 kMath1[] = {
-    {"abs", Abs},         {"acos", ::acos}, {"acosh", ::acosh},   {"asin", ::asin},
-    {"asinh", ::asinh},   {"atan", ::atan}, {"atanh", ::atanh},   {"ceil", ::ceil},
-    {"cos", ::cos},       {"cosh", ::cosh}, {"degrees", Degrees}, {"exp", ::exp},
-    {"floor", ::floor},   {"int", Int},     {"ln", Ln},           {"log", Log10},
-    {"radians", Radians}, {"sin", ::sin},   {"sinh", ::sinh},     {"sqrt", ::sqrt},
-    {"tan", ::tan},       {"tanh", ::tanh},
-};
-
-struct Math2 {
-  const char* name;
-  double (*f)(double, double);
-};
-double Mod(double a, double b) { return std::fmod(a, b); }
-double Div(double a, double b) { return std::trunc(a / b); }
-constexpr Math2 kMath2[] = {
-    {"atan2", ::atan2},
-    {"div", Div},
-    {"mod", Mod},
-    {"pow", ::pow},
-};
 
 // Words that make a function this reader does not compile.
 bool IsUncompiledKind(std::string_view w) {
@@ -260,21 +229,17 @@ class FunctionCompiler {
                                " arguments, found " + std::to_string(count));
       }
     };
-    for (const Math1& m : kMath1) {
-      if (w == m.name) {
-        arity(1, 1);
-        FunctionProgram::Instruction in{Op::kCall1};
-        in.f1 = m.f;
-        return Emit(in, 1, 1);
-      }
+    if (const MathFunction1 f = FindMath1(w)) {
+      arity(1, 1);
+      FunctionProgram::Instruction in{Op::kCall1};
+      in.f1 = f;
+      return Emit(in, 1, 1);
     }
-    for (const Math2& m : kMath2) {
-      if (w == m.name) {
-        arity(2, 2);
-        FunctionProgram::Instruction in{Op::kCall2};
-        in.f2 = m.f;
-        return Emit(in, 1, 2);
-      }
+    if (const MathFunction2 f = FindMath2(w)) {
+      arity(2, 2);
+      FunctionProgram::Instruction in{Op::kCall2};
+      in.f2 = f;
+      return Emit(in, 1, 2);
     }
     if (w == "select") {
       arity(3, 4);
