@@ -13,6 +13,13 @@ namespace {
 const char kMesh[] =
     "mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n";
 
+// Objects placed as POV-Ray places them (the hosts' default).
+PovrayReadOptions Placing() {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  return options;
+}
+
 std::string Joined(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
@@ -67,8 +74,7 @@ TEST(SceneLanguage, FailedConditionRunsOneBranch) {
 // stays, with a neutral material of that name, and each name is reported
 // once.
 TEST(SceneLanguage, MissingTexturesKeepTheGeometry) {
-  PovrayReadOptions options;
-  options.place_objects = true;
+  const PovrayReadOptions options = Placing();
   const Reading r = ReadPovrayText(
       "#declare Part = mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> }\n"
       "  face_indices { 2, <0,1,2>, <0,2,1> }\n"
@@ -105,8 +111,7 @@ TEST(SceneLanguage, ManyErrorsStillReadTheRest) {
 // A scene that places anything imports only what it places; a file that
 // places nothing (an include of parts) gives its declared meshes.
 TEST(SceneLanguage, OnlyWhatTheScenePlaces) {
-  PovrayReadOptions options;
-  options.place_objects = true;
+  const PovrayReadOptions options = Placing();
   const std::string parts = std::string("#declare Part = ") + kMesh;
   const Reading shapes =
       ReadPovrayText(parts + "camera { location -5*z look_at 0 }\nsphere { 0, 1 }\n", options);
@@ -165,8 +170,7 @@ namespace {
 // The box of an object made of meshes, where the object places them:
 // POV-Ray prints -3,-2,0 and 2,4,6 for this union.
 TEST(SceneLanguage, ExtentsOfObjectsMadeOfMeshes) {
-  PovrayReadOptions options;
-  options.place_objects = true;
+  const PovrayReadOptions options = Placing();
   const Reading r = ReadPovrayText(
       "#declare M = mesh2 { vertex_vectors { 4, <0,0,0>, <1,0,0>, <0,2,0>, <0,0,3> }\n"
       "  face_indices { 2, <0,1,2>, <0,2,3> } }\n"
@@ -237,8 +241,7 @@ namespace {
 // the array elements, reads "specular albedo", and makes a copy of a
 // declared mesh with mesh { M scale 2 } (its box 2,2,0).
 TEST(SceneLanguage, LoopsElementsAndMeshCopiesAsPovray) {
-  PovrayReadOptions options;
-  options.place_objects = true;
+  const PovrayReadOptions options = Placing();
   const Reading r = ReadPovrayText(
       "#declare N1 = 0; #for (I, 0, 0.3, 0.1) #declare N1 = N1 + 1; #end\n"
       "#declare N2 = 0; #for (I, 0, 1, 0.1) #declare N2 = N2 + 1; #end\n"
@@ -275,8 +278,7 @@ namespace {
 // Loose triangles inside a declared object are part of it: each placement
 // is a mesh of its own, moved by every object around it.
 TEST(SceneLanguage, LooseTrianglesFollowTheirObjects) {
-  PovrayReadOptions options;
-  options.place_objects = true;
+  const PovrayReadOptions options = Placing();
   const Reading r = ReadPovrayText(
       "#declare Post = union {\n"
       "  triangle { <0,0,0>, <1,0,0>, <0,1,0> }\n"
