@@ -626,10 +626,6 @@ Value Parser::SplineDeclaration(const Token& keyword) {
                        : w == "quadratic_spline" ? Spline::Kind::kQuadratic
                        : w == "cubic_spline"     ? Spline::Kind::kCubic
                                                  : Spline::Kind::kNatural;
-        if (spline->kind == Spline::Kind::kQuadratic && !warned_spline_) {
-          warned_spline_ = true;
-          Warn(token.where, "a quadratic_spline is evaluated as a linear_spline by this reader");
-        }
         continue;
       }
     }

@@ -599,7 +599,36 @@ bool Parser::Modifier(const Token& token, Transform& transform, MaterialSlot* te
     }
     return true;
   }
+  if (w == "finish" && PeekRaw().Is('{')) {
+    // An object's own finish changes its texture's.
+    MaterialSlot finish;
+    FinishBlock(token, finish);
+    if (texture != nullptr) {
+      texture->has_finish = true;
+      texture->finish = finish.finish;
+    }
+    return true;
+  }
+  if ((w == "normal" || w == "interior") && PeekRaw().Is('{')) {
+    NamedBlock(token);
+    return true;
+  }
   return false;
+}
+
+void Parser::NamedBlock(const Token& keyword) {
+  // The geometry does not depend on it; only a declared name that starts the
+  // block is looked at, so that a missing one is said once.
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  const Token first = Next();
+  if (first.kind == TokenKind::kWord && !IsReservedWord(first.text) && Lookup(first.text) == nullptr)
+    WarnMissing(first, keyword.text, "passed over");
+  for (Token token = first;; token = Next()) {
+    if (token.kind == TokenKind::kEnd)
+      Fail(token, "the file ends inside " + std::string(keyword.text) + " { }");
+    if (token.Is('}') && brace_depth_ < depth) return;
+  }
 }
 
 namespace {
@@ -688,6 +717,8 @@ MaterialSlot Parser::TextureBlock(const Token& keyword) {
       }
     } else if (token.IsWord("finish") && !pigment) {
       FinishBlock(token, slot);
+    } else if (token.IsWord("normal") && !pigment) {
+      NamedBlock(token);
     }
   }
 }

@@ -257,6 +257,9 @@ class Parser {
   void RejectUndeclared(const Token& token, std::string_view block);
   // An undefined name where a texture, pigment, finish or material is
   // expected: a warning, once per name, saying what is used instead.
+  // normal { } or interior { } of an object: read past, saying once if the
+  // declared name it starts from is missing.
+  void NamedBlock(const Token& keyword);
   void WarnMissing(const Token& name, std::string_view kind, const char* instead);
   void Mesh2(const Token& keyword, const std::string& name);
   void Mesh(const Token& keyword, const std::string& name);
@@ -371,7 +374,6 @@ class Parser {
   std::unordered_map<std::string, OpenFile> open_files_;  // by identifier
   bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
   bool warned_extent_ = false;
-  bool warned_spline_ = false;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;
   int64_t first_error_line_ = 0;

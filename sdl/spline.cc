@@ -1,6 +1,7 @@
 #include "sdl/spline.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace sdl {
@@ -97,6 +98,18 @@ void Spline::Evaluate(double at, double out[5]) const {
                (point[i + 1][k] / h - second[i + 1][k] * h / 6) * b;
     }
     return;
+  }
+  if (kind == Kind::kQuadratic && n >= 3) {
+    // The parabola through the piece's ends and the point before it (the
+    // first piece takes the point after it).
+    const size_t a = i == 0 ? 0 : i - 1, b = a + 1, c = a + 2;
+    const double la = (clamped - t[b]) * (clamped - t[c]) / ((t[a] - t[b]) * (t[a] - t[c]));
+    const double lb = (clamped - t[a]) * (clamped - t[c]) / ((t[b] - t[a]) * (t[b] - t[c]));
+    const double lc = (clamped - t[a]) * (clamped - t[b]) / ((t[c] - t[a]) * (t[c] - t[b]));
+    if (std::isfinite(la) && std::isfinite(lb) && std::isfinite(lc)) {
+      for (int k = 0; k < 5; ++k) out[k] = la * point[a][k] + lb * point[b][k] + lc * point[c][k];
+      return;
+    }
   }
   const double u = h > 0 ? (clamped - t[i]) / h : 0;
   for (int k = 0; k < 5; ++k) out[k] = point[i][k] + (point[i + 1][k] - point[i][k]) * u;

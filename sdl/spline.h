@@ -3,7 +3,9 @@
 // #debug output): linear_spline by straight pieces; cubic_spline through
 // the inner points, with each point's tangent the mean of the slopes of the
 // pieces beside it, held at its second and last-but-one point outside
-// them; natural_spline the natural cubic through every point. Built once
+// them; natural_spline the natural cubic through every point;
+// quadratic_spline each piece on the parabola through its ends and the
+// point before it (the first piece, the point after it). Built once
 // and shared by every identifier that holds it; Evaluate is reentrant.
 #pragma once
 

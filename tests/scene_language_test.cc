@@ -97,6 +97,35 @@ TEST(SceneLanguage, MissingTexturesKeepTheGeometry) {
   EXPECT_NE(r.host_messages[2].find("warning: undefined finish 'F_Shiny'"), std::string::npos);
 }
 
+// Each place a material name can stand: the triangle comes in and the
+// missing name is the one warning.
+TEST(SceneLanguage, EveryKindOfMissingNameIsOneWarning) {
+  const struct {
+    const char* modifiers;
+    const char* warning;
+  } cases[] = {
+      {"texture { T_x }", "undefined texture 'T_x'"},
+      {"pigment { P_x }", "undefined pigment 'P_x'"},
+      {"material { M_x }", "undefined material 'M_x'"},
+      {"pigment { color lg_blue }", "undefined identifier 'lg_blue'"},
+      {"texture { pigment { color rgb C_x } }", "undefined identifier 'C_x'"},
+      {"finish { F_x }", "undefined finish 'F_x'"},
+      {"texture { pigment { rgb 1 } finish { F_x phong 1 } }", "undefined finish 'F_x'"},
+      {"normal { N_x 0.5 scale 2 }", "undefined normal 'N_x'"},
+      {"texture { pigment { rgb 1 } normal { N_x } }", "undefined normal 'N_x'"},
+      {"interior { I_x }", "undefined interior 'I_x'"},
+  };
+  for (const auto& c : cases) {
+    const std::string text =
+        std::string("mesh { triangle { <0,0,0>, <1,0,0>, <0,1,0> } ") + c.modifiers + " }\n";
+    const Reading r = ReadPovrayText(text);
+    ASSERT_TRUE(r.scene) << text;
+    EXPECT_NE(FindMesh(*r.scene, "obj_1"), nullptr) << text;
+    ASSERT_EQ(r.host_messages.size(), 1u) << text << Joined(r.host_messages);
+    EXPECT_NE(r.host_messages[0].find(c.warning), std::string::npos) << text << r.host_messages[0];
+  }
+}
+
 // The error limit stops the messages, not the reading.
 TEST(SceneLanguage, ManyErrorsStillReadTheRest) {
   std::string text;
@@ -376,7 +405,8 @@ TEST(SceneLanguage, TextureListFacesWithoutIndex) {
 namespace {
 
 // Splines as POV-Ray 3.7 evaluates them: its #debug prints 0.74, 1.568192,
-// 1.209698, 1.107621, 2 and 1.81 for these calls.
+// 1.209698, 1.107621, 2, 1.81, 0.15625, 3.333333 and 4.041667 for these
+// calls.
 TEST(SceneLanguage, SplinesAsPovrayEvaluatesThem) {
   const Reading r = ReadPovrayText(
       "#declare P = array[5] {<0,0,0>, <1,2,0>, <3,3,1>, <4,1,0>, <6,0,2>}\n"
@@ -388,13 +418,16 @@ TEST(SceneLanguage, SplinesAsPovrayEvaluatesThem) {
       "#declare F = spline { 0, 1 1, 3 }\n"
       "#declare V = <L(0.74).x, C2(1.48).x, N(2.22).z>;\n"
       "#declare W = <C(2.96).y, F(0.5).x, L(4.81).z>;\n"
-      "mesh2 { vertex_vectors { 3, V, W, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
+      "#declare Q = spline { quadratic_spline 0, 0 1, 1 2, 3 4, 2 5, 7 }\n"
+      "#declare U = <Q(0.25).x, Q(3).x, Q(4.5).x>;\n"
+      "mesh2 { vertex_vectors { 3, V, W, U } face_indices { 1, <0,1,2> } }\n");
   ASSERT_TRUE(r.scene);
   EXPECT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
   MMesh_P* mesh = FindMesh(*r.scene, "obj_1");
   ASSERT_NE(mesh, nullptr) << Joined(r.host_messages);
-  const double expected[2][3] = {{0.74, 1.568192, 1.209698}, {1.107621, 2, 1.81}};
-  for (int i = 0; i < 2; ++i) {
+  const double expected[3][3] = {
+      {0.74, 1.568192, 1.209698}, {1.107621, 2, 1.81}, {0.15625, 3.333333, 4.041667}};
+  for (int i = 0; i < 3; ++i) {
     const MVector3 v = mesh->Get_Vertex(i);
     EXPECT_NEAR(v.x, expected[i][0], 1e-6) << i;
     EXPECT_NEAR(v.y, expected[i][1], 1e-6) << i;
