@@ -8,6 +8,8 @@
 #include <cmath>
 #include <utility>
 
+#include "sdl/noise.h"
+
 namespace sdl {
 
 namespace {
@@ -192,6 +194,11 @@ Value VAxisRotate(const BuiltinCall& c) {
                  p.z * cs + cr.z * sn + k.z * d * (1 - cs)});
 }
 
+Value VTurbulence(const BuiltinCall& c) {
+  const int octaves = static_cast<int>(std::clamp<int64_t>(WholeNumber(c.Number(2)), 0, 64));
+  return Vector(VectorTurbulence(c.Number(0), c.Number(1), octaves, c.Vector(3)));
+}
+
 Value Seed(const BuiltinCall& c) {
   c.random_streams.push_back(static_cast<uint32_t>(WholeNumber(c.Number(0))));
   return Float(static_cast<double>(c.random_streams.size() - 1));
@@ -347,6 +354,7 @@ constexpr Builtin kBuiltins[] = {
     {"vnormalize", 1, 1, {A::kVector}, true, VNormalize},
     {"vrotate", 2, 2, {A::kVector, A::kVector}, false, VRotate},
     {"vstr", 5, 5, {A::kFloat, A::kAny, A::kString, A::kFloat, A::kFloat}, false, Vstr},
+    {"vturbulence", 4, 4, {A::kFloat, A::kFloat, A::kFloat, A::kVector}, false, VTurbulence},
 };
 
 constexpr bool Sorted() {
