@@ -1,5 +1,9 @@
 #include "korvan/korvan_c.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <new>
@@ -20,6 +24,13 @@ struct korvan_scene {
 };
 
 namespace {
+
+// The shortest text that reads back as `value`.
+std::string ShortestText(double value) {
+  char text[32];
+  const auto r = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, r.ptr);
+}
 
 // Serialises imports and the plug-in sets: the plug-in's reader keeps
 // process-wide state, so one import runs at a time.
@@ -97,16 +108,23 @@ int korvan_c_version(void) { return KORVAN_C_VERSION; }
 
 void korvan_import_options_init(korvan_import_options* options) {
   if (options != nullptr) {
-    *options = korvan_import_options{nullptr, nullptr, nullptr, nullptr, -1, nullptr, 0.0};
+    *options = korvan_import_options{
+        nullptr, nullptr, nullptr, nullptr, -1, nullptr, 0.0, std::nan(""), 0};
   }
 }
 
 korvan_scene* korvan_import(const char* path, const korvan_import_options* options) {
+  // The layout of version 2 ends with time_limit.
+  return korvan_import_sized(path, options, offsetof(korvan_import_options, clock));
+}
+
+korvan_scene* korvan_import_sized(const char* path, const korvan_import_options* options,
+                                  size_t size) {
   auto* out = new (std::nothrow) korvan_scene;
   if (out == nullptr) return nullptr;
   korvan_import_options o;
   korvan_import_options_init(&o);
-  if (options != nullptr) o = *options;
+  if (options != nullptr) std::memcpy(&o, options, std::min(size, sizeof o));
   const std::lock_guard<std::mutex> serialised(ImportLock());
   const PluginSet& plugins = PluginsIn(o.plugin_dir);
   out->messages = plugins.errors;
@@ -126,6 +144,8 @@ korvan_scene* korvan_import(const char* path, const korvan_import_options* optio
   if (o.log_path != nullptr) request.log = o.log_path;
   request.cancel = o.cancel;
   request.time_limit = o.time_limit;
+  if (std::isfinite(o.clock)) request.clock = ShortestText(o.clock);
+  if (o.frame > 0) request.frame = std::to_string(o.frame);
   if (o.place_objects == 0 || o.place_objects == 1) {
     request.place.assign(1, o.place_objects == 1 ? '1' : '0');
   }

@@ -22,6 +22,7 @@
 #ifndef KORVAN_KORVAN_C_H_
 #define KORVAN_KORVAN_C_H_
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -31,7 +32,7 @@ extern "C" {
 #define KORVAN_C_API __attribute__((visibility("default")))
 
 /* The version of this interface; changes when a function changes. */
-#define KORVAN_C_VERSION 2
+#define KORVAN_C_VERSION 3
 KORVAN_C_API int korvan_c_version(void);
 
 typedef struct korvan_scene korvan_scene;
@@ -47,14 +48,24 @@ typedef struct korvan_import_options {
    * is the caller's and must live until korvan_import returns. */
   const volatile int* cancel;
   double time_limit; /* seconds for the reading; 0 or less: none */
+  /* Interface version 3 and later, read through korvan_import_sized: */
+  double clock; /* the animation's clock for the frame read; NaN: a still image */
+  int frame;    /* its frame number, from 1; 0 or less: none */
 } korvan_import_options;
 
 /* Sets every field to keep the stored settings. */
 KORVAN_C_API void korvan_import_options_init(korvan_import_options* options);
 
 /* Imports the scene file at `path`; `options` may be NULL. Answers a scene
- * in every case but a lack of memory (NULL): its status tells the outcome. */
+ * in every case but a lack of memory (NULL): its status tells the outcome.
+ * Reads the fields of interface version 2 only (up to time_limit), so that
+ * programs built against that version keep working. */
 KORVAN_C_API korvan_scene* korvan_import(const char* path, const korvan_import_options* options);
+/* As korvan_import, reading the first `size` bytes of `options` (pass
+ * sizeof(korvan_import_options)); fields past them keep the stored
+ * settings. Version 3 and later. */
+KORVAN_C_API korvan_scene* korvan_import_sized(const char* path,
+                                               const korvan_import_options* options, size_t size);
 KORVAN_C_API void korvan_scene_free(korvan_scene* scene);
 
 /* As the command line's exit status: 0 read; 1 nothing read (no plug-in,

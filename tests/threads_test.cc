@@ -118,3 +118,42 @@ TEST(Threads, TimeLimitStopsTheImport) {
 }
 
 }  // namespace
+
+namespace {
+
+// The third corner of the one triangle of `path`, read with `options`.
+std::vector<double> Corner(const std::string& path, const korvan_import_options& options,
+                           size_t size) {
+  korvan_scene* scene = size == 0 ? korvan_import(path.c_str(), &options)
+                                  : korvan_import_sized(path.c_str(), &options, size);
+  std::vector<double> corner;
+  if (scene != nullptr && korvan_scene_mesh_count(scene) == 1) {
+    const double* p = korvan_mesh_positions(scene, 0);
+    corner.assign(p + 6, p + 9);
+  }
+  korvan_scene_free(scene);
+  return corner;
+}
+
+// Version 3 reads an animation's frame through korvan_import_sized; a
+// caller built for version 2 passes a shorter struct to korvan_import,
+// whose bytes past it are not read.
+TEST(CInterface, AnimationFrameAndShorterCallers) {
+  const std::string path =
+      WriteTestFile("frame.pov", "triangle { <0,0,0>, <1,0,0>, <clock, frame_number, 1> }\n");
+  const std::string plugins = PluginDir();
+  korvan_import_options options;
+  korvan_import_options_init(&options);
+  options.plugin_dir = plugins.c_str();
+  options.grammar = "povray";
+  EXPECT_EQ(Corner(path, options, sizeof options), (std::vector<double>{0, 0, 1}));
+  options.clock = 0.25;
+  options.frame = 3;
+  EXPECT_EQ(Corner(path, options, sizeof options), (std::vector<double>{0.25, 3, 1}));
+  EXPECT_EQ(Corner(path, options, 0), (std::vector<double>{0, 0, 1}))
+      << "korvan_import reads version 2's fields only";
+  EXPECT_EQ(Corner(path, options, offsetof(korvan_import_options, clock)),
+            (std::vector<double>{0, 0, 1}));
+}
+
+}  // namespace

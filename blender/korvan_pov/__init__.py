@@ -28,7 +28,8 @@ import os
 import bpy
 import numpy
 from mathutils import Matrix, Vector
-from bpy.props import BoolProperty, CollectionProperty, EnumProperty, StringProperty
+from bpy.props import (BoolProperty, CollectionProperty, EnumProperty, FloatProperty,
+                       IntProperty, StringProperty)
 from bpy_extras.io_utils import ImportHelper
 
 from . import korvan
@@ -232,6 +233,13 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
     include_path: StringProperty(
         name="Include path", default="", subtype="DIR_PATH",
         description="A folder searched by #include (beside the file first)")
+    frame: IntProperty(
+        name="Frame", default=0, min=0,
+        description="POV-Ray syntax: read this frame of the file's animation (frame_number); "
+                    "0 reads it as a still image")
+    clock: FloatProperty(
+        name="Clock", default=0.0,
+        description="POV-Ray syntax: the animation's clock for that frame (from 0 to 1)")
     use_normals: BoolProperty(name="Normals", default=True,
                               description="Custom split normals from the file's normals")
     use_uv: BoolProperty(name="UV", default=True, description="A uv layer from the file's uv")
@@ -249,9 +257,19 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
         povray.prop(self, "place_objects")
         povray.label(text="Include path")
         povray.prop(self, "include_path", text="")
+        povray.prop(self, "frame")
+        clock = povray.row()
+        clock.enabled = self.frame > 0
+        clock.prop(self, "clock")
         layout.prop(self, "use_normals")
         layout.prop(self, "use_uv")
         layout.prop(self, "use_cameras_lights")
+
+    def animation(self, povray):
+        """The frame to read, for korvan.read: none for a still image."""
+        if not povray or self.frame <= 0:
+            return {}
+        return {"frame": int(self.frame), "clock": float(self.clock)}
 
     def paths(self):
         if self.files and self.directory:
@@ -287,7 +305,8 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
             scene = korvan.read(path, grammar=self.grammar.lower(),
                                 place_objects=bool(self.place_objects) if povray else None,
                                 include_path=(bpy.path.abspath(self.include_path) or None)
-                                if povray else None)
+                                if povray else None,
+                                **self.animation(povray))
         except OSError as e:  # names the path once: "[Errno 2] ...: 'X.pov'"
             self.report({"ERROR"}, "%s: %s" % (path, e.strerror or e))
             return None

@@ -111,7 +111,9 @@ class _Options(ctypes.Structure):
                 ("log_path", ctypes.c_char_p), ("include_path", ctypes.c_char_p),
                 ("place_objects", ctypes.c_int),
                 # Interface version 2 and later:
-                ("cancel", ctypes.POINTER(ctypes.c_int)), ("time_limit", ctypes.c_double)]
+                ("cancel", ctypes.POINTER(ctypes.c_int)), ("time_limit", ctypes.c_double),
+                # Interface version 3 and later:
+                ("clock", ctypes.c_double), ("frame", ctypes.c_int)]
 
 
 class _MeshInfo(ctypes.Structure):
@@ -124,8 +126,10 @@ class _MeshInfo(ctypes.Structure):
 
 
 # The C interface versions this package can use; cancel and time_limit
-# need 2.
-_C_VERSIONS = (1, 2)
+# need 2, clock and frame 3.
+_C_VERSIONS = (1, 2, 3)
+# Functions of later interface versions, looked for only when present.
+_LATER_FUNCTIONS = ("korvan_import_sized",)
 _lock = threading.Lock()
 _lib = None
 _version = 0
@@ -180,6 +184,8 @@ def _declare(lib) -> None:
     signatures = {
         "korvan_c_version": (ctypes.c_int, []),
         "korvan_import": (scene_p, [ctypes.c_char_p, ctypes.POINTER(_Options)]),
+        "korvan_import_sized": (scene_p, [ctypes.c_char_p, ctypes.POINTER(_Options),
+                                          ctypes.c_size_t]),
         "korvan_scene_free": (None, [scene_p]),
         "korvan_scene_status": (ctypes.c_int, [scene_p]),
         "korvan_scene_outcome": (ctypes.c_char_p, [scene_p]),
@@ -211,6 +217,8 @@ def _declare(lib) -> None:
         try:
             function = getattr(lib, name)
         except AttributeError:
+            if name in _LATER_FUNCTIONS:
+                continue
             raise KorvanError("%s lacks %s: not the korvan host library" % (lib._name, name)) \
                 from None
         function.restype, function.argtypes = restype, argtypes
@@ -450,7 +458,8 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
          include_path: Union[None, PathLike, Sequence[PathLike]] = None,
          log: Optional[PathLike] = None, plugin_dir: Optional[PathLike] = None,
          strict: bool = False, timeout: Optional[float] = None,
-         cancel: Optional[Cancel] = None) -> Scene:
+         cancel: Optional[Cancel] = None, clock: Optional[float] = None,
+         frame: Optional[int] = None) -> Scene:
     """Imports the POV-Ray scene file at `path` and answers its Scene.
 
     grammar: "povray" (the default: the file as POV-Ray reads it) or
@@ -467,6 +476,9 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
     import ends; cancel: a korvan.Cancel whose ``set()``, from any thread,
     ends it (both need the host library's C interface 2). An import that
     ends so gives what was read before, as its status and outcome say.
+    clock and frame: read the scene as that frame of its animation (clock
+    from 0 to 1, frames from 1; C interface 3); None: as a still image,
+    whose clock words are 0.
 
     Imports run one at a time per process (a lock in the host library); the
     GIL is released while waiting for it and while reading.
@@ -486,6 +498,12 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
                 or math.isnan(timeout) or timeout <= 0:
             raise ValueError("timeout must be a number of seconds above 0, or None, not %r"
                              % (timeout,))
+    if clock is not None and (isinstance(clock, bool) or not isinstance(clock, (int, float))
+                              or not math.isfinite(clock)):
+        raise ValueError("clock must be a finite number or None, not %r" % (clock,))
+    if frame is not None and (isinstance(frame, bool) or not isinstance(frame, int)
+                              or not 1 <= frame <= 2**31 - 1):
+        raise ValueError("frame must be a whole number from 1, or None, not %r" % (frame,))
     if cancel is not None and not isinstance(cancel, Cancel):
         raise TypeError("cancel must be a korvan.Cancel, not %s" % type(cancel).__name__)
     folders = _folders(include_path)
@@ -496,6 +514,9 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
     if (timeout is not None or cancel is not None) and _version < 2:
         raise KorvanError("timeout and cancel need the host library's C interface 2; %s has %d"
                           % (lib._name, _version))
+    if (clock is not None or frame is not None) and _version < 3:
+        raise KorvanError("clock and frame need the host library's C interface 3; %s has %d"
+                          % (lib._name, _version))
 
     def encoded(value):
         return os.fsencode(value) if value is not None else None
@@ -504,8 +525,14 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
                        encoded(grammar), encoded(log), encoded(folders),
                        -1 if place_objects is None else int(bool(place_objects)),
                        ctypes.pointer(cancel._flag) if cancel is not None else None,
-                       float(timeout) if timeout is not None else 0.0)
-    pointer = lib.korvan_import(os.fsencode(path), ctypes.byref(options))
+                       float(timeout) if timeout is not None else 0.0,
+                       float(clock) if clock is not None else math.nan,
+                       int(frame) if frame is not None else 0)
+    if _version >= 3:
+        pointer = lib.korvan_import_sized(os.fsencode(path), ctypes.byref(options),
+                                          ctypes.sizeof(options))
+    else:
+        pointer = lib.korvan_import(os.fsencode(path), ctypes.byref(options))
     if not pointer:
         raise MemoryError("korvan: no memory for the import of %s" % (path,))
     scene = Scene(os.fsdecode(path), _Handle(lib, pointer))

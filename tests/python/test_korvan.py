@@ -147,6 +147,10 @@ def test_strict_raises_korvan_syntax_error_with_the_scene(tmp_path):
     ({"timeout": -1}, ValueError),
     ({"timeout": float("nan")}, ValueError),
     ({"cancel": True}, TypeError),
+    ({"clock": "0.5"}, ValueError),
+    ({"clock": float("inf")}, ValueError),
+    ({"frame": 0}, ValueError),
+    ({"frame": 1.5}, ValueError),
 ], ids=lambda v: repr(v))
 def test_wrong_option_values_raise(options, error):
     with pytest.raises(error):
@@ -285,3 +289,14 @@ def test_to_trimesh_hands_each_mesh_over(monkeypatch):
     vertices, faces, process = made[0][1]
     assert vertices is scene.meshes[0].positions and faces is scene.meshes[0].faces
     assert process is False
+
+
+def test_clock_and_frame_read_that_frame(tmp_path):
+    korvan._load()
+    if korvan._version < 3:
+        pytest.skip("needs the host library's C interface 3")
+    scene = _write(tmp_path / "frame.pov", b"triangle { <0,0,0>, <1,0,0>, <clock, frame_number, 1> }\n")
+    for options, corner in [({}, (0, 0, 1)), ({"clock": 0.25, "frame": 3}, (0.25, 3, 1)),
+                            ({"frame": 2}, (0, 2, 1))]:
+        mesh = korvan.read(scene, place_objects=False, **options).meshes[0]
+        assert tuple(mesh.positions[2]) == corner, options
