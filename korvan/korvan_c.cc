@@ -108,8 +108,8 @@ int korvan_c_version(void) { return KORVAN_C_VERSION; }
 
 void korvan_import_options_init(korvan_import_options* options) {
   if (options != nullptr) {
-    *options = korvan_import_options{
-        nullptr, nullptr, nullptr, nullptr, -1, nullptr, 0.0, std::nan(""), 0};
+    *options = korvan_import_options{nullptr, nullptr, nullptr,      nullptr, -1,
+                                     nullptr, 0.0,     std::nan(""), 0};
   }
 }
 
