@@ -32,13 +32,14 @@ tarvo_rpath_to_lib(korvan_export_module ${module_dir})
 tarvo_rpath_to_lib(korvan_gui_module ${module_dir})
 tarvo_rpath_to_lib(tarvo_in ${plugin_dir})
 tarvo_rpath_to_lib(tarvo_in_ui ${plugin_dir})
+tarvo_rpath_to_lib(tarvo_csg ${plugin_dir})
 
 install(TARGETS korvan_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 install(TARGETS korvan EXPORT korvanTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev)
 install(TARGETS korvan_export_module korvan_gui_module
         LIBRARY DESTINATION ${module_dir} COMPONENT runtime)
-install(TARGETS tarvo_in tarvo_in_ui LIBRARY DESTINATION ${plugin_dir} COMPONENT runtime)
+install(TARGETS tarvo_in tarvo_in_ui tarvo_csg LIBRARY DESTINATION ${plugin_dir} COMPONENT runtime)
 
 # The headers: the C interface, and the host interface a plug-in is written
 # against (plugin/host/, named from include/korvan/ as in the source tree).

@@ -31,6 +31,7 @@ constexpr char kUsage[] =
     "                 [--keep-winding] [--log FILE] [--no-progress]\n"
     "                 [--grammar literal|povray] [--include-path DIR]...\n"
     "                 [--place | --no-place] [--clock T] [--frame N]\n"
+    "                 [--shapes | --no-shapes] [--tolerance X]\n"
     "                 [--timeout SECONDS] [-j N]\n"
     "                 import scene files with the plug-in that reads them and print\n"
     "                 a summary of each; -o writes the scene in the format of OUT's\n"
@@ -50,7 +51,10 @@ constexpr char kUsage[] =
     "                 literal reads the documented grammar only (the plug-in's own\n"
     "                 default, for other hosts). --place (the default)\n"
     "                 imports what a POV-Ray file places, where it places it;\n"
-    "                 --no-place each declared mesh once. All for this run only.\n"
+    "                 --no-place each declared mesh once. --shapes (the default)\n"
+    "                 makes POV-Ray's other shapes and CSG into meshes, their\n"
+    "                 curves within X (--tolerance, 0.005) of each curved part's\n"
+    "                 radius; --no-shapes passes them over. All for this run only.\n"
     "                 --clock and --frame read the scene for that frame of its\n"
     "                 animation (clock from 0 to 1, frames from 1); without them,\n"
     "                 as a still image. --timeout stops each reading after SECONDS,\n"
@@ -92,7 +96,8 @@ struct CommandLine {
   std::string format;
   double timeout = 0;        // seconds for each reading; 0: none
   std::string clock, frame;  // an animation's frame to read for
-  int jobs = 1;              // scenes imported at once, each in its own process
+  std::string shapes, tolerance;
+  int jobs = 1;  // scenes imported at once, each in its own process
   bool help = false, version = false;
   std::string error;
 };
@@ -129,6 +134,15 @@ CommandLine Parse(const std::vector<std::string>& args) {
       cl.include_paths.push_back(folder);
     } else if (a == "--place" || a == "--no-place") {
       cl.place.assign(1, a == "--place" ? '1' : '0');
+    } else if (a == "--shapes" || a == "--no-shapes") {
+      cl.shapes.assign(1, a == "--shapes" ? '1' : '0');
+    } else if (a == "--tolerance") {
+      value(&cl.tolerance);
+      char* end = nullptr;
+      const double tolerance = std::strtod(cl.tolerance.c_str(), &end);
+      if (cl.tolerance.empty() || *end != '\0' || !(tolerance > 0 && tolerance <= 0.5)) {
+        cl.error = "--tolerance takes a number above 0 and at most 0.5";
+      }
     } else if (a == "--no-progress") {
       cl.no_progress = true;
     } else if (a == "--pick") {
@@ -304,6 +318,8 @@ int ImportOne(const CommandLine& cl, ImporterBase* importer, std::string file,
   request.include_paths = cl.include_paths;
   request.time_limit = cl.timeout;
   request.clock = cl.clock;
+  request.shapes = cl.shapes;
+  request.tolerance = cl.tolerance;
   request.frame = cl.frame;
   ImportResult result = ImportWith(importer, file, request);
   ScenePtr scene = std::move(result.scene);

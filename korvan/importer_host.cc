@@ -29,6 +29,12 @@ void Override(const ImportRequest& request) {
   if (!request.place.empty()) {
     SettingsStore::SetOverride("*/Specific Settings", "place_objects", request.place);
   }
+  if (!request.shapes.empty()) {
+    SettingsStore::SetOverride("*/Specific Settings", "shapes", request.shapes);
+  }
+  if (!request.tolerance.empty()) {
+    SettingsStore::SetOverride("*/Specific Settings", "tessellation_tolerance", request.tolerance);
+  }
   if (!request.clock.empty())
     SettingsStore::SetOverride("*/Specific Settings", "clock", request.clock);
   if (!request.frame.empty())

@@ -41,6 +41,8 @@ struct ImportRequest {
   std::string place;                       // "1" or "0": place objects
   std::vector<std::string> include_paths;  // the library path, in order
   std::string clock, frame;                // an animation's frame to read for
+  std::string shapes;                      // "1" or "0": POV-Ray's other shapes as meshes
+  std::string tolerance;                   // their chord error, relative
   // Stops the import when set non-zero (from any thread); the caller's, it
   // must outlive the import. Null: none.
   const volatile int* cancel = nullptr;

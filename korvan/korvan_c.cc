@@ -108,8 +108,8 @@ int korvan_c_version(void) { return KORVAN_C_VERSION; }
 
 void korvan_import_options_init(korvan_import_options* options) {
   if (options != nullptr) {
-    *options = korvan_import_options{nullptr, nullptr, nullptr,      nullptr, -1,
-                                     nullptr, 0.0,     std::nan(""), 0};
+    *options = korvan_import_options{nullptr, nullptr,      nullptr, nullptr, -1, nullptr,
+                                     0.0,     std::nan(""), 0,       -1,      0.0};
   }
 }
 
@@ -146,6 +146,8 @@ korvan_scene* korvan_import_sized(const char* path, const korvan_import_options*
   request.time_limit = o.time_limit;
   if (std::isfinite(o.clock)) request.clock = ShortestText(o.clock);
   if (o.frame > 0) request.frame = std::to_string(o.frame);
+  if (o.shapes == 0 || o.shapes == 1) request.shapes.assign(1, o.shapes == 1 ? '1' : '0');
+  if (o.tolerance > 0 && o.tolerance <= 0.5) request.tolerance = ShortestText(o.tolerance);
   if (o.place_objects == 0 || o.place_objects == 1) {
     request.place.assign(1, o.place_objects == 1 ? '1' : '0');
   }

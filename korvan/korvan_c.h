@@ -49,8 +49,10 @@ typedef struct korvan_import_options {
   const volatile int* cancel;
   double time_limit; /* seconds for the reading; 0 or less: none */
   /* Interface version 3 and later, read through korvan_import_sized: */
-  double clock; /* the animation's clock for the frame read; NaN: a still image */
-  int frame;    /* its frame number, from 1; 0 or less: none */
+  double clock;     /* the animation's clock for the frame read; NaN: a still image */
+  int frame;        /* its frame number, from 1; 0 or less: none */
+  int shapes;       /* 1 or 0: POV-Ray's other shapes and CSG as meshes; -1: stored */
+  double tolerance; /* their chord error relative to each curved part's radius; 0: stored */
 } korvan_import_options;
 
 /* Sets every field to keep the stored settings. */

@@ -21,6 +21,8 @@ const ReaderBound kReaderBounds[kReaderBoundCount] = {
     {"max_value_bytes", INT64_C(800'000'000), INT64_C(1) << 50,
      "bytes of strings, arrays and meshes made, and, apart, of meshes placed"},
     {"max_nesting", 500, 100'000, "nested expressions, blocks, objects, macro calls and includes"},
+    {"max_triangles", 5'000'000, INT64_C(1) << 40,
+     "triangles of all shapes together, past which they are made coarser"},
 };
 
 ImportOptions::ImportOptions() : Import_FileOption(kOptionSetName, kDefaultLogName) {
@@ -37,6 +39,26 @@ namespace {
 constexpr char kGrammarKey[] = "grammar";
 constexpr char kLibraryPathKey[] = "library_path";
 constexpr char kPlaceKey[] = "place_objects";
+constexpr char kShapesKey[] = "shapes";
+constexpr char kToleranceKey[] = "tessellation_tolerance";
+constexpr double kDefaultTolerance = 0.005;
+
+// A stored tolerance: a number above 0 and at most 0.5, else the default
+// and a warning.
+double ReadTolerance(Profile& profile, std::vector<std::string>* warnings) {
+  const char* text = profile.GetString(kSpecificSection, kToleranceKey, nullptr);
+  if (text == nullptr) return kDefaultTolerance;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end != text && *end == '\0' && value > 0 && value <= 0.5) return value;
+  std::string shown;
+  for (const char* c = text; *c != '\0' && shown.size() < 40; ++c) {
+    shown += static_cast<unsigned char>(*c) < 0x20 ? '?' : *c;
+  }
+  warnings->push_back("setting " + std::string(kToleranceKey) + "=" + shown +
+                      " is not a number above 0 and at most 0.5; the default 0.005 is used");
+  return kDefaultTolerance;
+}
 // A stored bound: its value when it is a whole number within the bound's
 // range, else its default and a warning that names the key and the value.
 int64_t ReadBound(Profile& profile, const ReaderBound& bound, std::vector<std::string>* warnings) {
@@ -80,6 +102,8 @@ int ImportOptions::LoadSpecific() {
   clock = profile.GetString(kSpecificSection, "clock", "");
   frame = profile.GetString(kSpecificSection, "frame", "");
   setting_warnings.clear();
+  shapes = profile.GetInt(kSpecificSection, kShapesKey, 1) != 0 ? 1 : 0;
+  tessellation_tolerance = ReadTolerance(profile, &setting_warnings);
   for (int i = 0; i < kReaderBoundCount; ++i) {
     bounds[i] = ReadBound(profile, kReaderBounds[i], &setting_warnings);
   }
@@ -91,6 +115,10 @@ int ImportOptions::SaveSpecific() {
   profile.SetString(kSpecificSection, kGrammarKey, GrammarText(grammar));
   profile.SetString(kSpecificSection, kLibraryPathKey, library_path.c_str());
   profile.SetInt(kSpecificSection, kPlaceKey, place_objects);
+  profile.SetInt(kSpecificSection, kShapesKey, shapes);
+  char tolerance[32];
+  std::snprintf(tolerance, sizeof tolerance, "%.17g", tessellation_tolerance);
+  profile.SetString(kSpecificSection, kToleranceKey, tolerance);
   for (int i = 0; i < kReaderBoundCount; ++i) {
     profile.SetString(kSpecificSection, kReaderBounds[i].key, std::to_string(bounds[i]).c_str());
   }
@@ -105,6 +133,8 @@ void ImportOptions::PrintOptions(FILE* stream) const {
   if (grammar == kGrammarPovray) {
     std::fprintf(stream, "  Grammar:    povray\n  Library:    %s\n  Placement:  %s\n",
                  library_path.c_str(), place_objects ? "on" : "off");
+    std::fprintf(stream, "  Shapes:     %s (tolerance %g)\n", shapes ? "on" : "off",
+                 tessellation_tolerance);
   }
 }
 

@@ -46,6 +46,7 @@ enum ReaderBoundIndex : int {
   kBoundMacroCalls,
   kBoundValueBytes,
   kBoundNesting,
+  kBoundTriangles,
   kReaderBoundCount
 };
 extern const ReaderBound kReaderBounds[kReaderBoundCount];
@@ -74,6 +75,11 @@ class ImportOptions : public Import_FileOption {
   // In the POV-Ray-syntax mode: place objects as POV-Ray does (1), or import
   // each mesh once where it is declared (0).
   int place_objects = 1;
+  // In the POV-Ray-syntax mode: POV-Ray's other shapes and CSG as meshes (1),
+  // or passed over (0); their chord error relative to each curved part's
+  // radius (the bound max_triangles may widen it).
+  int shapes = 1;
+  double tessellation_tolerance = 0.005;
   // The frame of an animation to read the scene for, for one import (the
   // command line's --clock and --frame): empty texts for a still image.
   std::string clock, frame;

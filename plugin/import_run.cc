@@ -60,6 +60,9 @@ PovrayReadOptions PovrayOptions(const ImportOptions& options) {
   out.limits.value_bytes = options.bounds[kBoundValueBytes];
   out.limits.nesting = static_cast<int>(options.bounds[kBoundNesting]);
   out.place_objects = options.place_objects != 0;
+  out.shapes.on = options.shapes != 0;
+  out.shapes.tolerance = options.tessellation_tolerance;
+  out.shapes.max_triangles = options.bounds[kBoundTriangles];
   // An animation's frame when the run names a clock or a frame.
   if (!options.clock.empty() || !options.frame.empty()) {
     out.animation.on = true;

@@ -114,12 +114,16 @@ void SceneImporter::Configure() {
   values.povray_syntax = options->grammar == kGrammarPovray ? 1 : 0;
   values.library_path = options->library_path;
   values.place_objects = options->place_objects;
+  values.shapes = options->shapes;
+  values.tolerance = options->tessellation_tolerance;
   if (RunConfigDialog(&values) == 1) {
     std::snprintf(options->log_name, kLogNameCapacity, "%s", values.log_name);
     options->verbose = values.verbose;
     options->grammar = values.povray_syntax == 1 ? kGrammarPovray : kGrammarLiteral;
     options->library_path = values.library_path;
     options->place_objects = values.place_objects;
+    options->shapes = values.shapes;
+    options->tessellation_tolerance = values.tolerance;
   }
 }
 

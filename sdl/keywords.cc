@@ -57,6 +57,10 @@ constexpr std::string_view kObjects[] = {
     "union"sv,
 };
 
+constexpr std::string_view kContainers[] = {
+    "difference"sv, "intersection"sv, "light_group"sv, "merge"sv, "object"sv, "union"sv,
+};
+
 // `default` is #default, which POV-Ray also takes without the '#'.
 constexpr std::string_view kScene[] = {
     "background"sv, "camera"sv,  "default"sv, "fog"sv,        "global_settings"sv,
@@ -531,6 +535,7 @@ static_assert(std::is_sorted(std::begin(kReserved), std::end(kReserved)));
 }  // namespace
 
 bool IsObjectKeyword(std::string_view word) { return In(kObjects, word); }
+bool IsContainerKeyword(std::string_view word) { return In(kContainers, word); }
 bool IsSceneKeyword(std::string_view word) { return In(kScene, word); }
 bool IsTextureKeyword(std::string_view word) { return In(kTextures, word); }
 

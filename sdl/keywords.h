@@ -12,6 +12,9 @@ namespace sdl {
 
 // Words that begin an object (shapes, CSG, object, light_source ...).
 bool IsObjectKeyword(std::string_view word);
+// Objects made of other objects: object, union, merge, intersection,
+// difference, light_group.
+bool IsContainerKeyword(std::string_view word);
 // Words other than objects that may begin a statement at the top level.
 bool IsSceneKeyword(std::string_view word);
 // Texture-like blocks that a #declare can name (texture, pigment, material ...).

@@ -69,32 +69,6 @@ bool DegenerateInMesh(const Vec3& a, const Vec3& b, const Vec3& c) {
 
 }  // namespace
 
-Vec3 FaceNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
-  const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - a.x, c.y - a.y, c.z - a.z};
-  return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
-}
-
-void MeshData::Apply(const Transform& t) {
-  if (t.IsIdentity()) return;
-  for (Vec3& p : vertices) p = t.Point(p);
-  for (Vec3& n : normals) {
-    n = t.Normal(n);
-    const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (l > 0) n = {n.x / l, n.y / l, n.z / l};
-  }
-}
-
-void MeshData::Inherit(const MaterialSlot& texture) {
-  if (slots.empty()) {
-    slots.push_back(texture);
-    face_slots.assign(faces.size(), 0);
-    return;
-  }
-  for (MaterialSlot& slot : slots) {
-    if (slot.defaulted) slot = texture;
-  }
-}
-
 // ---- running ----
 
 bool Parser::Open(const std::string& path, std::string* error) {
@@ -221,6 +195,13 @@ void Parser::Object(const Token& keyword, const std::string& name) {
       return;
     }
   }
+  if (options_.shapes.on) {
+    if (const ShapeReader* shape = FindShapeReader(keyword.text)) {
+      ShapeObject(keyword, name, *shape);
+      return;
+    }
+    if (!IsContainerKeyword(keyword.text)) PassedOver(keyword);
+  }
   Container(keyword, name);
 }
 
@@ -258,6 +239,7 @@ void Parser::Camera(const Token& keyword) {
       TransformItem(token, transform);
     }
   }
+  camera_location_ = transform.Point(location);
   const Vec3 origin = transform.Point({0, 0, 0});
   const Vec3 up = transform.Point(sky);
   sink_.AddCamera(transform.Point(location), transform.Point(look_at),
@@ -391,7 +373,8 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
       Fail(inner, "expected an object identifier after 'object {', found " + Describe(inner));
     }
   }
-  ObjectBody(name, &transform, &texture, &has_texture);
+  bool inverse = false;
+  ObjectBody(name, &transform, &texture, &has_texture, &inverse);
   if (target == nullptr) return;
   if (!loose.faces.empty()) {
     budget_.Allocate(loose.Bytes(), keyword.where);
@@ -399,6 +382,9 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
     part.mesh = std::make_shared<MeshData>(std::move(loose));
     target->parts.push_back(std::move(part));
   }
+  const bool boolean = w == "merge" || w == "intersection" || w == "difference";
+  const bool computed = boolean && options_.shapes.on && target->parts.size() > start &&
+                        MakeBoolean(keyword, *target, start, inverse);
   for (size_t i = start; i < target->parts.size(); ++i) {
     PlacedPart& part = target->parts[i];
     part.transform.Then(transform);
@@ -407,7 +393,8 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
       part.texture = texture;
     }
   }
-  if ((w == "difference" || w == "intersection") && target->parts.size() > start && !warned_csg_) {
+  if ((w == "difference" || w == "intersection") && !computed && target->parts.size() > start &&
+      !warned_csg_) {
     warned_csg_ = true;
     Warn(keyword.where, "the meshes inside " + std::string(w) +
                             " are imported whole: their polygons are there, the cut is not");
@@ -422,7 +409,7 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
 }
 
 void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
-                        bool* has_texture) {
+                        bool* has_texture, bool* inverse) {
   const int64_t depth = brace_depth_;  // inside the object's '{'
   for (;;) {
     const Token token = Next();
@@ -440,6 +427,8 @@ void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialS
         Report(true, e.where, e.message);
         Recover(before);
       }
+    } else if (own && token.IsWord("inverse") && inverse != nullptr) {
+      *inverse = !*inverse;
     } else if (own) {
       Modifier(token, *transform, texture, has_texture);
     }
@@ -466,8 +455,20 @@ void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
 void Parser::FinishPlacement() {
   if (!options_.place_objects) return;
   int64_t emitted = 0;
+  RelaxForTriangleBudget();
   auto emit = [this, &emitted](const PlacedPart& part, bool placed) {
     if (++emitted % 256 == 0) budget_.CheckStop(lexer_.position());
+    if (part.solid != nullptr) {
+      MeshData mesh;
+      SolidMesh(part, placed ? part.transform : Transform(), mesh);
+      budget_.Output(kHostMeshBytes + mesh.Bytes(), lexer_.position());
+      if (placed) {
+        if (part.has_texture) mesh.Inherit(part.texture);
+        mesh.Apply(part.transform);
+      }
+      sink_.AddMesh(mesh, part.name.empty() ? SolidName(part.kind) : part.name);
+      return;
+    }
     // A mesh placed once (a literal mesh at the top) is handed on, not copied.
     budget_.Output(kHostMeshBytes + (part.mesh.use_count() > 1 ? part.mesh->Bytes() : 0),
                    lexer_.position());
@@ -484,10 +485,12 @@ void Parser::FinishPlacement() {
   }
   // A file that places nothing (an include of parts): each declared mesh
   // once, as it was declared.
-  std::unordered_set<const MeshData*> seen;
+  std::unordered_set<const void*> seen;
   for (const auto& def : declared_) {
     for (const PlacedPart& part : def->parts) {
-      if (seen.insert(part.mesh.get()).second) emit(part, false);
+      const void* made = part.solid != nullptr ? static_cast<const void*>(part.solid.get())
+                                               : static_cast<const void*>(part.mesh.get());
+      if (seen.insert(made).second) emit(part, false);
     }
   }
 }

@@ -14,12 +14,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "csg/boolean_engine.h"
 #include "sdl/budget.h"
 #include "sdl/errors.h"
 #include "sdl/keywords.h"
 #include "sdl/lexer.h"
 #include "sdl/memory_files.h"
 #include "sdl/mesh_data.h"
+#include "sdl/shape_readers.h"
 #include "sdl/symbols.h"
 #include "sdl/values.h"
 
@@ -33,6 +35,17 @@ struct Animation {
   int64_t frame = 0;
 };
 
+// POV-Ray's shapes other than meshes: made into meshes (on), or passed
+// over as before.
+struct ShapeOptions {
+  bool on = true;
+  // Chord error relative to the radius of each curved part.
+  double tolerance = 0.005;
+  // Triangles of all shapes of a reading, past which the tolerance is
+  // relaxed (with a warning).
+  int64_t max_triangles = 5'000'000;
+};
+
 struct ParserOptions {
   std::vector<std::string> library_paths;  // folders searched for #include
   Limits limits;
@@ -41,6 +54,7 @@ struct ParserOptions {
   // declared meshes. Off: each mesh once, where it is made, untransformed.
   bool place_objects = false;
   Animation animation;
+  ShapeOptions shapes;
   // Asked every thousand tokens whether to stop (a cancel, a time limit).
   StopCheck stop = nullptr;
   void* stop_context = nullptr;
@@ -82,6 +96,7 @@ class ScopedFlag {
 };
 
 class FunctionCompiler;
+class ParserShapeArgs;
 
 class Parser {
  public:
@@ -281,10 +296,36 @@ class Parser {
   // A block of an object that is not read (CSG, other shapes): its meshes
   // are still built.
   void ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
-                  bool* has_texture);
+                  bool* has_texture, bool* inverse = nullptr);
   // An object whose meshes come from inside it; `opened`: its '{' is read
   // and a declared object comes first (mesh { Declared ... }).
   void Container(const Token& keyword, const std::string& name, bool opened = false);
+  // ---- shapes and CSG (shape_objects.cc) ----
+  friend class ParserShapeArgs;
+  // A shape of the table after its keyword: its parameters, then its
+  // modifiers; it becomes a solid placed like a mesh.
+  void ShapeObject(const Token& keyword, const std::string& name, const ShapeReader& reader);
+  // An object this reader does not build: read past, said once per kind.
+  void PassedOver(const Token& keyword);
+  void EmitSolid(std::shared_ptr<const csg::Solid> solid, const Transform& transform,
+                 const MaterialSlot* texture, const std::string& name, const std::string& kind,
+                 const Position& where);
+  // merge, intersection and difference: the parts read since `start` in
+  // `target` become the operands of one solid. False (the parts stay as
+  // they are) when one of them cannot be an operand.
+  bool MakeBoolean(const Token& keyword, ObjectDef& target, size_t start, bool inverse);
+  // The mesh of a placed solid, in its own space.
+  void SolidMesh(const PlacedPart& part, const Transform& transform, MeshData& out);
+  // What names a solid without a declared name: its kind, capitalised
+  // ("Sphere"; the scene numbers the others "Sphere_2" ...).
+  static std::string SolidName(std::string_view kind);
+  // Before the solids are meshed: widens the tolerance so that all of them
+  // together stay within max_triangles, saying so once.
+  void RelaxForTriangleBudget();
+  // The box the scene's finite parts fill.
+  shapes::Bounds SceneBounds() const;
+  // The box planes are cut off by (worked out once, at the first plane).
+  shapes::Bounds PlaneClip();
   void Camera(const Token& keyword);
   void LightSource(const Token& keyword, const std::string& name);
   // Hands a placed light to the sink where its transformation puts it.
@@ -369,6 +410,18 @@ class Parser {
   bool placed_any_ = false;  // an object of any kind stood at the top
   std::vector<std::shared_ptr<const ObjectDef>> declared_;
   bool warned_csg_ = false;
+  // Shapes: the kinds passed over (each said once, all counted), the
+  // boolean engine (opened at the first boolean), the count of each kind
+  // for names, and the tolerance after relaxing for max_triangles.
+  std::unordered_map<std::string, int64_t> passed_over_;
+  std::unique_ptr<csg::BooleanEngine> booleans_;
+  bool warned_boolean_ = false, warned_clip_ = false, warned_triangles_ = false;
+  double tolerance_ = 0.005;
+  std::optional<shapes::Bounds> plane_clip_;
+  // Each finite solid's mesh in its own space, made at its first placement
+  // (the solids are held by the parts that place them).
+  std::unordered_map<const csg::Solid*, std::shared_ptr<const MeshData>> solid_meshes_;
+  std::optional<Vec3> camera_location_;
   std::unordered_set<std::string> missing_names_;  // warned of once each
   MemoryFiles memory_files_;
   std::unordered_map<std::string, OpenFile> open_files_;  // by identifier

@@ -14,6 +14,7 @@ sdl::ParserOptions ParserOptionsOf(const PovrayReadOptions& options) {
   out.limits = options.limits;
   out.place_objects = options.place_objects;
   out.animation = options.animation;
+  out.shapes = options.shapes;
   out.stop = options.stop;
   out.stop_context = options.stop_context;
   return out;

@@ -19,6 +19,7 @@ struct PovrayReadOptions {
   // Each placed object's meshes where POV-Ray places them (see ParserOptions).
   bool place_objects = false;
   sdl::Animation animation;  // a still image unless on
+  sdl::ShapeOptions shapes;  // POV-Ray's other shapes as meshes
   // Asked while reading whether to stop (see ParserOptions).
   sdl::StopCheck stop = nullptr;
   void* stop_context = nullptr;

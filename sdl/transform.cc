@@ -131,4 +131,48 @@ Vec3 Transform::Normal(const Vec3& n) const {
           n.x * inv_[2][0] + n.y * inv_[2][1] + n.z * inv_[2][2]};
 }
 
+Vec3 Transform::Vector(const Vec3& v) const {
+  return {v.x * m_[0][0] + v.y * m_[1][0] + v.z * m_[2][0],
+          v.x * m_[0][1] + v.y * m_[1][1] + v.z * m_[2][1],
+          v.x * m_[0][2] + v.y * m_[1][2] + v.z * m_[2][2]};
+}
+
+double Transform::LargestScale() const {
+  // The square root of the largest eigenvalue of M Mt, by power iteration
+  // from a start that no rotation makes orthogonal to every eigenvector.
+  double a[3][3];
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      a[i][j] = m_[i][0] * m_[j][0] + m_[i][1] * m_[j][1] + m_[i][2] * m_[j][2];
+    }
+  }
+  double v[3] = {0.57735, 0.57735 + 1e-3, 0.57735 - 2e-3}, lambda = 0;
+  for (int it = 0; it < 64; ++it) {
+    double w[3];
+    for (int i = 0; i < 3; ++i) w[i] = a[i][0] * v[0] + a[i][1] * v[1] + a[i][2] * v[2];
+    const double l = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+    if (!(l > 0) || !std::isfinite(l)) return std::isfinite(l) ? 0 : HUGE_VAL;
+    for (int i = 0; i < 3; ++i) v[i] = w[i] / l;
+    if (std::fabs(l - lambda) <= 1e-12 * l) {
+      lambda = l;
+      break;
+    }
+    lambda = l;
+  }
+  return std::sqrt(lambda);
+}
+
+bool Transform::Mirrors() const {
+  const double det = m_[0][0] * (m_[1][1] * m_[2][2] - m_[1][2] * m_[2][1]) -
+                     m_[0][1] * (m_[1][0] * m_[2][2] - m_[1][2] * m_[2][0]) +
+                     m_[0][2] * (m_[1][0] * m_[2][1] - m_[1][1] * m_[2][0]);
+  return det < 0;
+}
+
+void Transform::Rows(double out[12]) const {
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 3; ++j) out[i * 3 + j] = m_[i][j];
+  }
+}
+
 }  // namespace sdl

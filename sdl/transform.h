@@ -28,6 +28,14 @@ class Transform {
   bool Invertible() const { return invertible_; }
 
   Vec3 Point(const Vec3& p) const;
+  // A direction: the linear part only.
+  Vec3 Vector(const Vec3& v) const;
+  // The largest factor by which the linear part stretches any direction.
+  double LargestScale() const;
+  // Whether it turns the space inside out (a negative determinant).
+  bool Mirrors() const;
+  // The 12 numbers of Matrix(): the linear part by rows, then the translation.
+  void Rows(double out[12]) const;
   // A normal: by the inverse's transpose, not normalised.
   Vec3 Normal(const Vec3& n) const;
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "csg/solid.h"
 #include "sdl/function.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
@@ -32,13 +33,18 @@ enum class ValueType : uint8_t {
 
 struct Value;
 
-// One mesh of an object as it is placed: the mesh as its own block made it
-// (shared by every placement), the transformation of the objects around it,
+// One mesh (or solid) of an object as it is placed: the mesh as its own
+// block made it (shared by every placement), the transformation of the objects around it,
 // and the texture of the innermost object around it that has one, for the
 // faces that have none of their own.
 struct PlacedPart {
   std::shared_ptr<MeshData> mesh;  // never changed while shared
-  std::string name;                // the identifier the mesh was declared as, or ""
+  // A shape or CSG object instead of a mesh, meshed when the scene is read
+  // and its final transformation known.
+  std::shared_ptr<const csg::Solid> solid;
+  std::string name;  // the identifier the mesh was declared as, or ""
+  std::string kind;  // a solid's kind, which names it when it has no name
+  Position where;    // where a solid's block begins, for messages
   Transform transform;
   bool has_texture = false;
   MaterialSlot texture;

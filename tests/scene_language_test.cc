@@ -145,7 +145,8 @@ TEST(SceneLanguage, OnlyWhatTheScenePlaces) {
   const Reading shapes =
       ReadPovrayText(parts + "camera { location -5*z look_at 0 }\nsphere { 0, 1 }\n", options);
   ASSERT_TRUE(shapes.scene);
-  EXPECT_TRUE(ObjectNames(*shapes.scene).empty()) << Joined(shapes.host_messages);
+  EXPECT_EQ(ObjectNames(*shapes.scene), std::vector<std::string>{"Sphere"})
+      << Joined(shapes.host_messages);
   const Reading include = ReadPovrayText(parts, options);
   ASSERT_TRUE(include.scene);
   EXPECT_EQ(ObjectNames(*include.scene), std::vector<std::string>{"Part"});

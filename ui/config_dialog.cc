@@ -4,6 +4,7 @@
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
 #include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
@@ -38,6 +39,11 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
                                     wxTE_LEFT | wxBORDER_SIMPLE),
                      150, 40, 80, 12);
   PlaceInDialogUnits(new wxCheckBox(this, kPlaceObjectsId, "Place objects"), 145, 60, 90, 15);
+  PlaceInDialogUnits(new wxCheckBox(this, kShapesId, "Shapes as meshes"), 145, 75, 90, 15);
+  PlaceInDialogUnits(new wxStaticText(this, wxID_ANY, "Tolerance"), 145, 93, 40, 10);
+  PlaceInDialogUnits(new wxTextCtrl(this, kToleranceId, "", wxDefaultPosition, wxDefaultSize,
+                                    wxTE_LEFT | wxBORDER_SIMPLE),
+                     190, 91, 45, 12);
 
   Bind(
       wxEVT_BUTTON,
@@ -45,6 +51,15 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
         TakeLogFileName();  // the edit loses the focus as the dialog closes
         m_libraryPath =
             static_cast<wxTextCtrl*>(FindWindow(kLibraryPathId))->GetValue().utf8_string();
+        const double tolerance = GetFieldDouble(kToleranceId, m_tolerance);
+        if (!(tolerance > 0 && tolerance <= 0.5)) {
+          // Out of range: said, and the dialog stays open.
+          wxBell();
+          static_cast<wxTextCtrl*>(FindWindow(kToleranceId))
+              ->ChangeValue(wxString::Format("%g", m_tolerance));
+          return;
+        }
+        m_tolerance = tolerance;
         EndModal(kOkId);
       },
       kOkId);
@@ -61,6 +76,9 @@ CConfigDialog::CConfigDialog(wxWindow* parent)
   Bind(
       wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_placeObjects = event.IsChecked() ? 1 : 0; },
       kPlaceObjectsId);
+  Bind(
+      wxEVT_CHECKBOX, [this](wxCommandEvent& event) { m_shapes = event.IsChecked() ? 1 : 0; },
+      kShapesId);
   FindWindow(kLogNameId)->Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& event) {
     TakeLogFileName();
     event.Skip();
@@ -81,6 +99,9 @@ void CConfigDialog::InitControls() {
   static_cast<wxTextCtrl*>(FindWindow(kLogNameId))->ChangeValue(name);
   static_cast<wxCheckBox*>(FindWindow(kPovraySyntaxId))->SetValue(m_povraySyntax == 1);
   static_cast<wxCheckBox*>(FindWindow(kPlaceObjectsId))->SetValue(m_placeObjects == 1);
+  static_cast<wxCheckBox*>(FindWindow(kShapesId))->SetValue(m_shapes == 1);
+  static_cast<wxTextCtrl*>(FindWindow(kToleranceId))
+      ->ChangeValue(wxString::Format("%g", m_tolerance));
   static_cast<wxTextCtrl*>(FindWindow(kLibraryPathId))
       ->ChangeValue(wxString::FromUTF8(m_libraryPath.c_str()));
   FindWindow(kOkId)->SetFocus();
@@ -140,6 +161,8 @@ int ShowConfigDialog(ConfigValues* values) {
   dialog->m_verbose = values->verbose;
   dialog->m_povraySyntax = values->povray_syntax;
   dialog->m_placeObjects = values->place_objects;
+  dialog->m_shapes = values->shapes;
+  dialog->m_tolerance = values->tolerance;
   dialog->m_libraryPath = values->library_path;
   dialog->InitControls();
   const int result = dialog->ShowModal();
@@ -148,6 +171,8 @@ int ShowConfigDialog(ConfigValues* values) {
     values->verbose = dialog->m_verbose;
     values->povray_syntax = dialog->m_povraySyntax;
     values->place_objects = dialog->m_placeObjects;
+    values->shapes = dialog->m_shapes;
+    values->tolerance = dialog->m_tolerance;
     values->library_path = dialog->m_libraryPath;
   }
   dialog->Destroy();

@@ -35,6 +35,8 @@ struct ConfigValues {
   int verbose = 0;
   int povray_syntax = 0;
   int place_objects = 1;
+  int shapes = 1;            // POV-Ray's other shapes and CSG as meshes
+  double tolerance = 0.005;  // their chord error, relative to each radius
   std::string library_path;
 };
 

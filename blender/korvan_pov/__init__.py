@@ -233,6 +233,14 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
     include_path: StringProperty(
         name="Include path", default="", subtype="DIR_PATH",
         description="A folder searched by #include (beside the file first)")
+    shapes: BoolProperty(
+        name="Shapes", default=True,
+        description="POV-Ray syntax: spheres, boxes, cylinders, CSG and POV-Ray's other "
+                    "shapes as meshes (off: the mesh objects only)")
+    tolerance: FloatProperty(
+        name="Tolerance", default=0.005, min=0.0001, max=0.5, precision=4,
+        description="How far a curved surface's mesh may stray from it, relative to the "
+                    "radius of each curved part")
     frame: IntProperty(
         name="Frame", default=0, min=0,
         description="POV-Ray syntax: read this frame of the file's animation (frame_number); "
@@ -257,6 +265,10 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
         povray.prop(self, "place_objects")
         povray.label(text="Include path")
         povray.prop(self, "include_path", text="")
+        povray.prop(self, "shapes")
+        tolerance = povray.row()
+        tolerance.enabled = self.shapes
+        tolerance.prop(self, "tolerance")
         povray.prop(self, "frame")
         clock = povray.row()
         clock.enabled = self.frame > 0
@@ -270,6 +282,12 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
         if not povray or self.frame <= 0:
             return {}
         return {"frame": int(self.frame), "clock": float(self.clock)}
+
+    def shape_options(self, povray):
+        """Shapes on or off and their tolerance, for korvan.read."""
+        if not povray:
+            return {}
+        return {"shapes": bool(self.shapes), "tolerance": float(self.tolerance)}
 
     def paths(self):
         if self.files and self.directory:
@@ -306,7 +324,7 @@ class ImportPovGeometry(bpy.types.Operator, ImportHelper):
                                 place_objects=bool(self.place_objects) if povray else None,
                                 include_path=(bpy.path.abspath(self.include_path) or None)
                                 if povray else None,
-                                **self.animation(povray))
+                                **self.animation(povray), **self.shape_options(povray))
         except OSError as e:  # names the path once: "[Errno 2] ...: 'X.pov'"
             self.report({"ERROR"}, "%s: %s" % (path, e.strerror or e))
             return None

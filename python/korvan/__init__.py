@@ -113,7 +113,8 @@ class _Options(ctypes.Structure):
                 # Interface version 2 and later:
                 ("cancel", ctypes.POINTER(ctypes.c_int)), ("time_limit", ctypes.c_double),
                 # Interface version 3 and later:
-                ("clock", ctypes.c_double), ("frame", ctypes.c_int)]
+                ("clock", ctypes.c_double), ("frame", ctypes.c_int),
+                ("shapes", ctypes.c_int), ("tolerance", ctypes.c_double)]
 
 
 class _MeshInfo(ctypes.Structure):
@@ -459,7 +460,8 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
          log: Optional[PathLike] = None, plugin_dir: Optional[PathLike] = None,
          strict: bool = False, timeout: Optional[float] = None,
          cancel: Optional[Cancel] = None, clock: Optional[float] = None,
-         frame: Optional[int] = None) -> Scene:
+         frame: Optional[int] = None, shapes: Optional[bool] = None,
+         tolerance: Optional[float] = None) -> Scene:
     """Imports the POV-Ray scene file at `path` and answers its Scene.
 
     grammar: "povray" (the default: the file as POV-Ray reads it) or
@@ -478,7 +480,10 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
     ends so gives what was read before, as its status and outcome say.
     clock and frame: read the scene as that frame of its animation (clock
     from 0 to 1, frames from 1; C interface 3); None: as a still image,
-    whose clock words are 0.
+    whose clock words are 0. shapes: POV-Ray's other shapes and CSG as
+    meshes (True) or passed over (False); tolerance: their chord error
+    relative to each curved part's radius, above 0 and at most 0.5 (both
+    C interface 3; None: the stored settings, shapes on at 0.005).
 
     Imports run one at a time per process (a lock in the host library); the
     GIL is released while waiting for it and while reading.
@@ -504,6 +509,13 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
     if frame is not None and (isinstance(frame, bool) or not isinstance(frame, int)
                               or not 1 <= frame <= 2**31 - 1):
         raise ValueError("frame must be a whole number from 1, or None, not %r" % (frame,))
+    if shapes is not None and not isinstance(shapes, (bool, numpy.bool_)):
+        raise ValueError("shapes must be True, False or None, not %r" % (shapes,))
+    if tolerance is not None and (isinstance(tolerance, bool)
+                                  or not isinstance(tolerance, (int, float))
+                                  or not 0 < tolerance <= 0.5):
+        raise ValueError("tolerance must be a number above 0 and at most 0.5, or None, not %r"
+                         % (tolerance,))
     if cancel is not None and not isinstance(cancel, Cancel):
         raise TypeError("cancel must be a korvan.Cancel, not %s" % type(cancel).__name__)
     folders = _folders(include_path)
@@ -514,9 +526,10 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
     if (timeout is not None or cancel is not None) and _version < 2:
         raise KorvanError("timeout and cancel need the host library's C interface 2; %s has %d"
                           % (lib._name, _version))
-    if (clock is not None or frame is not None) and _version < 3:
-        raise KorvanError("clock and frame need the host library's C interface 3; %s has %d"
-                          % (lib._name, _version))
+    if (clock is not None or frame is not None or shapes is not None
+            or tolerance is not None) and _version < 3:
+        raise KorvanError("clock, frame, shapes and tolerance need the host library's "
+                          "C interface 3; %s has %d" % (lib._name, _version))
 
     def encoded(value):
         return os.fsencode(value) if value is not None else None
@@ -527,7 +540,9 @@ def read(path: PathLike, grammar: str = "povray", place_objects: Optional[bool] 
                        ctypes.pointer(cancel._flag) if cancel is not None else None,
                        float(timeout) if timeout is not None else 0.0,
                        float(clock) if clock is not None else math.nan,
-                       int(frame) if frame is not None else 0)
+                       int(frame) if frame is not None else 0,
+                       -1 if shapes is None else int(bool(shapes)),
+                       float(tolerance) if tolerance is not None else 0.0)
     if _version >= 3:
         pointer = lib.korvan_import_sized(os.fsencode(path), ctypes.byref(options),
                                           ctypes.sizeof(options))

@@ -1,0 +1,291 @@
+#include "csg/boolean_engine.h"
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "csg/boolean_module.h"
+
+namespace csg {
+
+namespace {
+
+constexpr char kModuleName[] = "libtarvo_csg.so";
+
+template <class... F>
+struct Overloaded : F... {
+  using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+// The module's file: beside the library (or program) this code is in.
+std::string ModulePath();
+std::string ModulePath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&ModulePath), &info) == 0 || info.dli_fname == nullptr) {
+    return kModuleName;
+  }
+  std::string path = info.dli_fname;
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? kModuleName : path.substr(0, slash + 1) + kModuleName;
+}
+
+// The solid as the module's nodes, in prefix order, with the material slot
+// of each leaf; the meshes that mesh leaves point into stay in `meshes`.
+class Flattener {
+ public:
+  Flattener(const shapes::Detail& detail) : detail_(detail) {}
+
+  // Appends `solid`, placed in its parent by `placement`; false (with
+  // `error`) when an operand cannot take part.
+  bool Add(const Solid& solid, const sdl::Transform& placement, const sdl::MaterialSlot* texture,
+           std::string* error) {
+    const size_t at = nodes_.size();
+    nodes_.emplace_back();
+    tarvo_csg_node node{};
+    node.inverse = solid.inverse ? 1 : 0;
+    placement.Rows(node.matrix);
+    // The same solid is the same subtree wherever it stands, unless a plane
+    // in it is cut off by the box of the whole.
+    node.id = HasPlane(solid) ? 0 : static_cast<int64_t>(reinterpret_cast<intptr_t>(&solid));
+    if (solid.op == SolidOp::kShape || solid.op == SolidOp::kMesh) {
+      if (!Leaf(solid, node, error)) return false;
+      sdl::MaterialSlot slot;
+      slot.defaulted = true;
+      slots_.push_back(texture != nullptr ? *texture : slot);
+    } else {
+      node.kind = solid.op == SolidOp::kMerge          ? TARVO_CSG_MERGE
+                  : solid.op == SolidOp::kIntersection ? TARVO_CSG_INTERSECTION
+                                                       : TARVO_CSG_DIFFERENCE;
+      node.operands = static_cast<int32_t>(solid.operands.size());
+      for (const Operand& operand : solid.operands) {
+        if (!Add(*operand.solid, operand.transform,
+                 operand.has_texture ? &operand.texture : texture, error)) {
+          return false;
+        }
+      }
+    }
+    node.subtree = static_cast<int64_t>(nodes_.size() - at);
+    nodes_[at] = node;
+    return true;
+  }
+
+  std::vector<tarvo_csg_node>& nodes() { return nodes_; }
+  const std::vector<sdl::MaterialSlot>& slots() const { return slots_; }
+
+ private:
+  static bool HasPlane(const Solid& solid) {
+    if (solid.op == SolidOp::kShape)
+      return std::holds_alternative<shapes::Plane>(solid.shape.params);
+    for (const Operand& operand : solid.operands) {
+      if (HasPlane(*operand.solid)) return true;
+    }
+    return false;
+  }
+
+  bool Leaf(const Solid& solid, tarvo_csg_node& node, std::string* error) {
+    if (solid.op == SolidOp::kMesh) {
+      if (solid.mesh == nullptr) {
+        *error = "an operand without faces";
+        return false;
+      }
+      return MeshLeaf(*solid.mesh, node);
+    }
+    const shapes::Shape& shape = solid.shape;
+    node.inverse = shape.inverse ? 1 : 0;
+    if (!shapes::IsSolid(shape)) {
+      *error = "a " + shape.kind + " has no inside to take part in it";
+      return false;
+    }
+    double* p = node.params;
+    bool native =
+        std::visit(Overloaded{
+                       [&](const shapes::Box& b) {
+                         node.kind = TARVO_CSG_BOX;
+                         const double v[6] = {b.corner1.x, b.corner1.y, b.corner1.z,
+                                              b.corner2.x, b.corner2.y, b.corner2.z};
+                         std::copy(v, v + 6, p);
+                         return true;
+                       },
+                       [&](const shapes::Sphere& s) {
+                         node.kind = TARVO_CSG_SPHERE;
+                         const double v[4] = {s.center.x, s.center.y, s.center.z, s.radius};
+                         std::copy(v, v + 4, p);
+                         return true;
+                       },
+                       [&](const shapes::Cone& c) {
+                         node.kind = TARVO_CSG_CONE;
+                         const double v[8] = {c.base.x, c.base.y, c.base.z, c.base_radius,
+                                              c.cap.x,  c.cap.y,  c.cap.z,  c.cap_radius};
+                         std::copy(v, v + 8, p);
+                         return true;
+                       },
+                       [&](const shapes::Torus& t) {
+                         node.kind = TARVO_CSG_TORUS;
+                         p[0] = t.major;
+                         p[1] = t.minor;
+                         return true;
+                       },
+                       [&](const shapes::Plane& pl) {
+                         node.kind = TARVO_CSG_HALFSPACE;
+                         const double v[4] = {pl.normal.x, pl.normal.y, pl.normal.z, pl.distance};
+                         std::copy(v, v + 4, p);
+                         return true;
+                       },
+                       [&](const auto&) { return false; },
+                   },
+                   shape.params);
+    if (native) return true;
+    // Shapes the kernel has no primitive for go in as their own closed
+    // tessellation: flat faces exact, curved ones within the tolerance.
+    meshes_.emplace_back();
+    shapes::Tessellate(shape, detail_, meshes_.back());
+    return MeshLeaf(meshes_.back(), node);
+  }
+
+  bool MeshLeaf(const sdl::MeshData& mesh, tarvo_csg_node& node) {
+    node.kind = TARVO_CSG_MESH;
+    std::vector<double>& v = vertex_arrays_.emplace_back();
+    for (const sdl::Vec3& p : mesh.vertices) v.insert(v.end(), {p.x, p.y, p.z});
+    std::vector<int32_t>& t = index_arrays_.emplace_back();
+    for (const auto& f : mesh.faces) t.insert(t.end(), {f[0], f[1], f[2]});
+    node.vertices = v.data();
+    node.vertex_count = static_cast<int64_t>(mesh.vertices.size());
+    node.triangles = t.data();
+    node.triangle_count = static_cast<int64_t>(mesh.faces.size());
+    return true;
+  }
+
+  const shapes::Detail& detail_;
+  std::vector<tarvo_csg_node> nodes_;
+  std::vector<sdl::MaterialSlot> slots_;
+  // Kept while the nodes point into them (lists: their items never move).
+  std::vector<sdl::MeshData> meshes_;
+  std::vector<std::vector<double>> vertex_arrays_;
+  std::vector<std::vector<int32_t>> index_arrays_;
+};
+
+class ModuleEngine : public BooleanEngine {
+ public:
+  explicit ModuleEngine(const BooleanLimits& limits) : limits_(limits) {
+    const std::string path = ModulePath();
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+      const char* why = dlerror();
+      problem_ = "the boolean module " + path + " could not be opened" +
+                 (why != nullptr ? std::string(" (") + why + ")" : std::string());
+      return;
+    }
+    auto abi = reinterpret_cast<tarvo_csg_abi_fn>(dlsym(handle_, "tarvo_csg_abi"));
+    compute_ = reinterpret_cast<tarvo_csg_compute_fn>(dlsym(handle_, "tarvo_csg_compute"));
+    free_ = reinterpret_cast<tarvo_csg_free_fn>(dlsym(handle_, "tarvo_csg_free"));
+    auto open = reinterpret_cast<tarvo_csg_open_fn>(dlsym(handle_, "tarvo_csg_open"));
+    close_ = reinterpret_cast<tarvo_csg_close_fn>(dlsym(handle_, "tarvo_csg_close"));
+    if (abi == nullptr || compute_ == nullptr || free_ == nullptr || open == nullptr ||
+        close_ == nullptr || abi() != TARVO_CSG_ABI) {
+      problem_ = "the boolean module " + path + " is not of this version";
+      compute_ = nullptr;
+      return;
+    }
+    session_ = open();
+    if (session_ == nullptr) {
+      problem_ = "no memory for the boolean module";
+      compute_ = nullptr;
+    }
+  }
+  ~ModuleEngine() override {
+    // The kernel keeps process-wide state that may outlive a reading: the
+    // module stays loaded; the session's solids go.
+    if (session_ != nullptr) close_(session_);
+  }
+
+  bool Compute(const Solid& solid, const shapes::Detail& detail, sdl::MeshData& out,
+               std::string* error) override {
+    out = sdl::MeshData();
+    if (compute_ == nullptr) {
+      *error = problem_;
+      return false;
+    }
+    Flattener flat(detail);
+    if (!flat.Add(solid, sdl::Transform(), nullptr, error)) return false;
+    shapes::Bounds clip = detail.clip;
+    const shapes::Bounds own = BoundsOf(solid);
+    if (!own.Empty() && std::isfinite(own.min.x) && std::isfinite(own.max.x) &&
+        std::isfinite(own.min.y) && std::isfinite(own.max.y) && std::isfinite(own.min.z) &&
+        std::isfinite(own.max.z)) {
+      clip = own;
+    }
+    if (clip.Empty() || !std::isfinite(clip.min.x) || !std::isfinite(clip.max.x)) {
+      *error = "it has no end (nothing finite bounds it)";
+      return false;
+    }
+    const double diagonal =
+        std::hypot(clip.max.x - clip.min.x, clip.max.y - clip.min.y, clip.max.z - clip.min.z);
+    const double bounds[6] = {clip.min.x, clip.min.y, clip.min.z,
+                              clip.max.x, clip.max.y, clip.max.z};
+    const int n = shapes::SegmentsPerTurn(detail.tolerance);
+    const double left = limits_.in_all - spent_;
+    if (left <= 0) {
+      *error = "the " + std::to_string(static_cast<int>(limits_.in_all)) +
+               " seconds this reading gives booleans are spent";
+      return false;
+    }
+    tarvo_csg_limits limits{std::min(limits_.per_solid, left),
+                            limits_.stop != nullptr ? &AskStop : nullptr, &limits_};
+    tarvo_csg_mesh result{};
+    const auto start = std::chrono::steady_clock::now();
+    const int ok = compute_(session_, flat.nodes().data(),
+                            static_cast<int64_t>(flat.nodes().size()), 2 * M_PI / n,
+                            std::max(detail.tolerance * diagonal, 1e-9), bounds, &limits, &result);
+    spent_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!ok) {
+      *error = result.error;
+      return false;
+    }
+    for (int64_t i = 0; i < result.vertex_count; ++i) {
+      const double* p = result.positions + i * 3;
+      const double* q = result.normals + i * 3;
+      out.vertices.push_back({p[0], p[1], p[2]});
+      out.normals.push_back({q[0], q[1], q[2]});
+    }
+    const int32_t leaves = static_cast<int32_t>(flat.slots().size());
+    for (int64_t t = 0; t < result.triangle_count; ++t) {
+      const int32_t* f = result.triangles + t * 3;
+      out.faces.push_back({f[0], f[1], f[2]});
+      out.normal_faces.push_back({f[0], f[1], f[2]});
+      const int32_t leaf = result.leaves[t];
+      out.face_slots.push_back(leaf >= 0 && leaf < leaves ? leaf : 0);
+    }
+    out.slots = flat.slots();
+    free_(&result);
+    return true;
+  }
+
+ private:
+  // The module's form of the caller's stop question.
+  static int AskStop(void* limits) {
+    const auto* l = static_cast<const BooleanLimits*>(limits);
+    return l->stop(l->context) ? 1 : 0;
+  }
+
+  BooleanLimits limits_;
+  double spent_ = 0;  // seconds
+  void* handle_ = nullptr;
+  tarvo_csg_compute_fn compute_ = nullptr;
+  tarvo_csg_free_fn free_ = nullptr;
+  tarvo_csg_close_fn close_ = nullptr;
+  void* session_ = nullptr;
+  std::string problem_;
+};
+
+}  // namespace
+
+std::unique_ptr<BooleanEngine> OpenBooleanEngine(const BooleanLimits& limits) {
+  return std::make_unique<ModuleEngine>(limits);
+}
+
+}  // namespace csg

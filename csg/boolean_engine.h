@@ -1,0 +1,41 @@
+// BooleanEngine: computes merge, intersection and difference of solids
+// exactly and meshes the result at a tolerance. The engine lives in a
+// module of its own (it links the geometry kernel, which most imports never
+// need), opened the first time a scene asks for a boolean. One engine per
+// reading; it is used from the reading's thread.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "csg/solid.h"
+#include "shapes/tessellate.h"
+
+namespace csg {
+
+class BooleanEngine {
+ public:
+  virtual ~BooleanEngine() = default;
+  // The mesh of the boolean `solid` (op merge, intersection or difference)
+  // in its own space, faces carrying the slot of the operand leaf they came
+  // from. False with `error` set when it cannot be computed; `out` is then
+  // left empty.
+  virtual bool Compute(const Solid& solid, const shapes::Detail& detail, sdl::MeshData& out,
+                       std::string* error) = 0;
+};
+
+// How long booleans may take: each solid at most `per_solid` seconds, all
+// of a reading together `in_all`; `stop` (may be null, called from the
+// kernel's threads) ends one at once.
+struct BooleanLimits {
+  double per_solid = 8;
+  double in_all = 30;
+  bool (*stop)(void* context) = nullptr;
+  void* context = nullptr;
+};
+
+// The engine of the boolean module beside the plug-in; when the module
+// cannot be opened, an engine whose every Compute fails saying why.
+std::unique_ptr<BooleanEngine> OpenBooleanEngine(const BooleanLimits& limits);
+
+}  // namespace csg

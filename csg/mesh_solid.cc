@@ -1,0 +1,92 @@
+#include "csg/mesh_solid.h"
+
+#include "csg/boolean_engine.h"
+
+namespace csg {
+
+void AppendMesh(sdl::MeshData& into, const sdl::MeshData& part, const sdl::Transform& transform,
+                const sdl::MaterialSlot* texture) {
+  const int32_t base = static_cast<int32_t>(into.vertices.size());
+  const int32_t slot_base = static_cast<int32_t>(into.slots.size());
+  sdl::MeshData moved = part;
+  moved.Apply(transform);
+  into.vertices.insert(into.vertices.end(), moved.vertices.begin(), moved.vertices.end());
+  into.normals.insert(into.normals.end(), moved.normals.begin(), moved.normals.end());
+  into.uvs.insert(into.uvs.end(), moved.uvs.begin(), moved.uvs.end());
+  const bool normals = moved.HasNormals(), uv = moved.HasUV();
+  for (size_t f = 0; f < moved.faces.size(); ++f) {
+    const auto& face = moved.faces[f];
+    into.faces.push_back({face[0] + base, face[1] + base, face[2] + base});
+    // Shapes give normals and uv with the positions' own indices.
+    const auto& nf = normals ? moved.normal_faces[f] : face;
+    const auto& uf = uv ? moved.uv_faces[f] : face;
+    into.normal_faces.push_back({nf[0] + base, nf[1] + base, nf[2] + base});
+    into.uv_faces.push_back({uf[0] + base, uf[1] + base, uf[2] + base});
+    into.face_slots.push_back(slot_base + (f < moved.face_slots.size() ? moved.face_slots[f] : 0));
+  }
+  if (moved.slots.empty()) {
+    sdl::MaterialSlot slot;
+    slot.defaulted = true;
+    moved.slots.push_back(slot);
+  }
+  for (sdl::MaterialSlot slot : moved.slots) {
+    if (slot.defaulted && texture != nullptr) slot = *texture;
+    into.slots.push_back(slot);
+  }
+}
+
+namespace {
+
+// The operands whole, each with its own texture.
+void OperandsWhole(const Solid& solid, const shapes::Detail& detail, BooleanEngine* engine,
+                   sdl::MeshData& out, std::string* warning) {
+  for (const Operand& operand : solid.operands) {
+    shapes::Detail inner = detail;
+    inner.clip = detail.clip.Transformed(operand.transform.Inverse());
+    sdl::MeshData part;
+    std::string inner_warning;
+    if (!MeshOf(*operand.solid, inner, engine, part, &inner_warning) && warning->empty()) {
+      *warning = inner_warning;
+    }
+    AppendMesh(out, part, operand.transform, operand.has_texture ? &operand.texture : nullptr);
+  }
+}
+
+}  // namespace
+
+bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* engine,
+            sdl::MeshData& out, std::string* warning) {
+  out = sdl::MeshData();
+  switch (solid.op) {
+    case SolidOp::kShape:
+      shapes::Tessellate(solid.shape, detail, out);
+      return true;
+    case SolidOp::kMesh:
+      if (solid.mesh != nullptr) out = *solid.mesh;
+      return true;
+    default:
+      break;
+  }
+  std::string error = "no boolean engine";
+  if (engine != nullptr && engine->Compute(solid, detail, out, &error)) return true;
+  out = sdl::MeshData();
+  *warning = error;
+  OperandsWhole(solid, detail, engine, out, warning);
+  return false;
+}
+
+int64_t EstimateTriangles(const Solid& solid, double tolerance) {
+  switch (solid.op) {
+    case SolidOp::kShape:
+      return shapes::EstimateTriangles(solid.shape, tolerance);
+    case SolidOp::kMesh:
+      return solid.mesh != nullptr ? static_cast<int64_t>(solid.mesh->faces.size()) : 0;
+    default:
+      break;
+  }
+  int64_t sum = 0;
+  for (const Operand& operand : solid.operands) sum += EstimateTriangles(*operand.solid, tolerance);
+  return sum;
+}
+
+}  // namespace csg

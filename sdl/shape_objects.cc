@@ -1,0 +1,244 @@
+// Shapes and CSG objects as the parser meets them: a shape's block read
+// through the shape table, its modifiers, the booleans around shapes, and
+// the meshes of placed solids once the scene is read.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "csg/mesh_solid.h"
+#include "sdl/keywords.h"
+#include "sdl/parser.h"
+
+namespace sdl {
+
+// ShapeArgs over the parser's tokens and expressions.
+class ParserShapeArgs final : public ShapeArgs {
+ public:
+  explicit ParserShapeArgs(Parser& parser) : p_(parser) {}
+
+  double Float() override { return p_.Float(); }
+  Vec3 Vector() override { return p_.Vector3(); }
+  void Vector2(double out[2]) override { p_.VectorN(2, out); }
+  void Comma() override { p_.OptionalComma(); }
+  bool CommaFollows() override { return p_.PeekRaw().Is(','); }
+  bool TakeWord(std::string_view word) override {
+    if (!p_.PeekRaw().IsWord(word)) return false;
+    p_.Raw();
+    return true;
+  }
+  [[noreturn]] void Fail(const std::string& message) override {
+    p_.Fail(p_.PeekRaw().where, message);
+  }
+
+ private:
+  Parser& p_;
+};
+
+namespace {
+
+bool Finite(const shapes::Bounds& b) {
+  return !b.Empty() && std::isfinite(b.min.x) && std::isfinite(b.min.y) && std::isfinite(b.min.z) &&
+         std::isfinite(b.max.x) && std::isfinite(b.max.y) && std::isfinite(b.max.z);
+}
+
+}  // namespace
+
+void Parser::ShapeObject(const Token& keyword, const std::string& name, const ShapeReader& reader) {
+  Expect('{', ("after " + std::string(keyword.text)).c_str());
+  const int64_t depth = brace_depth_;
+  auto solid = std::make_shared<csg::Solid>();
+  solid->shape.kind = std::string(keyword.text);
+  ParserShapeArgs args(*this);
+  reader.read(args, solid->shape);
+  Transform transform;
+  MaterialSlot texture;
+  bool has_texture = false;
+  for (;;) {
+    const Token token = Next();
+    if (token.kind == TokenKind::kEnd) {
+      Fail(token, "the file ends inside " + std::string(keyword.text) + " { }");
+    }
+    if (token.Is('}') && brace_depth_ < depth) break;
+    if (token.kind != TokenKind::kWord || brace_depth_ != depth) continue;
+    const std::string_view w = token.text;
+    if (ShapeModifier(w, solid->shape)) continue;
+    if (w == "inverse") {
+      solid->shape.inverse = !solid->shape.inverse;
+    } else if (Modifier(token, transform, &texture, &has_texture)) {
+      continue;
+    } else if (PeekRaw().Is('{')) {
+      if (w == "clipped_by" && !warned_clip_) {
+        warned_clip_ = true;
+        Warn(token.where, "clipped_by is not applied: the whole shape is imported");
+      }
+      // bounded_by, clipped_by, photons ...: the objects inside are not placed.
+      SkipBraces(token);
+    } else {
+      RejectUndeclared(token, keyword.text);
+    }
+  }
+  EmitSolid(std::move(solid), transform, has_texture ? &texture : nullptr, name,
+            std::string(keyword.text), keyword.where);
+}
+
+void Parser::PassedOver(const Token& keyword) {
+  const std::string kind(keyword.text);
+  if (passed_over_[kind]++ == 0) Warn(keyword.where, kind + " passed over");
+}
+
+void Parser::EmitSolid(std::shared_ptr<const csg::Solid> solid, const Transform& transform,
+                       const MaterialSlot* texture, const std::string& name,
+                       const std::string& kind, const Position& where) {
+  PlacedPart part;
+  part.where = where;
+  part.solid = std::move(solid);
+  part.transform = transform;
+  part.name = name;
+  part.kind = kind;
+  if (texture != nullptr) {
+    part.has_texture = true;
+    part.texture = *texture;
+  }
+  budget_.Allocate(sizeof(PlacedPart) + sizeof(csg::Solid), lexer_.position());
+  if (!options_.place_objects) {
+    // Each shape where it is made: planes cut off about the origin.
+    MeshData mesh;
+    SolidMesh(part, transform, mesh);
+    if (part.has_texture) mesh.Inherit(part.texture);
+    mesh.Apply(transform);
+    budget_.Output(mesh.Bytes(), lexer_.position());
+    sink_.AddMesh(mesh, name.empty() ? SolidName(kind) : name);
+    return;
+  }
+  if (!collecting_.empty()) {
+    collecting_.back()->parts.push_back(std::move(part));
+  } else {
+    placed_.push_back(std::move(part));
+  }
+}
+
+bool Parser::MakeBoolean(const Token& keyword, ObjectDef& target, size_t start, bool inverse) {
+  const std::string_view w = keyword.text;
+  auto solid = std::make_shared<csg::Solid>();
+  solid->op = w == "merge"          ? csg::SolidOp::kMerge
+              : w == "intersection" ? csg::SolidOp::kIntersection
+                                    : csg::SolidOp::kDifference;
+  solid->inverse = inverse;
+  for (size_t i = start; i < target.parts.size(); ++i) {
+    const PlacedPart& part = target.parts[i];
+    csg::Operand operand;
+    if (part.solid != nullptr) {
+      operand.solid = part.solid;
+    } else {
+      // A mesh the scene made: an operand as it is (the engine needs it
+      // closed).
+      auto mesh_solid = std::make_shared<csg::Solid>();
+      mesh_solid->op = csg::SolidOp::kMesh;
+      mesh_solid->mesh = part.mesh;
+      operand.solid = std::move(mesh_solid);
+    }
+    operand.transform = part.transform;
+    operand.has_texture = part.has_texture;
+    operand.texture = part.texture;
+    solid->operands.push_back(std::move(operand));
+  }
+  if (solid->operands.empty()) return false;
+  PlacedPart combined;
+  combined.solid = std::move(solid);
+  combined.kind = std::string(w);
+  combined.where = keyword.where;
+  target.parts.resize(start);
+  target.parts.push_back(std::move(combined));
+  return true;
+}
+
+std::string Parser::SolidName(std::string_view kind) {
+  std::string name(kind);
+  if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+  return name;
+}
+
+void Parser::RelaxForTriangleBudget() {
+  tolerance_ = options_.shapes.tolerance;
+  int64_t triangles = 0;
+  for (const PlacedPart& part : placed_) {
+    if (part.solid != nullptr) triangles += csg::EstimateTriangles(*part.solid, tolerance_);
+  }
+  const int64_t budget = std::max<int64_t>(options_.shapes.max_triangles, 1);
+  if (triangles <= budget) return;
+  // Curved surfaces take triangles as 1 / tolerance.
+  tolerance_ = std::min(0.5, tolerance_ * static_cast<double>(triangles) / budget);
+  Warn(lexer_.position(), "the shapes would make about " + std::to_string(triangles) +
+                              " triangles, more than max_triangles (" + std::to_string(budget) +
+                              "): they are made coarser, at a tolerance of " +
+                              FormatNumber(tolerance_, 0, 4));
+}
+
+shapes::Bounds Parser::SceneBounds() const {
+  shapes::Bounds bounds;
+  for (const PlacedPart& part : placed_) {
+    if (part.solid != nullptr) {
+      const shapes::Bounds b = csg::BoundsOf(*part.solid).Transformed(part.transform);
+      if (Finite(b)) bounds.Include(b);
+    } else if (part.mesh != nullptr) {
+      for (const Vec3& v : part.mesh->vertices) bounds.Add(part.transform.Point(v));
+    }
+  }
+  if (camera_location_) bounds.Add(*camera_location_);
+  return bounds;
+}
+
+void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshData& out) {
+  const csg::Solid& solid = *part.solid;
+  // A solid with an end is meshed once in its own space, whatever its
+  // placements; planes are cut off where each placement puts them.
+  const bool finite = Finite(csg::BoundsOf(solid));
+  if (finite) {
+    const auto cached = solid_meshes_.find(&solid);
+    if (cached != solid_meshes_.end()) {
+      out = *cached->second;
+      return;
+    }
+  }
+  shapes::Detail detail;
+  detail.tolerance = tolerance_;
+  if (!finite) detail.clip = PlaneClip().Transformed(transform.Inverse());
+  if (solid.op != csg::SolidOp::kShape && booleans_ == nullptr) {
+    csg::BooleanLimits limits;
+    limits.stop = options_.stop;
+    limits.context = options_.stop_context;
+    booleans_ = csg::OpenBooleanEngine(limits);
+  }
+  std::string warning;
+  if (!csg::MeshOf(solid, detail, booleans_.get(), out, &warning) && !warned_boolean_) {
+    warned_boolean_ = true;
+    Warn(part.where,
+         "a " + part.kind + " was not computed (" + warning + "): its parts are imported whole");
+  }
+  if (finite) {
+    budget_.Allocate(out.Bytes(), part.where);
+    solid_meshes_.emplace(&solid, std::make_shared<const MeshData>(out));
+  }
+}
+
+shapes::Bounds Parser::PlaneClip() {
+  if (plane_clip_) return *plane_clip_;
+  // Planes are cut off well beyond what the scene shows: a few times the box
+  // of its finite parts (and camera) about its centre, at least 100 units.
+  const shapes::Bounds scene = options_.place_objects ? SceneBounds() : shapes::Bounds();
+  Vec3 center{0, 0, 0};
+  double half = 50;
+  if (Finite(scene)) {
+    center = {(scene.min.x + scene.max.x) / 2, (scene.min.y + scene.max.y) / 2,
+              (scene.min.z + scene.max.z) / 2};
+    half = std::max(half, 2 * std::max({scene.max.x - scene.min.x, scene.max.y - scene.min.y,
+                                        scene.max.z - scene.min.z}));
+  }
+  shapes::Bounds world;
+  world.Add({center.x - half, center.y - half, center.z - half});
+  world.Add({center.x + half, center.y + half, center.z + half});
+  plane_clip_ = world;
+  return world;
+}
+
+}  // namespace sdl

@@ -1,0 +1,269 @@
+#include "sdl/shape_readers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "shapes/profile.h"
+
+namespace sdl {
+
+namespace {
+
+using shapes::Shape;
+using shapes::SplineKind;
+
+void ReadBox(ShapeArgs& a, Shape& s) {
+  shapes::Box box;
+  box.corner1 = a.Vector();
+  a.Comma();
+  box.corner2 = a.Vector();
+  s.params = box;
+}
+
+void ReadSphere(ShapeArgs& a, Shape& s) {
+  shapes::Sphere sphere;
+  sphere.center = a.Vector();
+  a.Comma();
+  sphere.radius = a.Float();
+  s.params = sphere;
+}
+
+bool SamePoint(const Vec3& a, const Vec3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
+void ReadCylinder(ShapeArgs& a, Shape& s) {
+  shapes::Cone cone;
+  cone.base = a.Vector();
+  a.Comma();
+  cone.cap = a.Vector();
+  a.Comma();
+  cone.base_radius = cone.cap_radius = a.Float();
+  if (SamePoint(cone.base, cone.cap))
+    a.Fail("degenerate cylinder: its base point is its cap point");
+  s.params = cone;
+}
+
+void ReadCone(ShapeArgs& a, Shape& s) {
+  shapes::Cone cone;
+  cone.base = a.Vector();
+  a.Comma();
+  cone.base_radius = a.Float();
+  a.Comma();
+  cone.cap = a.Vector();
+  a.Comma();
+  cone.cap_radius = a.Float();
+  if (SamePoint(cone.base, cone.cap)) a.Fail("degenerate cone: its base point is its cap point");
+  s.params = cone;
+}
+
+void ReadTorus(ShapeArgs& a, Shape& s) {
+  shapes::Torus torus;
+  torus.major = a.Float();
+  a.Comma();
+  torus.minor = a.Float();
+  s.params = torus;
+}
+
+void ReadDisc(ShapeArgs& a, Shape& s) {
+  shapes::Disc disc;
+  disc.center = a.Vector();
+  a.Comma();
+  disc.normal = a.Vector();
+  a.Comma();
+  disc.radius = a.Float();
+  if (a.CommaFollows()) {
+    a.Comma();
+    disc.hole = a.Float();
+  }
+  s.params = disc;
+}
+
+void ReadPlane(ShapeArgs& a, Shape& s) {
+  shapes::Plane plane;
+  plane.normal = a.Vector();
+  a.Comma();
+  plane.distance = a.Float();
+  if (plane.normal.x == 0 && plane.normal.y == 0 && plane.normal.z == 0) {
+    a.Fail("degenerate plane normal");
+  }
+  s.params = plane;
+}
+
+void ReadSuperellipsoid(ShapeArgs& a, Shape& s) {
+  double en[2];
+  a.Vector2(en);
+  shapes::Superellipsoid super;
+  // POV-Ray holds both exponents away from 0.
+  super.e = std::max(en[0], 1e-4);
+  super.n = std::max(en[1], 1e-4);
+  s.params = super;
+}
+
+// The count of a point list: a whole number, then its points.
+size_t Count(ShapeArgs& a) {
+  const double n = a.Float();
+  if (!(n >= 0) || n > 1e7) a.Fail("expected a count of points from 0 to 10,000,000");
+  a.Comma();
+  return static_cast<size_t>(n);
+}
+
+std::vector<Vec3> Points2(ShapeArgs& a, size_t count) {
+  std::vector<Vec3> points;
+  for (size_t i = 0; i < count; ++i) {
+    double p[2];
+    a.Vector2(p);
+    points.push_back({p[0], p[1], 0});
+    a.Comma();
+  }
+  return points;
+}
+
+bool SplineWord(ShapeArgs& a, SplineKind* kind) {
+  static constexpr struct {
+    std::string_view word;
+    SplineKind kind;
+  } kWords[] = {{"linear_spline", SplineKind::kLinear},
+                {"quadratic_spline", SplineKind::kQuadratic},
+                {"cubic_spline", SplineKind::kCubic},
+                {"bezier_spline", SplineKind::kBezier}};
+  for (const auto& w : kWords) {
+    if (a.TakeWord(w.word)) {
+      *kind = w.kind;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* SplineName(SplineKind kind) {
+  switch (kind) {
+    case SplineKind::kLinear:
+      return "linear";
+    case SplineKind::kQuadratic:
+      return "quadratic";
+    case SplineKind::kCubic:
+      return "cubic";
+    case SplineKind::kBezier:
+      return "Bezier";
+  }
+  return "";
+}
+
+const char* Words(int n) {
+  static const char* const kNames[] = {"zero", "one", "two", "three", "four", "five", "six"};
+  return n >= 0 && n <= 6 ? kNames[n] : "enough";
+}
+
+void CheckCount(ShapeArgs& a, const char* shape, SplineKind kind, size_t count, int minimum) {
+  if (kind == SplineKind::kBezier && (count == 0 || count % 4 != 0)) {
+    a.Fail(std::string(shape) + " with Bezier splines must have four points per segment");
+  }
+  if (count < static_cast<size_t>(minimum)) {
+    a.Fail(std::string(shape) + " with " + SplineName(kind) + " splines must have at least " +
+           Words(minimum) + " points");
+  }
+}
+
+void ReadPrism(ShapeArgs& a, Shape& s) {
+  shapes::Prism prism;
+  for (bool more = true; more;) {
+    more = SplineWord(a, &prism.spline);
+    if (a.TakeWord("linear_sweep")) {
+      prism.conic = false;
+      more = true;
+    } else if (a.TakeWord("conic_sweep")) {
+      prism.conic = true;
+      more = true;
+    }
+  }
+  prism.height1 = a.Float();
+  a.Comma();
+  prism.height2 = a.Float();
+  a.Comma();
+  const size_t count = Count(a);
+  prism.points = Points2(a, count);
+  static constexpr int kMinimum[] = {3, 5, 6, 4};
+  CheckCount(a, "Prism", prism.spline, count, kMinimum[static_cast<int>(prism.spline)]);
+  s.params = std::move(prism);
+}
+
+void ReadLathe(ShapeArgs& a, Shape& s) {
+  shapes::Lathe lathe;
+  SplineWord(a, &lathe.spline);
+  const size_t count = Count(a);
+  lathe.points = Points2(a, count);
+  static constexpr int kMinimum[] = {2, 3, 4, 4};
+  CheckCount(a, "Lathe", lathe.spline, count, kMinimum[static_cast<int>(lathe.spline)]);
+  s.params = std::move(lathe);
+}
+
+void ReadSor(ShapeArgs& a, Shape& s) {
+  shapes::Lathe sor;
+  sor.sor = true;
+  const size_t count = Count(a);
+  sor.points = Points2(a, count);
+  if (count < 4) a.Fail("a surface of revolution must have at least four points");
+  for (size_t i = 1; i < count; ++i) {
+    if (!(sor.points[i].y > sor.points[i - 1].y)) {
+      a.Fail("incorrect point in surface of revolution: the heights must rise, point " +
+             std::to_string(i + 1) + " does not");
+    }
+  }
+  s.params = std::move(sor);
+}
+
+void ReadPolygon(ShapeArgs& a, Shape& s) {
+  shapes::Polygon polygon;
+  const size_t count = Count(a);
+  for (size_t i = 0; i < count; ++i) {
+    polygon.points.push_back(a.Vector());
+    a.Comma();
+  }
+  if (count < 3) a.Fail("a polygon needs at least three points");
+  s.params = std::move(polygon);
+}
+
+// Sorted by keyword.
+constexpr ShapeReader kReaders[] = {
+    {"box", ReadBox},
+    {"cone", ReadCone},
+    {"cylinder", ReadCylinder},
+    {"disc", ReadDisc},
+    {"lathe", ReadLathe},
+    {"plane", ReadPlane},
+    {"polygon", ReadPolygon},
+    {"prism", ReadPrism},
+    {"sor", ReadSor},
+    {"sphere", ReadSphere},
+    {"superellipsoid", ReadSuperellipsoid},
+    {"torus", ReadTorus},
+};
+
+constexpr bool Sorted() {
+  for (size_t i = 1; i < std::size(kReaders); ++i) {
+    if (!(kReaders[i - 1].keyword < kReaders[i].keyword)) return false;
+  }
+  return true;
+}
+static_assert(Sorted(), "kReaders must be sorted by keyword");
+
+}  // namespace
+
+const ShapeReader* FindShapeReader(std::string_view keyword) {
+  const auto it =
+      std::lower_bound(std::begin(kReaders), std::end(kReaders), keyword,
+                       [](const ShapeReader& r, std::string_view k) { return r.keyword < k; });
+  return it != std::end(kReaders) && it->keyword == keyword ? &*it : nullptr;
+}
+
+bool ShapeModifier(std::string_view word, shapes::Shape& shape) {
+  if (word == "open") {
+    if (auto* cone = std::get_if<shapes::Cone>(&shape.params)) cone->open = true;
+    if (auto* prism = std::get_if<shapes::Prism>(&shape.params)) prism->open = true;
+    if (auto* lathe = std::get_if<shapes::Lathe>(&shape.params)) lathe->open = true;
+    return true;
+  }
+  return word == "sturm" || word == "hollow";
+}
+
+}  // namespace sdl

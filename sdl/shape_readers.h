@@ -1,0 +1,42 @@
+// The readers of POV-Ray's shapes other than the mesh family: one entry per
+// keyword, reading the shape's parameters (what stands before its
+// modifiers) into a shapes::Shape through ShapeArgs, and the words among the
+// modifiers that change a shape's geometry. The table is constant; the
+// readers run on the reading's thread.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "shapes/shape.h"
+
+namespace sdl {
+
+// What a shape's reader asks of the parser; each call reads on from where
+// the last left off, failing with ParseError at the token it stands on.
+class ShapeArgs {
+ public:
+  virtual ~ShapeArgs() = default;
+  virtual double Float() = 0;
+  virtual Vec3 Vector() = 0;                // a float or vector, as 3 components
+  virtual void Vector2(double out[2]) = 0;  // a float or vector, as 2 components
+  virtual void Comma() = 0;                 // a ',' if one comes next
+  virtual bool CommaFollows() = 0;          // a ',' comes next (not read)
+  // Reads `word` if it comes next.
+  virtual bool TakeWord(std::string_view word) = 0;
+  [[noreturn]] virtual void Fail(const std::string& message) = 0;
+};
+
+struct ShapeReader {
+  std::string_view keyword;
+  void (*read)(ShapeArgs& args, shapes::Shape& shape);
+};
+
+// The reader of the shape `keyword` names, or null.
+const ShapeReader* FindShapeReader(std::string_view keyword);
+
+// A word among a shape's modifiers that changes its geometry (open) or may
+// be passed over without a block (sturm): true when it was one.
+bool ShapeModifier(std::string_view word, shapes::Shape& shape);
+
+}  // namespace sdl

@@ -1,0 +1,117 @@
+// Shape: one of POV-Ray's shapes other than the mesh family, by its
+// parameters in its own space (before the transformations of the objects
+// around it), as the scene gives them. Plain values: a Shape is built once
+// by its reader and then shared read-only by every placement of it, from
+// any thread.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sdl/transform.h"
+
+namespace shapes {
+
+using sdl::Transform;
+using sdl::Vec3;
+
+struct Box {
+  Vec3 corner1, corner2;  // opposite corners, in any order
+};
+
+struct Sphere {
+  Vec3 center;
+  double radius = 1;
+};
+
+// cylinder and cone: a cylinder is a cone with equal radii.
+struct Cone {
+  Vec3 base, cap;
+  double base_radius = 1, cap_radius = 1;
+  bool open = false;  // no end caps: a surface, not a solid
+};
+
+// About the y axis, in the plane y = 0.
+struct Torus {
+  double major = 1, minor = 0.25;
+};
+
+struct Disc {
+  Vec3 center, normal{0, 1, 0};
+  double radius = 1, hole = 0;
+};
+
+// The half-space of points p with p . normal < distance * |normal|.
+struct Plane {
+  Vec3 normal{0, 1, 0};
+  double distance = 0;
+};
+
+// (|x|^(2/e) + |y|^(2/e))^(e/n) + |z|^(2/n) <= 1.
+struct Superellipsoid {
+  double e = 1, n = 1;
+};
+
+// How the points of a profile make its outline.
+enum class SplineKind : uint8_t { kLinear, kQuadratic, kCubic, kBezier };
+
+// polygon: closed loops of points in one plane; a point that repeats the
+// loop's first closes it.
+struct Polygon {
+  std::vector<Vec3> points;
+};
+
+// prism: closed loops of 2-D points (x, z) swept from height1 to height2
+// along y; conic_sweep scales them towards the origin, from 0 at y = 0.
+struct Prism {
+  SplineKind spline = SplineKind::kLinear;
+  bool conic = false;
+  bool open = false;
+  double height1 = 0, height2 = 1;
+  std::vector<Vec3> points;  // x, z in .x and .y
+};
+
+// lathe: a 2-D outline (x = distance from the y axis, y = height) turned
+// about the y axis. sor: the same with a cubic interpolation of the radius
+// over the height (its first and last points only steer the curve).
+struct Lathe {
+  SplineKind spline = SplineKind::kLinear;
+  bool sor = false;
+  bool open = false;         // sor: no caps
+  std::vector<Vec3> points;  // x, y in .x and .y
+};
+
+using ShapeParams =
+    std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe>;
+
+struct Shape {
+  ShapeParams params;
+  // The kind's name as a scene names it ("sphere", "cylinder" ...).
+  std::string kind;
+  bool inverse = false;
+};
+
+// An axis-aligned box; empty when min > max.
+struct Bounds {
+  Vec3 min{HUGE_VAL, HUGE_VAL, HUGE_VAL}, max{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  bool Empty() const { return min.x > max.x || min.y > max.y || min.z > max.z; }
+  void Add(const Vec3& p);
+  void Include(const Bounds& b);
+  // The box around this one after `t`.
+  Bounds Transformed(const Transform& t) const;
+};
+
+// The shape's box in its own space; infinite for a plane. The box POV-Ray's
+// min_extent() and max_extent() give for it, before its transformations.
+Bounds BoundsOf(const Shape& shape);
+// Whether the shape has a volume to be inside of (not a disc, a polygon or
+// an open cylinder): such shapes can be operands of a boolean.
+bool IsSolid(const Shape& shape);
+// Whether `p` (in the shape's space) is inside the shape, as POV-Ray's
+// inside() answers (inverse included).
+bool Inside(const Shape& shape, const Vec3& p);
+
+}  // namespace shapes
