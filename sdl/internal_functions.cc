@@ -102,6 +102,97 @@ double SteinersRoman(const double* a) {
 }
 double Umbrella(const double* a) { return Field(P(0), Y * Z * Z - X * X); }
 
+double Bicorn(const double* a) {
+  const double k = P(1), s = X * X + Z * Z, y2 = Y * Y;
+  return Field(P(0), -Sq(k * k) + 4 * k * k * k * Y - 3 * k * k * y2 - 4 * k * Y * s +
+                         2 * k * k * s - s * s - y2 * s);
+}
+double Bifolia(const double* a) {
+  const double s = X * X + Z * Z;
+  return Field(P(0), P(1) * Y * s - Sq(s + Y * Y));
+}
+double HuntSurface(const double* a) {
+  const double r2 = X * X + Y * Y + Z * Z;
+  return Field(P(0), -(4 * std::pow(r2 - 13, 3) + 27 * Sq(3 * X * X + Y * Y - 4 * Z * Z - 12)));
+}
+double HyperbolicTorus(const double* a) {
+  const double big = P(1) * P(1), small = P(2) * P(2);
+  return Field(P(0), -Sq(X * X + Y * Y - Z * Z) + 2 * (big + small) * (X * X - Z * Z) -
+                         2 * (big - small) * Y * Y - Sq(big - small));
+}
+double KleinBottle(const double* a) {
+  const double r2 = X * X + Y * Y + Z * Z;
+  const double m = r2 - 2 * Y - 1;
+  return Field(P(0), -((r2 + 2 * Y - 1) * (m * m - 8 * Z * Z) + 16 * X * Z * m));
+}
+double KummerV2(const double* a) {
+  const double x2 = X * X, y2 = Y * Y, z2 = Z * Z;
+  return Field(P(0), 1 - P(1) * (x2 + y2 + z2) - (x2 * x2 + y2 * y2 + z2 * z2) -
+                         P(2) * (x2 * y2 + x2 * z2 + y2 * z2) - P(3) * X * Y * Z);
+}
+double OvalsOfCassini(const double* a) {
+  const double r2 = X * X + Y * Y + Z * Z, k = P(1) * P(1);
+  return Field(P(0),
+               -r2 * r2 - 2 * k * Y * Y - k * (2 - P(3)) * (X * X + Z * Z) - k * k + P(2) * P(2));
+}
+double ParabolicTorus(const double* a) {
+  const double big = P(1) * P(1), small = P(2) * P(2), s = X * X + Y * Y;
+  return Field(P(0), -s * s + 2 * Z * s - Z * Z + (big + small) * (X * X - Z) -
+                         (big - small) * Y * Y - Sq(big - small));
+}
+double Torus2(const double* a) {
+  const double big = P(1) * P(1), small = P(2) * P(2);
+  return Field(P(0), -Sq(X * X + Y * Y + Z * Z) + 2 * (big + small) * (X * X + Z * Z) -
+                         2 * (big - small) * Y * Y - Sq(big - small));
+}
+double FoliumSurface(const double* a) {
+  return Field(P(0), (Y * Y + Z * Z) * (1 - (4 * P(1) - P(2)) * X) + (1 + P(2)) * X * X);
+}
+double KampyleOfEudoxus(const double* a) {
+  const double b2 = P(2) * P(2), x2 = X * X;
+  return Field(P(0), b2 * x2 * x2 - P(1) * P(1) * b2 * x2 - Y * Y - Z * Z);
+}
+double QuarticCylinder(const double* a) {
+  const double b2 = P(2) * P(2);
+  return Field(P(0), P(1) * P(1) * b2 - (X * X + Z * Z) * (Y * Y + b2));
+}
+double Strophoid(const double* a) {
+  const double c2 = P(3) * P(3);
+  return Field(P(0), (X - P(2)) * (Y * Y + Z * Z) + c2 * X * X * (X + P(1)));
+}
+double TorusGumdrop(const double* a) {
+  const double r2 = X * X + Y * Y + Z * Z;
+  return Field(P(0), -4 * r2 * r2 + 20 * r2 - 17 - 9 * X * X * (Y * Y + Z * Z));
+}
+double WitchOfAgnesi(const double* a) { return Field(P(0), P(1) * (1 - Y) - Y * (X * X + Z * Z)); }
+
+// Boy's surface: its polynomial, as terms c * x^i y^j z^k; those marked
+// with a root of 2 are multiplied by it.
+struct Term {
+  double c;
+  bool root2;
+  int i, j, k;
+};
+constexpr Term kBoy[] = {
+    {64, false, 0, 0, 3},    {-288, false, 0, 0, 4},  {432, false, 0, 0, 5},
+    {-216, false, 0, 0, 6},  {-144, false, 0, 2, 2},  {324, false, 0, 2, 4},
+    {432, true, 0, 3, 2},    {-432, true, 0, 3, 3},   {324, false, 0, 4, 1},
+    {-810, false, 0, 4, 2},  {-729, false, 0, 6, 0},  {648, true, 1, 2, 3},
+    {-2916, true, 1, 4, 1},  {-144, false, 2, 0, 2},  {324, false, 2, 0, 4},
+    {-1296, true, 2, 1, 2},  {1296, true, 2, 1, 3},   {648, false, 2, 2, 1},
+    {-1620, false, 2, 2, 2}, {-2187, false, 2, 4, 0}, {-216, true, 3, 0, 3},
+    {-1944, true, 3, 2, 1},  {324, false, 4, 0, 1},   {-810, false, 4, 0, 2},
+    {-2187, false, 4, 2, 0}, {972, true, 5, 0, 1},    {-729, false, 6, 0, 0},
+};
+double BoySurface(const double* a) {
+  double sum = 0;
+  for (const Term& t : kBoy) {
+    sum += t.c * (t.root2 ? std::sqrt(2.0) : 1.0) * std::pow(X, t.i) * std::pow(Y, t.j) *
+           std::pow(Z, t.k);
+  }
+  return Field(P(0), P(1) * sum);
+}
+
 #undef X
 #undef Y
 #undef Z
@@ -110,32 +201,48 @@ double Umbrella(const double* a) { return Field(P(0), Y * Z * Z - X * X); }
 // By number; those built on noise (hetero_mf 29, ridge 58, ridged_mf 59,
 // noise3d 76, noise_generator 78) are left out.
 constexpr InternalFunction kFunctions[] = {
+    {4, "f_bicorn", 5, 30, Bicorn},
+    {5, "f_bifolia", 5, 20, Bifolia},
+    {8, "f_boy_surface", 5, 120, BoySurface},
     {11, "f_crossed_trough", 4, 16, CrossedTrough},
     {12, "f_cubic_saddle", 4, 16, CubicSaddle},
     {13, "f_cushion", 4, 40, Cushion},
     {14, "f_devils_curve", 4, 30, DevilsCurve},
     {17, "f_ellipsoid", 6, 20, Ellipsoid},
+    {20, "f_folium_surface", 6, 20, FoliumSurface},
     {22, "f_glob", 4, 20, Glob},
     {23, "f_heart", 4, 30, Heart},
+    {30, "f_hunt_surface", 4, 40, HuntSurface},
+    {31, "f_hyperbolic_torus", 6, 30, HyperbolicTorus},
+    {33, "f_kampyle_of_eudoxus", 6, 20, KampyleOfEudoxus},
+    {35, "f_klein_bottle", 4, 40, KleinBottle},
     {36, "f_kummer_surface_v1", 4, 40, KummerV1},
+    {37, "f_kummer_surface_v2", 7, 40, KummerV2},
     {38, "f_lemniscate_of_gerono", 4, 16, LemniscateOfGerono},
     {41, "f_mitre", 4, 30, Mitre},
     {42, "f_nodal_cubic", 4, 16, NodalCubic},
     {43, "f_odd", 4, 40, Cushion},
+    {44, "f_ovals_of_cassini", 7, 30, OvalsOfCassini},
     {45, "f_paraboloid", 4, 12, Paraboloid},
+    {46, "f_parabolic_torus", 6, 30, ParabolicTorus},
     {47, "f_ph", 3, 20, Ph},
     {48, "f_pillow", 4, 30, Pillow},
     {49, "f_piriform", 4, 16, Piriform},
     {54, "f_quartic_paraboloid", 4, 16, QuarticParaboloid},
     {55, "f_quartic_saddle", 4, 16, QuarticSaddle},
+    {56, "f_quartic_cylinder", 6, 20, QuarticCylinder},
     {57, "f_r", 3, 10, R},
     {60, "f_rounded_box", 7, 30, RoundedBox},
     {61, "f_sphere", 4, 10, Sphere},
     {65, "f_steiners_roman", 4, 20, SteinersRoman},
+    {66, "f_strophoid", 7, 20, Strophoid},
     {68, "f_superellipsoid", 5, 40, Superellipsoid},
     {69, "f_th", 3, 20, Th},
     {70, "f_torus", 5, 20, Torus},
+    {71, "f_torus2", 6, 30, Torus2},
+    {72, "f_torus_gumdrop", 4, 30, TorusGumdrop},
     {73, "f_umbrella", 4, 12, Umbrella},
+    {74, "f_witch_of_agnesi", 5, 20, WitchOfAgnesi},
 };
 
 }  // namespace
