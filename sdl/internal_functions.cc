@@ -193,6 +193,103 @@ double BoySurface(const double* a) {
   return Field(P(0), P(1) * sum);
 }
 
+// The plane curves (the _2d functions) take u = x and v = y; with their
+// switch above 0 the curve turns about the y axis instead: u is the
+// distance from that axis less the offset, and (u, v) turns by the angle
+// (degrees) about the origin. `sor` is the index of the switch.
+struct Plane {
+  double u, v;
+};
+Plane PlanePoint(const double* a, int sor) {
+  if (!(P(sor) > 0)) return {X, Y};
+  const double r = std::sqrt(X * X + Z * Z) - P(sor + 1);
+  const double angle = P(sor + 2) * M_PI / 180;
+  const double c = std::cos(angle), s = std::sin(angle);
+  return {r * c - Y * s, r * s + Y * c};
+}
+double DevilsCurve2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 3);
+  return Field(P(0), Sq(v * v) - Sq(u * u) + P(1) * P(1) * u * u - P(2) * P(2) * v * v);
+}
+double FoliumSurface2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 3);
+  return Field(P(0), -(v * v * (1 - (4 * P(1) - P(2)) * u) + (1 + P(2)) * u * u));
+}
+double KampyleOfEudoxus2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 3);
+  const double b2 = P(2) * P(2);
+  return Field(P(0), b2 * Sq(u * u) - P(1) * b2 * P(2) * u * u - v * v);
+}
+double LemniscateOfGerono2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 3);
+  const double b2 = P(2) * P(2);
+  return Field(P(0), -v * v + P(1) * P(1) * b2 * u * u - b2 * Sq(u * u));
+}
+double Piriform2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 4);
+  return Field(P(0), P(3) * P(3) * (P(1) * u * u * u + P(2) * Sq(u * u)) - v * v);
+}
+double Strophoid2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 4);
+  return Field(P(0), (u - P(2)) * v * v + P(3) * P(3) * u * u * (u + P(1)));
+}
+double WitchOfAgnesi2d(const double* a) {
+  const auto [u, v] = PlanePoint(a, 3);
+  return Field(P(0), P(2) - P(1) * P(1) * v - u * u * v);
+}
+
+// The algebraic cylinders: a plane curve times the field strength, held
+// within the field limit.
+double Limited(const double* a, double value) { return std::clamp(P(0) * value, -P(1), P(1)); }
+double AlgebraicCylinder2(const double* a) {
+  const auto [u, v] = PlanePoint(a, 2);
+  const double u2 = u * u, v2 = v * v;
+  return Limited(a, -v2 + 2 * v2 * v - v2 * v2 + 3 * u2 * v - 2 * u2 * u2);
+}
+double AlgebraicCylinder3(const double* a) {
+  const auto [u, v] = PlanePoint(a, 2);
+  const double u2 = u * u, v2 = v * v;
+  return Limited(a, -v2 + u * v2 + 2 * u2 * v - u2 * v2 - u2 * u2);
+}
+double AlgebraicCylinder4(const double* a) {
+  const auto [u, v] = PlanePoint(a, 2);
+  const double u2 = u * u, v2 = v * v;
+  return Limited(a, v2 * v - v2 * v2 - 3 * u2 * v - 2 * u2 * v2 - u2 * u2);
+}
+// A torus (radii P1, P2) moved by (P3, P4) in x and y, inverted in the
+// sphere of radius P5 about the origin.
+double DupinCyclid(const double* a) {
+  const double big = P(1) * P(1), small = P(2) * P(2), c = P(3), d = P(4), e2 = P(5) * P(5);
+  const double s = X * X + Y * Y + Z * Z;
+  return Field(P(0),
+               4 * big * (Sq(e2 * X - c * s) + e2 * e2 * Z * Z) -
+                   Sq(e2 * e2 - 2 * e2 * (c * X + d * Y) + (c * c + d * d + big - small) * s) -
+                   8 * e2 * d * (big - small) * Y * s);
+}
+
+// Two exponential blobs, at the origin and P0 along x.
+double Blob2(const double* a) {
+  const double k = P(1), yz = Y * Y + Z * Z;
+  return P(3) - P(2) * (std::exp(-k * (X * X + yz)) + std::exp(-k * (Sq(X - P(0)) + yz)));
+}
+
+// Three ellipsoids, each drawn out along one axis by P0: the union
+// (cross), the intersection or the sum (flange) of their exponential
+// fields.
+enum class Join { kUnion, kIntersection, kSum };
+double EllipsoidsField(const double* a, Join join) {
+  const double x2 = X * X, y2 = Y * Y, z2 = Z * Z, e = P(0);
+  const double qx = x2 + e * (y2 + z2), qy = y2 + e * (x2 + z2), qz = z2 + e * (x2 + y2);
+  const double fx = std::exp(-P(1) * qx), fy = std::exp(-P(1) * qy), fz = std::exp(-P(1) * qz);
+  const double field = join == Join::kUnion          ? std::max({fx, fy, fz})
+                       : join == Join::kIntersection ? std::min({fx, fy, fz})
+                                                     : fx + fy + fz;
+  return P(3) - P(2) * field;
+}
+double CrossEllipsoids(const double* a) { return EllipsoidsField(a, Join::kUnion); }
+double IsectEllipsoids(const double* a) { return EllipsoidsField(a, Join::kIntersection); }
+double FlangeCover(const double* a) { return EllipsoidsField(a, Join::kSum); }
+
 #undef X
 #undef Y
 #undef Z
@@ -201,24 +298,36 @@ double BoySurface(const double* a) {
 // By number; those built on noise (hetero_mf 29, ridge 58, ridged_mf 59,
 // noise3d 76, noise_generator 78) are left out.
 constexpr InternalFunction kFunctions[] = {
+    {1, "f_algbr_cyl2", 8, 40, AlgebraicCylinder2},
+    {2, "f_algbr_cyl3", 8, 40, AlgebraicCylinder3},
+    {3, "f_algbr_cyl4", 8, 40, AlgebraicCylinder4},
     {4, "f_bicorn", 5, 30, Bicorn},
     {5, "f_bifolia", 5, 20, Bifolia},
+    {7, "f_blob2", 7, 30, Blob2},
     {8, "f_boy_surface", 5, 120, BoySurface},
+    {10, "f_cross_ellipsoids", 7, 30, CrossEllipsoids},
     {11, "f_crossed_trough", 4, 16, CrossedTrough},
     {12, "f_cubic_saddle", 4, 16, CubicSaddle},
     {13, "f_cushion", 4, 40, Cushion},
     {14, "f_devils_curve", 4, 30, DevilsCurve},
+    {15, "f_devils_curve_2d", 9, 40, DevilsCurve2d},
+    {16, "f_dupin_cyclid", 9, 40, DupinCyclid},
     {17, "f_ellipsoid", 6, 20, Ellipsoid},
+    {19, "f_flange_cover", 7, 30, FlangeCover},
     {20, "f_folium_surface", 6, 20, FoliumSurface},
+    {21, "f_folium_surface_2d", 9, 40, FoliumSurface2d},
     {22, "f_glob", 4, 20, Glob},
     {23, "f_heart", 4, 30, Heart},
     {30, "f_hunt_surface", 4, 40, HuntSurface},
     {31, "f_hyperbolic_torus", 6, 30, HyperbolicTorus},
+    {32, "f_isect_ellipsoids", 7, 30, IsectEllipsoids},
     {33, "f_kampyle_of_eudoxus", 6, 20, KampyleOfEudoxus},
+    {34, "f_kampyle_of_eudoxus_2d", 9, 40, KampyleOfEudoxus2d},
     {35, "f_klein_bottle", 4, 40, KleinBottle},
     {36, "f_kummer_surface_v1", 4, 40, KummerV1},
     {37, "f_kummer_surface_v2", 7, 40, KummerV2},
     {38, "f_lemniscate_of_gerono", 4, 16, LemniscateOfGerono},
+    {39, "f_lemniscate_of_gerono_2d", 9, 40, LemniscateOfGerono2d},
     {41, "f_mitre", 4, 30, Mitre},
     {42, "f_nodal_cubic", 4, 16, NodalCubic},
     {43, "f_odd", 4, 40, Cushion},
@@ -228,6 +337,7 @@ constexpr InternalFunction kFunctions[] = {
     {47, "f_ph", 3, 20, Ph},
     {48, "f_pillow", 4, 30, Pillow},
     {49, "f_piriform", 4, 16, Piriform},
+    {50, "f_piriform_2d", 10, 40, Piriform2d},
     {54, "f_quartic_paraboloid", 4, 16, QuarticParaboloid},
     {55, "f_quartic_saddle", 4, 16, QuarticSaddle},
     {56, "f_quartic_cylinder", 6, 20, QuarticCylinder},
@@ -236,6 +346,7 @@ constexpr InternalFunction kFunctions[] = {
     {61, "f_sphere", 4, 10, Sphere},
     {65, "f_steiners_roman", 4, 20, SteinersRoman},
     {66, "f_strophoid", 7, 20, Strophoid},
+    {67, "f_strophoid_2d", 10, 40, Strophoid2d},
     {68, "f_superellipsoid", 5, 40, Superellipsoid},
     {69, "f_th", 3, 20, Th},
     {70, "f_torus", 5, 20, Torus},
@@ -243,6 +354,7 @@ constexpr InternalFunction kFunctions[] = {
     {72, "f_torus_gumdrop", 4, 30, TorusGumdrop},
     {73, "f_umbrella", 4, 12, Umbrella},
     {74, "f_witch_of_agnesi", 5, 20, WitchOfAgnesi},
+    {75, "f_witch_of_agnesi_2d", 9, 40, WitchOfAgnesi2d},
 };
 
 }  // namespace
