@@ -239,8 +239,19 @@ double WitchOfAgnesi2d(const double* a) {
 }
 
 // The algebraic cylinders: a plane curve times the field strength, held
-// within the field limit.
-double Limited(const double* a, double value) { return std::clamp(P(0) * value, -P(1), P(1)); }
+// within the field limit. With a negative limit the order of the bounds
+// shows: POV-Ray applies the upper one last, but first for cylinder 1.
+double Limited(const double* a, double value, bool upper_first = false) {
+  double v = P(0) * value;
+  if (upper_first && v > P(1)) v = P(1);
+  if (v < -P(1)) v = -P(1);
+  if (!upper_first && v > P(1)) v = P(1);
+  return v;
+}
+double AlgebraicCylinder1(const double* a) {
+  const auto [u, v] = PlanePoint(a, 2);
+  return Limited(a, v * v + std::fabs(u * u * u) - u * u, true);
+}
 double AlgebraicCylinder2(const double* a) {
   const auto [u, v] = PlanePoint(a, 2);
   const double u2 = u * u, v2 = v * v;
@@ -298,6 +309,7 @@ double FlangeCover(const double* a) { return EllipsoidsField(a, Join::kSum); }
 // By number; those built on noise (hetero_mf 29, ridge 58, ridged_mf 59,
 // noise3d 76, noise_generator 78) are left out.
 constexpr InternalFunction kFunctions[] = {
+    {0, "f_algbr_cyl1", 8, 40, AlgebraicCylinder1},
     {1, "f_algbr_cyl2", 8, 40, AlgebraicCylinder2},
     {2, "f_algbr_cyl3", 8, 40, AlgebraicCylinder3},
     {3, "f_algbr_cyl4", 8, 40, AlgebraicCylinder4},
