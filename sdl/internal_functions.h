@@ -2,7 +2,8 @@
 // (f_sphere, f_rounded_box, f_torus ...): one constant table by number,
 // each entry with its name, its parameters and how it is computed. The
 // table is immutable and each function pure, so calls may run on any
-// thread. Those built on POV-Ray's noise are not in it.
+// thread. Those built on POV-Ray's noise, and a few whose values are not
+// yet matched to POV-Ray's, are not in it.
 #pragma once
 
 #include <cstdint>
