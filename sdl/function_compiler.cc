@@ -4,8 +4,9 @@
 // and declared floats and vector components taken at the declaration, as
 // POV-Ray takes them; a body internal(N) calls one of functions.inc's
 // built-in functions (sdl/internal_functions.h). Functions of patterns,
-// transforms and splines, and the internal ones built on noise, are not
-// compiled: such a function reads, and a call of it gives 0 with a warning.
+// transforms and splines, and the internal ones not in that table (those
+// built on noise among them), are not compiled: such a function reads,
+// and a call of it gives 0 with a warning.
 #include <algorithm>
 #include <climits>
 #include <cmath>
