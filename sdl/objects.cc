@@ -622,7 +622,8 @@ void Parser::NamedBlock(const Token& keyword) {
   Expect('{', ("after " + std::string(keyword.text)).c_str());
   const int64_t depth = brace_depth_;
   const Token first = Next();
-  if (first.kind == TokenKind::kWord && !IsReservedWord(first.text) && Lookup(first.text) == nullptr)
+  if (first.kind == TokenKind::kWord && !IsReservedWord(first.text) &&
+      Lookup(first.text) == nullptr)
     WarnMissing(first, keyword.text, "passed over");
   for (Token token = first;; token = Next()) {
     if (token.kind == TokenKind::kEnd)
