@@ -335,6 +335,47 @@ double Polytubes(const double* a) {
   return nearest;
 }
 
+// The hexagons tiling the x-y plane, one about the origin, their centres
+// sqrt(3) apart along x. The point relative to the centre of its hexagon
+// (the nearest by the hexagon's measure).
+Plane InHexagon(const double* a) {
+  const double root3 = std::sqrt(3.0);
+  const auto measure = [&](double u, double v) {
+    return std::max(
+        {std::fabs(u), std::fabs(u / 2 + v * root3 / 2), std::fabs(-u / 2 + v * root3 / 2)});
+  };
+  // Centres at i * (sqrt(3), 0) + j * (sqrt(3) / 2, 3 / 2).
+  const double j0 = std::floor(Y / 1.5);
+  const double i0 = std::floor((X - j0 * root3 / 2) / root3);
+  Plane best{X, Y};
+  double least = INFINITY;
+  for (double j = j0 - 1; j <= j0 + 2; ++j) {
+    for (double i = i0 - 2; i <= i0 + 2; ++i) {
+      const double u = X - i * root3 - j * root3 / 2, v = Y - j * 1.5;
+      const double m = measure(u, v);
+      if (m < least) {
+        least = m;
+        best = {u, v};
+      }
+    }
+  }
+  return best;
+}
+// The hexagon's measure from its centre.
+double HexX(const double* a) {
+  const auto [u, v] = InHexagon(a);
+  const double root3 = std::sqrt(3.0);
+  return std::max(
+      {std::fabs(u), std::fabs(u / 2 + v * root3 / 2), std::fabs(-u / 2 + v * root3 / 2)});
+}
+// The distance from the nearest of the three lines through the centre at
+// 0, 60 and 120 degrees.
+double HexY(const double* a) {
+  const auto [u, v] = InHexagon(a);
+  const double root3 = std::sqrt(3.0);
+  return std::min({std::fabs(v), std::fabs(root3 * u - v) / 2, std::fabs(root3 * u + v) / 2});
+}
+
 #undef X
 #undef Y
 #undef Z
@@ -343,7 +384,7 @@ double Polytubes(const double* a) {
 // By number. Left out: those built on noise (hetero_mf 29, ridge 58,
 // ridged_mf 59, noise3d 76, noise_generator 78), and those whose values
 // this reader has not yet matched to POV-Ray's (blob 6, comma 9,
-// enneper 18, helical_torus 24, helix1 25, helix2 26, hex_x 27, hex_y 28,
+// enneper 18, helical_torus 24, helix1 25, helix2 26,
 // mesh1 40, quantum 53, spikes 62, spikes_2d 63, spiral 64).
 constexpr InternalFunction kFunctions[] = {
     {0, "f_algbr_cyl1", 8, 40, AlgebraicCylinder1},
@@ -367,6 +408,8 @@ constexpr InternalFunction kFunctions[] = {
     {21, "f_folium_surface_2d", 9, 40, FoliumSurface2d},
     {22, "f_glob", 4, 20, Glob},
     {23, "f_heart", 4, 30, Heart},
+    {27, "f_hex_x", 4, 60, HexX},
+    {28, "f_hex_y", 4, 60, HexY},
     {30, "f_hunt_surface", 4, 40, HuntSurface},
     {31, "f_hyperbolic_torus", 6, 30, HyperbolicTorus},
     {32, "f_isect_ellipsoids", 7, 30, IsectEllipsoids},
