@@ -376,6 +376,39 @@ double HexY(const double* a) {
   return std::min({std::fabs(v), std::fabs(root3 * u - v) / 2, std::fabs(root3 * u + v) / 2});
 }
 
+// The measure of a tube's cross-section of type `type`: a square at 0, a
+// circle at 1, a diamond at 2, a concave diamond at 3, between them in
+// between.
+double CrossSection(double u, double v, double type) {
+  u = std::fabs(u);
+  v = std::fabs(v);
+  if (type == 0) return std::max(u, v);
+  const double q = 2 / type;
+  return std::pow(std::pow(u, q) + std::pow(v, q), 1 / q);
+}
+// P0 helixes about the y axis (period P1, minor radius P2, major radius
+// P3, shape P4, cross-section P5 turned by P6 degrees).
+double Helix1(const double* a) {
+  const double r = std::sqrt(X * X + Z * Z);
+  const double turn = 2 * M_PI / P(0);
+  const double d = std::remainder(std::atan2(Z, X) - (M_PI / P(0) - P(1) * Y), turn);
+  const double du = r - P(3), dv = d / P(1) / P(4);
+  const double angle = P(6) * M_PI / 180;
+  const double c = std::cos(angle), s = std::sin(angle);
+  const double u = du * c - dv * s, v = du * s + dv * c;
+  return std::min(CrossSection(u, v, P(5)), r + P(3)) - P(2);
+}
+
+// One helix about the y axis (period P1, minor radius P2, major radius
+// P3, cross-section P5), its cross-section taken in the horizontal plane
+// through the point. P0 and P4 are unused, and so, in POV-Ray's values,
+// is the cross-section's angle P6.
+double Helix2(const double* a) {
+  const double r = std::sqrt(X * X + Z * Z);
+  const double d = std::atan2(Z, X) - P(1) * Y;
+  return CrossSection(r * std::cos(d) - P(3), r * std::sin(d), P(5)) - P(2);
+}
+
 #undef X
 #undef Y
 #undef Z
@@ -384,8 +417,8 @@ double HexY(const double* a) {
 // By number. Left out: those built on noise (hetero_mf 29, ridge 58,
 // ridged_mf 59, noise3d 76, noise_generator 78), and those whose values
 // this reader has not yet matched to POV-Ray's (blob 6, comma 9,
-// enneper 18, helical_torus 24, helix1 25, helix2 26,
-// mesh1 40, quantum 53, spikes 62, spikes_2d 63, spiral 64).
+// enneper 18, helical_torus 24, mesh1 40, quantum 53, spikes 62,
+// spikes_2d 63, spiral 64).
 constexpr InternalFunction kFunctions[] = {
     {0, "f_algbr_cyl1", 8, 40, AlgebraicCylinder1},
     {1, "f_algbr_cyl2", 8, 40, AlgebraicCylinder2},
@@ -408,6 +441,8 @@ constexpr InternalFunction kFunctions[] = {
     {21, "f_folium_surface_2d", 9, 40, FoliumSurface2d},
     {22, "f_glob", 4, 20, Glob},
     {23, "f_heart", 4, 30, Heart},
+    {25, "f_helix1", 10, 60, Helix1},
+    {26, "f_helix2", 10, 60, Helix2},
     {27, "f_hex_x", 4, 60, HexX},
     {28, "f_hex_y", 4, 60, HexY},
     {30, "f_hunt_surface", 4, 40, HuntSurface},
