@@ -409,6 +409,22 @@ double Helix2(const double* a) {
   return CrossSection(r * std::cos(d) - P(3), r * std::sin(d), P(5)) - P(2);
 }
 
+// A flat spiral about the y axis, its windings P0 apart, its tube P1
+// thick with cross-section P5, inside the sphere of radius P2; P3 and P4
+// unused. The origin, where the spiral starts, counts by its distance.
+// The offset from the winding is taken as POV-Ray takes it (a remainder
+// with the sign of the point's); with a negative P0 POV-Ray's values are
+// not all matched.
+double Spiral(const double* a) {
+  const double r = std::sqrt(X * X + Z * Z), spacing = P(0);
+  const double winding = spacing / 2 - std::atan2(Z, X) * spacing / (2 * M_PI);
+  double du = std::fmod(r - winding, spacing);
+  if (du > spacing / 2) du = spacing - du;
+  const double distance = std::sqrt(X * X + Y * Y + Z * Z);
+  const double tube = std::min(CrossSection(du, Y, P(5)), distance) - P(1);
+  return std::max(tube, distance - P(2));
+}
+
 #undef X
 #undef Y
 #undef Z
@@ -418,7 +434,7 @@ double Helix2(const double* a) {
 // ridged_mf 59, noise3d 76, noise_generator 78), and those whose values
 // this reader has not yet matched to POV-Ray's (blob 6, comma 9,
 // enneper 18, helical_torus 24, mesh1 40, quantum 53, spikes 62,
-// spikes_2d 63, spiral 64).
+// spikes_2d 63).
 constexpr InternalFunction kFunctions[] = {
     {0, "f_algbr_cyl1", 8, 40, AlgebraicCylinder1},
     {1, "f_algbr_cyl2", 8, 40, AlgebraicCylinder2},
@@ -473,6 +489,7 @@ constexpr InternalFunction kFunctions[] = {
     {57, "f_r", 3, 10, R},
     {60, "f_rounded_box", 7, 30, RoundedBox},
     {61, "f_sphere", 4, 10, Sphere},
+    {64, "f_spiral", 9, 60, Spiral},
     {65, "f_steiners_roman", 4, 20, SteinersRoman},
     {66, "f_strophoid", 7, 20, Strophoid},
     {67, "f_strophoid_2d", 10, 40, Strophoid2d},
