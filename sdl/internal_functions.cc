@@ -425,6 +425,32 @@ double Spiral(const double* a) {
   return std::max(tube, distance - P(2));
 }
 
+// A field of spikes rising from the x-z plane: height P0, frequencies P1
+// and P2 along x and z, dying away at the rate P3 from the centre.
+double Spikes2d(const double* a) {
+  return Y - P(0) * std::cos(P(1) * X) * std::cos(P(2) * Z) * std::exp(-P(3) * (X * X + Z * Z));
+}
+
+// A woven mesh: threads along x P1 apart in z and threads along z P0
+// apart in x, each rising and falling by P3 over and under the others;
+// P2 and P4 scale the horizontal and vertical offsets. The distance from
+// the nearest of the two threads of each kind about the point.
+double Mesh1(const double* a) {
+  const double dx = P(0), dz = P(1), across = P(2), amplitude = P(3), up = P(4);
+  double nearest = INFINITY;
+  const double k0 = std::floor(Z / dz);
+  for (double k = k0; k <= k0 + 1; ++k) {
+    const double height = amplitude * std::cos(M_PI * X / dx) * (std::fmod(k, 2) == 0 ? 1 : -1);
+    nearest = std::min(nearest, std::hypot(across * (Z - k * dz), up * (Y - height)));
+  }
+  const double j0 = std::floor(X / dx);
+  for (double j = j0; j <= j0 + 1; ++j) {
+    const double height = -amplitude * std::cos(M_PI * Z / dz) * (std::fmod(j, 2) == 0 ? 1 : -1);
+    nearest = std::min(nearest, std::hypot(across * (X - j * dx), up * (Y - height)));
+  }
+  return nearest;
+}
+
 #undef X
 #undef Y
 #undef Z
@@ -433,8 +459,7 @@ double Spiral(const double* a) {
 // By number. Left out: those built on noise (hetero_mf 29, ridge 58,
 // ridged_mf 59, noise3d 76, noise_generator 78), and those whose values
 // this reader has not yet matched to POV-Ray's (blob 6, comma 9,
-// enneper 18, helical_torus 24, mesh1 40, quantum 53, spikes 62,
-// spikes_2d 63).
+// enneper 18, helical_torus 24, quantum 53, spikes 62).
 constexpr InternalFunction kFunctions[] = {
     {0, "f_algbr_cyl1", 8, 40, AlgebraicCylinder1},
     {1, "f_algbr_cyl2", 8, 40, AlgebraicCylinder2},
@@ -471,6 +496,7 @@ constexpr InternalFunction kFunctions[] = {
     {37, "f_kummer_surface_v2", 7, 40, KummerV2},
     {38, "f_lemniscate_of_gerono", 4, 16, LemniscateOfGerono},
     {39, "f_lemniscate_of_gerono_2d", 9, 40, LemniscateOfGerono2d},
+    {40, "f_mesh1", 8, 60, Mesh1},
     {41, "f_mitre", 4, 30, Mitre},
     {42, "f_nodal_cubic", 4, 16, NodalCubic},
     {43, "f_odd", 4, 40, Cushion},
@@ -489,6 +515,7 @@ constexpr InternalFunction kFunctions[] = {
     {57, "f_r", 3, 10, R},
     {60, "f_rounded_box", 7, 30, RoundedBox},
     {61, "f_sphere", 4, 10, Sphere},
+    {63, "f_spikes_2d", 7, 30, Spikes2d},
     {64, "f_spiral", 9, 60, Spiral},
     {65, "f_steiners_roman", 4, 20, SteinersRoman},
     {66, "f_strophoid", 7, 20, Strophoid},
