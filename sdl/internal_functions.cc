@@ -451,6 +451,12 @@ double Mesh1(const double* a) {
   return nearest;
 }
 
+// A field shaped like an atomic orbital about the y axis; P0 unused.
+double Quantum(const double* a) {
+  const double r = std::sqrt(X * X + Y * Y + Z * Z);
+  return 1.2 - 1.6 * Sq(X * X + Z * Z - 2 * Y * Y) * std::exp(-4 * r / 3);
+}
+
 #undef X
 #undef Y
 #undef Z
@@ -459,7 +465,7 @@ double Mesh1(const double* a) {
 // By number. Left out: those built on noise (hetero_mf 29, ridge 58,
 // ridged_mf 59, noise3d 76, noise_generator 78), and those whose values
 // this reader has not yet matched to POV-Ray's (blob 6, comma 9,
-// enneper 18, helical_torus 24, quantum 53, spikes 62).
+// enneper 18, helical_torus 24, spikes 62).
 constexpr InternalFunction kFunctions[] = {
     {0, "f_algbr_cyl1", 8, 40, AlgebraicCylinder1},
     {1, "f_algbr_cyl2", 8, 40, AlgebraicCylinder2},
@@ -509,6 +515,7 @@ constexpr InternalFunction kFunctions[] = {
     {50, "f_piriform_2d", 10, 40, Piriform2d},
     {51, "f_poly4", 8, 20, Poly4},
     {52, "f_polytubes", 9, 40, Polytubes},
+    {53, "f_quantum", 4, 30, Quantum},
     {54, "f_quartic_paraboloid", 4, 16, QuarticParaboloid},
     {55, "f_quartic_saddle", 4, 16, QuarticSaddle},
     {56, "f_quartic_cylinder", 6, 20, QuarticCylinder},
