@@ -597,9 +597,6 @@ std::vector<Value> Parser::Arguments(const Token& name, std::vector<Position>* w
   }
 }
 
-// A function the file declares (function { ... }, and those of
-// functions.inc): this reader does not evaluate them. The call's arguments
-// are read and it gives 0, with a warning the first time.
 // spline { [kind] T, POINT ... } or spline { Declared_Spline [kind] ... }.
 Value Parser::SplineDeclaration(const Token& keyword) {
   auto spline = std::make_shared<Spline>();
@@ -669,6 +666,10 @@ Value Parser::SplineCall(const Token& name, const Spline& spline) {
   return Value::Vector(spline.dim, out);
 }
 
+// A call of a function the file declares (function { ... }, and those of
+// functions.inc): the value of its compiled program. One this reader did
+// not compile (of a pattern, a spline, POV-Ray's noise, some of
+// functions.inc) gives 0, with a warning the first time.
 Value Parser::UserFunctionCall(const Token& name) {
   const ValueRef function = Lookup(name.text);  // held while the arguments are read
   Expect('(', "after the function's name");
@@ -697,8 +698,10 @@ Value Parser::UserFunctionCall(const Token& name) {
   }
   if (!warned_function_) {
     warned_function_ = true;
-    Warn(name.where, "functions declared with function { } are not evaluated by this reader: " +
-                         std::string(name.text) + "() and the others give 0 here");
+    Warn(name.where,
+         "functions of patterns, transforms, splines and noise, and some of functions.inc, are "
+         "not evaluated by this reader: " +
+             std::string(name.text) + "() and the others give 0 here");
   }
   return Value::Float(0);
 }

@@ -60,6 +60,12 @@ double FunctionProgram::Evaluate(const double* args) const {
         ++top;
         break;
       }
+      case Op::kCallInternal: {
+        top -= in.index;
+        stack[top] = in.internal(stack + top);
+        ++top;
+        break;
+      }
       default: {
         // The binary operators: b on top, a below it.
         const double b = stack[--top];

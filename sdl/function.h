@@ -38,6 +38,7 @@ struct FunctionProgram {
     kMin,           // `index` values -> the least
     kMax,           // `index` values -> the greatest
     kCallFunction,  // `index` values -> callees[count] (the callee)
+    kCallInternal,  // `index` values -> internal(them)
   };
   struct Instruction {
     Op op;
@@ -46,6 +47,7 @@ struct FunctionProgram {
     double value = 0;
     double (*f1)(double) = nullptr;
     double (*f2)(double, double) = nullptr;
+    double (*internal)(const double*) = nullptr;  // kCallInternal
   };
 
   std::vector<std::string> params;  // x, y, z unless the declaration names them

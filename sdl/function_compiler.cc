@@ -2,8 +2,10 @@
 // parameters (x, y, z unless named), + - * /, comparisons, & |, ?:, the
 // math built-ins, select, min, max, calls of functions declared before,
 // and declared floats and vector components taken at the declaration, as
-// POV-Ray takes them. Functions of patterns, transforms and splines, and
-// functions.inc's internal ones, are not compiled: such a function reads,
+// POV-Ray takes them; a body internal(N) calls one of functions.inc's
+// built-in functions (sdl/internal_functions.h). Functions of patterns,
+// transforms and splines, and the internal ones not in that table (those
+// built on noise among them), are not compiled: such a function reads,
 // and a call of it gives 0 with a warning.
 #include <algorithm>
 #include <climits>
@@ -11,6 +13,7 @@
 #include <cstring>
 
 #include "sdl/builtins.h"
+#include "sdl/internal_functions.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
 
@@ -22,8 +25,8 @@ using Op = FunctionProgram::Op;
 
 // Words that make a function this reader does not compile.
 bool IsUncompiledKind(std::string_view w) {
-  return w == "pigment" || w == "transform" || w == "spline" || w == "pattern" || w == "internal" ||
-         w == "noise3d" || w == "f_noise3d";
+  return w == "pigment" || w == "transform" || w == "spline" || w == "pattern" || w == "noise3d" ||
+         w == "f_noise3d";
 }
 
 // Thrown where a body uses what this reader does not compile (a function
@@ -47,6 +50,40 @@ class FunctionCompiler {
   FunctionCompiler(Parser& parser, FunctionProgram& program) : parser_(parser), program_(program) {}
 
   void Expression() { Conditional(); }
+
+  // The body internal(N), `internal` read: the program passes its
+  // arguments to the built-in function. Not compiled when this reader
+  // does not compute that function; the closing brace is left unread.
+  void Internal() {
+    parser_.Expect('(', "after internal");
+    const Token number = parser_.Next();
+    if (number.kind != TokenKind::kNumber) {
+      parser_.Fail(number, "expected the number of the internal function, found " +
+                               parser_.Describe(number));
+    }
+    parser_.Expect(')', "to close internal(");
+    const InternalFunction* f =
+        number.number >= 0 && number.number < 1000 && number.number == std::floor(number.number)
+            ? FindInternalFunction(static_cast<int>(number.number))
+            : nullptr;
+    if (f == nullptr) throw NotCompiled{};
+    // Its parameters: x, y, z and the extra ones, P0 ...
+    program_.params = {"x", "y", "z"};
+    for (int i = 3; i < f->params; ++i) program_.params.push_back("P" + std::to_string(i - 3));
+    for (int i = 0; i < f->params; ++i) {
+      FunctionProgram::Instruction in{Op::kParam};
+      in.index = i;
+      Emit(in, 1, 0);
+    }
+    FunctionProgram::Instruction in{Op::kCallInternal};
+    in.index = f->params;
+    in.internal = f->evaluate;
+    Emit(in, 1, f->params);
+    internal_cost_ = f->cost;
+  }
+  // What the internal function called costs beyond the program's own
+  // instructions.
+  int64_t internal_cost() const { return internal_cost_; }
 
  private:
   void Emit(FunctionProgram::Instruction in, int pushes, int pops) {
@@ -273,6 +310,7 @@ class FunctionCompiler {
   Parser& parser_;
   FunctionProgram& program_;
   int depth_ = 0;
+  int64_t internal_cost_ = 0;
 };
 
 Value Parser::FunctionDeclaration(const Token& keyword) {
@@ -301,12 +339,18 @@ Value Parser::FunctionDeclaration(const Token& keyword) {
   if (!(first.kind == TokenKind::kWord && IsUncompiledKind(first.text))) {
     try {
       FunctionCompiler compiler(*this, *program);
-      compiler.Expression();
+      if (first.kind == TokenKind::kWord && first.text == "internal") {
+        Next();
+        compiler.Internal();
+      } else {
+        compiler.Expression();
+      }
       const Token close = Next();
       if (!close.Is('}')) {
         Fail(close, "expected the end of the function, found " + Describe(close));
       }
-      program->cost = static_cast<int64_t>(program->code.size());
+      program->cost =
+          SaturatingAdd(static_cast<int64_t>(program->code.size()), compiler.internal_cost());
       for (const FunctionProgram::Instruction& in : program->code) {
         if (in.op == FunctionProgram::Op::kCallFunction) {
           program->cost =

@@ -323,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"inside", "#declare B = sphere { 0, 1 } #if (inside(B, 0)) #error \"\" #end",
                  "inside() needs the scene's shapes", false},
         BadInput{"user_function",
-                 "#declare F = function { internal(61) } #declare V = F(1, 2, 3) + 1;",
+                 "#declare F = function { internal(76) } #declare V = F(1, 2, 3) + 1;",
                  "F() and the others give 0 here", false},
         BadInput{"unknown_directive", "#frobnicate 3", "unknown directive #frobnicate", true},
         BadInput{"error_directive", "#error \"stop here\"", "#error: stop here", true},

@@ -356,8 +356,8 @@ namespace {
 
 // Functions of floats, compiled at their declaration: POV-Ray 3.7 prints
 // -1, 12 and 11.5 for these calls. A function this reader does not
-// compile (functions.inc's internal ones) is read, and a call of it gives 0
-// with one warning.
+// compile (functions.inc's noise, internal(76)) is read, and a call of it
+// gives 0 with one warning.
 TEST(SceneLanguage, FunctionsGiveTheirValues) {
   const Reading r = ReadPovrayText(
       "#declare A = 2;\n"
@@ -366,7 +366,7 @@ TEST(SceneLanguage, FunctionsGiveTheirValues) {
       "#declare G = function(a, b) { select(a - b, -1, 0, 1) + F(a, b, 1) }\n"
       "#declare H = function { max(sin(x), cos(y), 0.25) + (x > 1) * 10 + mod(7, 3) - abs(-x) / 4 "
       "}\n"
-      "#declare P = function { internal(61) }\n"
+      "#declare P = function { internal(76) }\n"
       "#declare V = <F(1, 2, 3), G(3, 2), H(2, 0, 0)>;\n"
       "#declare W = P(1, 2, 3) + P(0, 0, 0);\n"
       "mesh2 { vertex_vectors { 3, V, <W,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
