@@ -1,0 +1,10 @@
+// pending: open cylinder is not imported as a mesh yet
+// judge: surface
+// An open cylinder is a tube without caps: a surface, judged by rays only.
+#declare Shape = cylinder {
+  <-0.2, -1, 0.1>, <0.3, 1.2, -0.2>, 0.6
+  open
+  rotate <25, -40, 15>
+  scale <1.4, 0.7, 1.1>
+}
+object { Shape }

@@ -1,0 +1,8 @@
+// pending: torus is not imported as a mesh yet
+// judge: curved
+#declare Shape = torus {
+  1, 0.35
+  rotate <25, -40, 15>
+  scale <1.4, 0.7, 1.1>
+}
+object { Shape }
