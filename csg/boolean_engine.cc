@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "csg/boolean_module.h"
+#include "shapes/profile.h"
 
 namespace csg {
 
@@ -130,6 +131,14 @@ class Flattener {
                          p[1] = t.minor;
                          return true;
                        },
+                       [&](const shapes::Prism& pr) {
+                         if (pr.conic) return false;
+                         node.kind = TARVO_CSG_PRISM;
+                         p[0] = pr.height1;
+                         p[1] = pr.height2;
+                         PrismLeaf(pr, node);
+                         return true;
+                       },
                        [&](const shapes::Plane& pl) {
                          node.kind = TARVO_CSG_HALFSPACE;
                          const double v[4] = {pl.normal.x, pl.normal.y, pl.normal.z, pl.distance};
@@ -145,6 +154,25 @@ class Flattener {
     meshes_.emplace_back();
     shapes::Tessellate(shape, detail_, meshes_.back());
     return MeshLeaf(meshes_.back(), node);
+  }
+
+  // A prism's loops as cubic pieces, each loop with its depth.
+  void PrismLeaf(const shapes::Prism& prism, tarvo_csg_node& node) {
+    const auto pieces = shapes::PrismPieces(prism);
+    const auto depths = shapes::LoopDepths(shapes::PrismLoops(prism, 8));
+    std::vector<double>& v = vertex_arrays_.emplace_back();
+    std::vector<int32_t>& loops = index_arrays_.emplace_back();
+    for (size_t l = 0; l < pieces.size(); ++l) {
+      for (const shapes::CurvePiece& piece : pieces[l]) {
+        for (const shapes::Point2& q : piece.p) v.insert(v.end(), {q.x, q.y, 0.0});
+      }
+      loops.push_back(static_cast<int32_t>(pieces[l].size()));
+      loops.push_back(l < depths.size() ? depths[l] : 0);
+    }
+    node.vertices = v.data();
+    node.vertex_count = static_cast<int64_t>(v.size() / 3);
+    node.loops = loops.data();
+    node.loop_count = static_cast<int64_t>(pieces.size());
   }
 
   bool MeshLeaf(const sdl::MeshData& mesh, tarvo_csg_node& node) {

@@ -15,7 +15,7 @@
 extern "C" {
 #endif
 
-#define TARVO_CSG_ABI 3
+#define TARVO_CSG_ABI 4
 
 /* Leaves. */
 enum {
@@ -25,6 +25,10 @@ enum {
   TARVO_CSG_CONE = 3,      /* params: base x y z, base radius, cap x y z, cap radius */
   TARVO_CSG_TORUS = 4,     /* params: major, minor (about y, in y = 0) */
   TARVO_CSG_HALFSPACE = 5, /* params: normal x y z, distance (p . n / |n| < d) */
+  /* params: height1, height2; `vertices`: four points (x, z, 0) of a cubic
+   * Bezier piece after another (a straight piece has p0 = p1, p2 = p3);
+   * `loops`: pieces and depth (even: outline, odd: hole) of each loop. */
+  TARVO_CSG_PRISM = 6,
   /* Operations; `operands` whole subtrees follow in prefix order. */
   TARVO_CSG_MERGE = 16,
   TARVO_CSG_INTERSECTION = 17,
@@ -49,6 +53,8 @@ typedef struct tarvo_csg_node {
   int64_t vertex_count;
   const int32_t* triangles; /* three vertex indices each */
   int64_t triangle_count;
+  const int32_t* loops; /* prisms: two numbers per loop */
+  int64_t loop_count;
 } tarvo_csg_node;
 
 typedef struct tarvo_csg_mesh {

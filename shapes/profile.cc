@@ -120,23 +120,51 @@ bool PointCountFits(SplineKind spline, bool sor, size_t count) {
   return sor || spline != SplineKind::kBezier || count % 4 == 0;
 }
 
-std::vector<std::vector<Point2>> PrismLoops(const Prism& prism, int steps) {
+namespace {
+
+Point2 Add(const Point2& a, const Point2& b, double f) { return {a.x + b.x * f, a.y + b.y * f}; }
+Point2 Sub2(const Point2& a, const Point2& b) { return {a.x - b.x, a.y - b.y}; }
+
+CurvePiece Straight(const Point2& a, const Point2& b) { return {{a, a, b, b}, true}; }
+
+// The quadratic piece from a to b that leaves a along (b - before) / 2, as
+// a cubic.
+CurvePiece QuadraticAsCubic(const Point2& before, const Point2& a, const Point2& b) {
+  const Point2 tangent{(b.x - before.x) / 2, (b.y - before.y) / 2};
+  const Point2 bend = Sub2(Sub2(b, a), tangent);
+  const Point2 end_tangent = Add(tangent, bend, 2);
+  return {{a, Add(a, tangent, 1.0 / 3), Add(b, end_tangent, -1.0 / 3), b}, false};
+}
+
+// The Catmull-Rom piece from p1 to p2, as a cubic.
+CurvePiece CatmullRomAsCubic(const Point2& p0, const Point2& p1, const Point2& p2,
+                             const Point2& p3) {
+  return {{p1, Add(p1, Sub2(p2, p0), 1.0 / 6), Add(p2, Sub2(p3, p1), -1.0 / 6), p2}, false};
+}
+
+}  // namespace
+
+std::vector<std::vector<CurvePiece>> PrismPieces(const Prism& prism) {
   const std::vector<Vec3>& p = prism.points;
   const size_t n = p.size();
-  std::vector<std::vector<Point2>> loops;
+  std::vector<std::vector<CurvePiece>> loops;
   size_t i = 0;
   while (i < n) {
-    std::vector<Point2> loop;
+    std::vector<CurvePiece> loop;
     const size_t start = i;
     if (prism.spline == SplineKind::kLinear) {
+      // Points up to one equal to the first; the last joins the first.
       size_t j = start + 1;
       while (j < n && !Same(p[j], p[start])) ++j;
-      for (size_t k = start; k < j && k < n; ++k) loop.push_back(P2(p[k]));
+      const size_t end = std::min(j, n);
+      for (size_t k = start; k < end; ++k) {
+        loop.push_back(Straight(P2(p[k]), P2(p[k + 1 < end ? k + 1 : start])));
+      }
       i = j + 1;
     } else if (prism.spline == SplineKind::kBezier) {
       size_t j = start;
       for (; j + 3 < n; j += 4) {
-        BezierPiece(P2(p[j]), P2(p[j + 1]), P2(p[j + 2]), P2(p[j + 3]), steps, loop);
+        loop.push_back({{P2(p[j]), P2(p[j + 1]), P2(p[j + 2]), P2(p[j + 3])}, false});
         if (Same(p[j + 3], p[start])) break;
       }
       i = j + 4;
@@ -149,13 +177,29 @@ std::vector<std::vector<Point2>> PrismLoops(const Prism& prism, int steps) {
       if (j >= n) j = n - 1;
       for (size_t k = start + 1; k < j; ++k) {
         if (prism.spline == SplineKind::kQuadratic) {
-          QuadraticPiece(P2(p[k - 1]), P2(p[k]), P2(p[k + 1]), steps, loop);
+          loop.push_back(QuadraticAsCubic(P2(p[k - 1]), P2(p[k]), P2(p[k + 1])));
         } else {
           const Point2 after = k + 2 < n ? P2(p[k + 2]) : P2(p[start + 2]);
-          CubicPiece(P2(p[k - 1]), P2(p[k]), P2(p[k + 1]), after, steps, loop);
+          loop.push_back(CatmullRomAsCubic(P2(p[k - 1]), P2(p[k]), P2(p[k + 1]), after));
         }
       }
       i = prism.spline == SplineKind::kCubic ? j + 2 : j + 1;
+    }
+    if (!loop.empty()) loops.push_back(std::move(loop));
+  }
+  return loops;
+}
+
+std::vector<std::vector<Point2>> PrismLoops(const Prism& prism, int steps) {
+  std::vector<std::vector<Point2>> loops;
+  for (const auto& pieces : PrismPieces(prism)) {
+    std::vector<Point2> loop;
+    for (const CurvePiece& piece : pieces) {
+      if (piece.straight) {
+        loop.push_back(piece.p[0]);
+      } else {
+        BezierPiece(piece.p[0], piece.p[1], piece.p[2], piece.p[3], steps, loop);
+      }
     }
     if (loop.size() >= 3) loops.push_back(std::move(loop));
   }
@@ -303,7 +347,7 @@ void PolygonMesh(const Polygon& polygon, MeshBuilder& out) {
 }
 
 void PrismMesh(const Prism& prism, int segments, MeshBuilder& out) {
-  const int steps = prism.spline == SplineKind::kLinear ? 1 : std::max(2, segments / 4);
+  const int steps = prism.spline == SplineKind::kLinear ? 1 : std::max(2, segments / 2);
   const std::vector<std::vector<Point2>> loops = PrismLoops(prism, steps);
   const double h1 = prism.height1, h2 = prism.height2;
   auto place = [&](const Point2& q, double y) {
@@ -349,7 +393,7 @@ void PrismMesh(const Prism& prism, int segments, MeshBuilder& out) {
 
 void LatheMesh(const Lathe& lathe, int segments, MeshBuilder& out) {
   const int steps =
-      lathe.spline == SplineKind::kLinear && !lathe.sor ? 1 : std::max(2, segments / 4);
+      lathe.spline == SplineKind::kLinear && !lathe.sor ? 1 : std::max(2, segments / 2);
   const std::vector<Point2> line = LatheOutline(lathe, steps);
   if (line.size() < 2) return;
   std::vector<OutlinePoint> outline;

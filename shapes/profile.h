@@ -16,6 +16,14 @@
 
 namespace shapes {
 
+// A piece of an outline as a cubic Bezier curve (every spline kind's pieces
+// are cubics or straight lines).
+struct CurvePiece {
+  Point2 p[4];
+  bool straight;  // p[0] to p[3] in a line
+};
+// The closed loops of a prism's outline as their pieces.
+std::vector<std::vector<CurvePiece>> PrismPieces(const Prism& prism);
 // The closed loops of a prism's outline, each piece of a curve in `steps`
 // straight steps; a loop's last point is not its first repeated.
 std::vector<std::vector<Point2>> PrismLoops(const Prism& prism, int steps);

@@ -213,7 +213,8 @@ std::vector<double> Turn(const std::vector<double>& quarter, int quarters, doubl
 
 void SuperellipsoidMesh(const Superellipsoid& s, int n, MeshBuilder& out) {
   const double e = std::max(s.e, 1e-3), nn = std::max(s.n, 1e-3);
-  const int per_quarter = std::max(2, n / 4);
+  // Sharp edges take more steps than a circle of the same tolerance.
+  const int per_quarter = std::max(4, n / 2);
   const std::vector<double> around = Turn(QuarterSteps(e, per_quarter), 4, -M_PI);
   const std::vector<double> up = Turn(QuarterSteps(nn, per_quarter), 2, -M_PI / 2);
   const size_t columns = around.size(), rows = up.size();

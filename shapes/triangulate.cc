@@ -124,6 +124,17 @@ void EarClip(std::vector<int> ring, const std::vector<Point2>& pts,
 
 }  // namespace
 
+std::vector<int> LoopDepths(const std::vector<std::vector<Point2>>& loops) {
+  std::vector<int> depth(loops.size(), 0);
+  for (size_t l = 0; l < loops.size(); ++l) {
+    if (loops[l].empty()) continue;
+    for (size_t o = 0; o < loops.size(); ++o) {
+      if (o != l && loops[o].size() >= 3 && InsideLoop(loops[o], loops[l][0])) ++depth[l];
+    }
+  }
+  return depth;
+}
+
 bool InsideEvenOdd(const std::vector<std::vector<Point2>>& loops, const Point2& p) {
   bool in = false;
   for (const auto& loop : loops) {

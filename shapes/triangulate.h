@@ -18,6 +18,10 @@ struct Point2 {
 // cut into ears, give no triangles.
 std::vector<std::array<int, 3>> TriangulateEvenOdd(const std::vector<std::vector<Point2>>& loops);
 
+// For each loop, how many of the others hold it: even for an outline,
+// odd for a hole.
+std::vector<int> LoopDepths(const std::vector<std::vector<Point2>>& loops);
+
 // Whether `p` is inside the region by the even-odd rule.
 bool InsideEvenOdd(const std::vector<std::vector<Point2>>& loops, const Point2& p);
 

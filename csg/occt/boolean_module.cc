@@ -11,26 +11,32 @@
 #include <BRepAlgoAPI_Cut.hxx>
 #include <BRepAlgoAPI_Fuse.hxx>
 #include <BRepBuilderAPI_GTransform.hxx>
+#include <BRepBuilderAPI_MakeEdge.hxx>
 #include <BRepBuilderAPI_MakeFace.hxx>
 #include <BRepBuilderAPI_MakePolygon.hxx>
 #include <BRepBuilderAPI_MakeSolid.hxx>
+#include <BRepBuilderAPI_MakeWire.hxx>
 #include <BRepBuilderAPI_Sewing.hxx>
 #include <BRepBuilderAPI_Transform.hxx>
 #include <BRepGProp_Face.hxx>
+#include <BRepLib.hxx>
 #include <BRepMesh_IncrementalMesh.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCone.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <BRepPrimAPI_MakeHalfSpace.hxx>
+#include <BRepPrimAPI_MakePrism.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
 #include <BRepPrimAPI_MakeTorus.hxx>
 #include <BRep_Builder.hxx>
 #include <BRep_Tool.hxx>
+#include <Geom_BezierCurve.hxx>
 #include <Message_ProgressIndicator.hxx>
 #include <Message_ProgressScope.hxx>
 #include <NCollection_DataMap.hxx>
 #include <Poly_Triangulation.hxx>
 #include <Standard_Failure.hxx>
+#include <TColgp_Array1OfPnt.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
 #include <TopTools_ListOfShape.hxx>
@@ -39,6 +45,7 @@
 #include <TopoDS_Compound.hxx>
 #include <TopoDS_Face.hxx>
 #include <TopoDS_Shell.hxx>
+#include <TopoDS_Solid.hxx>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -270,7 +277,69 @@ TopoDS_Shape SewnMesh(const tarvo_csg_node& node, Deadline& deadline) {
     ++shells;
   }
   if (shells == 0 || !solid.IsDone()) throw Failure("a mesh operand is not a closed surface");
-  return solid.Solid();
+  TopoDS_Solid made = solid.Solid();
+  // Its faces' sides as the triangles gave them: turned so that it bounds
+  // its inside, not the space around it.
+  if (!BRepLib::OrientClosedSolid(made)) throw Failure("a mesh operand is not a closed surface");
+  return made;
+}
+
+// A prism of straight and cubic Bezier pieces swept along y, its loops
+// added and taken away by depth.
+TopoDS_Shape Prism(const tarvo_csg_node& node, Deadline& deadline) {
+  const double y0 = node.params[0], y1 = node.params[1];
+  if (!(y1 != y0)) throw Failure("a prism without height");
+  const double* v = node.vertices;
+  int64_t next = 0;
+  std::vector<std::pair<int, TopoDS_Shape>> solids;  // depth, solid
+  for (int64_t l = 0; l < node.loop_count; ++l) {
+    const int32_t pieces = node.loops[l * 2], depth = node.loops[l * 2 + 1];
+    if (pieces <= 0 || next + pieces * 4 > node.vertex_count)
+      throw Failure("a prism's loop is broken");
+    BRepBuilderAPI_MakeWire wire;
+    for (int32_t k = 0; k < pieces; ++k, next += 4) {
+      gp_Pnt p[4];
+      for (int c = 0; c < 4; ++c) p[c] = gp_Pnt(v[(next + c) * 3], y0, v[(next + c) * 3 + 1]);
+      if (p[0].Distance(p[3]) <= 0) continue;
+      const bool straight = p[0].Distance(p[1]) <= 0 && p[2].Distance(p[3]) <= 0;
+      if (straight) {
+        wire.Add(BRepBuilderAPI_MakeEdge(p[0], p[3]).Edge());
+      } else {
+        TColgp_Array1OfPnt poles(1, 4);
+        for (int c = 0; c < 4; ++c) poles.SetValue(c + 1, p[c]);
+        wire.Add(
+            BRepBuilderAPI_MakeEdge(Handle(Geom_BezierCurve)(new Geom_BezierCurve(poles))).Edge());
+      }
+      if (wire.Error() != BRepBuilderAPI_WireDone)
+        throw Failure("a prism's outline does not join up");
+    }
+    if (!wire.IsDone() || !wire.Wire().Closed()) throw Failure("a prism's outline is not closed");
+    BRepBuilderAPI_MakeFace face(wire.Wire(), true);
+    if (!face.IsDone()) throw Failure("a prism's outline is not flat");
+    solids.emplace_back(depth, BRepPrimAPI_MakePrism(face.Face(), gp_Vec(0, y1 - y0, 0)).Shape());
+  }
+  if (solids.empty()) throw Failure("a prism without outline");
+  std::stable_sort(solids.begin(), solids.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  TopoDS_Shape out = solids.front().second;
+  for (size_t i = 1; i < solids.size(); ++i) {
+    const TopoDS_Shape& other = solids[i].second;
+    BRepAlgoAPI_BooleanOperation* run;
+    BRepAlgoAPI_Fuse fuse;
+    BRepAlgoAPI_Cut cut;
+    run = solids[i].first % 2 == 0 ? static_cast<BRepAlgoAPI_BooleanOperation*>(&fuse)
+                                   : static_cast<BRepAlgoAPI_BooleanOperation*>(&cut);
+    TopTools_ListOfShape arguments, tools;
+    arguments.Append(out);
+    tools.Append(other);
+    run->SetArguments(arguments);
+    run->SetTools(tools);
+    run->Build(deadline.Start());
+    if (deadline.broken()) throw Failure("it took too long");
+    if (!run->IsDone() || run->HasErrors()) throw Failure("a prism's loops could not be joined");
+    out = run->Shape();
+  }
+  return out;
 }
 
 TopoDS_Shape LeafShape(const tarvo_csg_node& node, const double to_solid[12], const Clip& clip,
@@ -307,6 +376,8 @@ TopoDS_Shape LeafShape(const tarvo_csg_node& node, const double to_solid[12], co
       return HalfSpace(node, to_solid, clip, deadline);
     case TARVO_CSG_MESH:
       return SewnMesh(node, deadline);
+    case TARVO_CSG_PRISM:
+      return Prism(node, deadline);
     default:
       throw Failure("an operand of an unknown kind");
   }

@@ -1,4 +1,3 @@
-// pending: box is not imported as a mesh yet
 // judge: flat
 #declare Shape = box {
   <-1, -0.5, -0.8>, <1.2, 0.7, 0.6>

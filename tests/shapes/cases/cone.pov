@@ -1,4 +1,3 @@
-// pending: cone is not imported as a mesh yet
 // judge: curved
 #declare Shape = cone {
   <0, -1, 0>, 1, <0.2, 1.1, 0.1>, 0.3

@@ -1,4 +1,3 @@
-// pending: difference is not imported as a mesh yet
 // judge: csg
 // A box with a spherical bite out of one corner.
 #declare Shape = difference {

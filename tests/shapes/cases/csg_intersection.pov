@@ -1,4 +1,3 @@
-// pending: intersection is not imported as a mesh yet
 // judge: csg
 // A cylinder cut flat on two sides by a box.
 #declare Shape = intersection {

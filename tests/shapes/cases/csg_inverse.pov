@@ -1,4 +1,3 @@
-// pending: inverse is not imported as a mesh yet
 // judge: csg
 // An inverted sphere inside an intersection: the box with a spherical
 // hollow that breaks through one face.

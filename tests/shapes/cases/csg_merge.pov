@@ -1,4 +1,3 @@
-// pending: merge is not imported as a mesh yet
 // judge: csg
 // Two overlapping spheres made one solid.
 #declare Shape = merge {

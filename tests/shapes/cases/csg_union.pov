@@ -1,4 +1,3 @@
-// pending: union is not imported as a mesh yet
 // judge: csg
 // A union keeps every part's surface. Its parts do not overlap here:
 // overlapping ones would put surfaces inside the solid, which the

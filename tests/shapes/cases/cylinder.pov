@@ -1,4 +1,3 @@
-// pending: cylinder is not imported as a mesh yet
 // judge: curved
 #declare Shape = cylinder {
   <-0.2, -1, 0.1>, <0.3, 1.2, -0.2>, 0.6

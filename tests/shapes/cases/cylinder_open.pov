@@ -1,4 +1,3 @@
-// pending: open cylinder is not imported as a mesh yet
 // judge: surface
 // An open cylinder is a tube without caps: a surface, judged by rays only.
 #declare Shape = cylinder {

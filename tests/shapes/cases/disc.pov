@@ -1,4 +1,3 @@
-// pending: disc is not imported as a mesh yet
 // judge: surface
 // A disc with a hole: a surface, judged by rays only.
 #declare Shape = disc {

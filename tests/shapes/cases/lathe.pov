@@ -1,4 +1,3 @@
-// pending: lathe is not imported as a mesh yet
 // judge: curved
 // A vase-like lathe of a closed linear outline that meets the axis.
 #declare Shape = lathe {

@@ -1,4 +1,3 @@
-// pending: plane is not imported as a mesh yet
 // judge: surface min-hit-agreement=99.9 max-hit-error=1e-4
 // An infinite plane, judged inside the box below only. A plane becomes an
 // open quad, whose crossings cannot tell inside from outside: it is judged

@@ -1,4 +1,3 @@
-// pending: polygon is not imported as a mesh yet
 // judge: surface
 // A non-convex polygon with a square hole (two closed loops): a surface.
 #declare Shape = polygon {

@@ -1,4 +1,3 @@
-// pending: prism is not imported as a mesh yet
 // judge: flat
 // A linear prism with a non-convex outline.
 #declare Shape = prism {

@@ -1,4 +1,3 @@
-// pending: sor is not imported as a mesh yet
 // judge: curved
 // A surface of revolution, closed by its caps. The first and last points
 // only steer the curve.

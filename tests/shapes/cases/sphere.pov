@@ -1,4 +1,3 @@
-// pending: sphere is not imported as a mesh yet
 // judge: curved
 #declare Shape = sphere {
   <0.2, -0.1, 0.3>, 0.9

@@ -1,4 +1,3 @@
-// pending: superellipsoid is not imported as a mesh yet
 // judge: curved
 #declare Shape = superellipsoid {
   <0.3, 0.6>

@@ -1,4 +1,3 @@
-// pending: torus is not imported as a mesh yet
 // judge: curved
 #declare Shape = torus {
   1, 0.35
