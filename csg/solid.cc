@@ -1,6 +1,8 @@
 #include "csg/solid.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace csg {
 
@@ -15,6 +17,34 @@ shapes::Bounds Common(const shapes::Bounds& a, const shapes::Bounds& b) {
 
 shapes::Bounds OperandBounds(const Operand& operand) {
   return BoundsOf(*operand.solid).Transformed(operand.transform);
+}
+
+// Cuts `box` by the plane operand's half-space when the plane, placed, is
+// square to an axis.
+void LimitByPlane(const Operand& operand, shapes::Bounds& box) {
+  const auto& plane = std::get<shapes::Plane>(operand.solid->shape.params);
+  const double l = std::sqrt(plane.normal.x * plane.normal.x + plane.normal.y * plane.normal.y +
+                             plane.normal.z * plane.normal.z);
+  if (!(l > 0)) return;
+  const sdl::Vec3 n{plane.normal.x / l, plane.normal.y / l, plane.normal.z / l};
+  sdl::Vec3 placed = operand.transform.Normal(n);
+  const double m = std::sqrt(placed.x * placed.x + placed.y * placed.y + placed.z * placed.z);
+  if (!(m > 0)) return;
+  placed = {placed.x / m, placed.y / m, placed.z / m};
+  const sdl::Vec3 on =
+      operand.transform.Point({n.x * plane.distance, n.y * plane.distance, n.z * plane.distance});
+  double* lo[3] = {&box.min.x, &box.min.y, &box.min.z};
+  double* hi[3] = {&box.max.x, &box.max.y, &box.max.z};
+  const double axis[3] = {placed.x, placed.y, placed.z};
+  const double at[3] = {on.x, on.y, on.z};
+  for (int k = 0; k < 3; ++k) {
+    if (std::fabs(std::fabs(axis[k]) - 1) > 1e-9) continue;
+    if (axis[k] > 0) {
+      *hi[k] = std::min(*hi[k], at[k]);
+    } else {
+      *lo[k] = std::max(*lo[k], at[k]);
+    }
+  }
 }
 
 }  // namespace
@@ -33,16 +63,25 @@ shapes::Bounds BoundsOf(const Solid& solid) {
       for (const Operand& operand : solid.operands) out.Include(OperandBounds(operand));
       return out;
     case SolidOp::kIntersection: {
-      // Inverse operands bound nothing.
+      // Inverse operands bound nothing; a plane square to an axis bounds
+      // that axis on its side (as POV-Ray's boxes do).
       bool first = true;
+      std::vector<const Operand*> planes;
       for (const Operand& operand : solid.operands) {
         if (operand.solid->inverse ||
             (operand.solid->op == SolidOp::kShape && operand.solid->shape.inverse)) {
           continue;
         }
+        if (operand.solid->op == SolidOp::kShape &&
+            std::holds_alternative<shapes::Plane>(operand.solid->shape.params)) {
+          planes.push_back(&operand);
+          continue;
+        }
         out = first ? OperandBounds(operand) : Common(out, OperandBounds(operand));
         first = false;
       }
+      if (first && !planes.empty()) out = OperandBounds(*planes.front());
+      for (const Operand* plane : planes) LimitByPlane(*plane, out);
       return out;
     }
     case SolidOp::kDifference:

@@ -514,69 +514,62 @@ Value Parser::Extent(const Token& name, bool minimum) {
     Fail(at,
          std::string("min_extent and max_extent take an object, found ") + TypeName(object.type));
   }
-  double low[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, high[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-  bool any = false;
-  for (const PlacedPart& part :
-       object.object != nullptr ? object.object->parts : std::vector<PlacedPart>()) {
-    for (const Vec3& vertex : part.mesh->vertices) {
-      const Vec3 p = part.transform.Point(vertex);
-      const double c[3] = {p.x, p.y, p.z};
-      for (int i = 0; i < 3; ++i) {
-        low[i] = std::min(low[i], c[i]);
-        high[i] = std::max(high[i], c[i]);
-      }
-      any = true;
-    }
-  }
-  if (!any) {
+  const shapes::Bounds box =
+      object.object != nullptr ? ObjectBounds(*object.object) : shapes::Bounds();
+  if (box.Empty()) {
     if (!warned_extent_) {
       warned_extent_ = true;
       Warn(name.where,
-           "min_extent() and max_extent() of an object without meshes need its "
-           "shapes, which this reader does not build: <0, 0, 0> here");
+           "min_extent() and max_extent() of an object this reader does not build give "
+           "<0, 0, 0>");
     }
     const double zero[3] = {0, 0, 0};
     return Value::Vector(3, zero);
   }
-  return Value::Vector(3, minimum ? low : high);
+  // An unbounded side as POV-Ray prints it.
+  constexpr double kUnbounded = 1e10;
+  const Vec3& v = minimum ? box.min : box.max;
+  const double out[3] = {std::clamp(v.x, -kUnbounded, kUnbounded),
+                         std::clamp(v.y, -kUnbounded, kUnbounded),
+                         std::clamp(v.z, -kUnbounded, kUnbounded)};
+  return Value::Vector(3, out);
 }
 
-// trace(OBJECT, START, DIRECTION [, NORMAL]) and inside(OBJECT, POINT) need
-// the shapes themselves, which this reader does not build: trace answers
-// what POV-Ray answers for a ray that hits nothing, <0, 0, 0> (and a zero
-// normal), inside 0. A warning, once for each, says so.
+// trace(OBJECT, START, DIRECTION [, NORMAL]) and inside(OBJECT, POINT), as
+// POV-Ray answers them from the object's shapes and meshes: a ray that
+// hits nothing gives <0, 0, 0> (and a zero normal).
 Value Parser::ShapeQuery(const Token& name) {
   const bool trace = name.IsWord("trace");
   const char* what = trace ? "trace" : "inside";
-  Expression();  // the object
+  const Token at = PeekRaw();
+  const Value object = Expression();
+  if (object.type != ValueType::kObject) {
+    Fail(at, std::string(what) + " takes an object, found " + TypeName(object.type));
+  }
   Expect(',', (std::string("after the object of ") + what).c_str());
-  Expression();  // the start, or the point
-  if (trace) {
-    Expect(',', "after the start of trace");
-    Expression();  // the direction
-    if (PeekRaw().Is(',')) {
-      Raw();
-      const Token normal = Raw();
-      if (normal.kind != TokenKind::kWord || IsReservedWord(normal.text)) {
-        Fail(normal, "expected the identifier for trace's normal, found " + Describe(normal));
-      }
-      const double zero[3] = {0, 0, 0};
-      symbols_.Declare(std::string(normal.text), Value::Vector(3, zero), false);
+  const Vec3 point = Vector3();
+  if (!trace) {
+    Expect(')', "to close inside()");
+    return Value::Float(object.object != nullptr && InsideObject(*object.object, point) ? 1 : 0);
+  }
+  Expect(',', "after the start of trace");
+  const Vec3 direction = Vector3();
+  std::string normal_name;
+  if (PeekRaw().Is(',')) {
+    Raw();
+    const Token normal = Raw();
+    if (normal.kind != TokenKind::kWord || IsReservedWord(normal.text)) {
+      Fail(normal, "expected the identifier for trace's normal, found " + Describe(normal));
     }
+    normal_name = std::string(normal.text);
   }
-  Expect(')', (std::string("to close ") + what + "()").c_str());
-  bool& warned = trace ? warned_trace_ : warned_inside_;
-  if (!warned) {
-    warned = true;
-    Warn(name.where, trace ? "trace() needs the scene's shapes, which this reader does not build: "
-                             "it gives <0, 0, 0> (no hit) here, so what the file places by it "
-                             "may stand elsewhere than in POV-Ray"
-                           : "inside() needs the scene's shapes, which this reader does not "
-                             "build: it gives 0 (outside) here");
-  }
-  if (!trace) return Value::Float(0);
-  const double zero[3] = {0, 0, 0};
-  return Value::Vector(3, zero);
+  Expect(')', "to close trace()");
+  shapes::RayMesh::Hit hit;
+  if (object.object != nullptr) hit = TraceObject(object.object, point, direction, name.where);
+  const double p[3] = {hit.point.x, hit.point.y, hit.point.z};
+  const double n[3] = {hit.normal.x, hit.normal.y, hit.normal.z};
+  if (!normal_name.empty()) symbols_.Declare(normal_name, Value::Vector(3, n), false);
+  return Value::Vector(3, p);
 }
 
 std::vector<Value> Parser::Arguments(const Token& name, std::vector<Position>* where) {

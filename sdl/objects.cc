@@ -110,6 +110,7 @@ void Parser::Read() {
   collecting_.clear();
   try {
     FinishPlacement();
+    ReportPassedOver();
   } catch (const FatalError& e) {
     Stop(e);
   } catch (const std::bad_alloc&) {
@@ -126,7 +127,18 @@ void Parser::Stop(const FatalError& error) {
 }
 
 void Parser::Recover(int64_t depth) {
-  pushed_.clear();
+  // Tokens looked ahead at count as read: a '}' among them may close the
+  // statement that failed.
+  while (!pushed_.empty()) {
+    const Token token = pushed_.back();
+    pushed_.pop_back();
+    if (token.Is('{')) CountDepth(1);
+    if (token.Is('}')) CountDepth(-1);
+    if (token.Is('}') && brace_depth_ <= depth) {
+      pushed_.clear();
+      return;
+    }
+  }
   for (;;) {
     if (brace_depth_ <= depth) {
       // At the depth of the statement: go on at the next directive or
@@ -200,7 +212,13 @@ void Parser::Object(const Token& keyword, const std::string& name) {
       ShapeObject(keyword, name, *shape);
       return;
     }
-    if (!IsContainerKeyword(keyword.text)) PassedOver(keyword);
+    if (!IsContainerKeyword(keyword.text)) {
+      // Its block holds no objects of its own (a blob's spheres are its
+      // components): read past.
+      PassedOver(keyword);
+      SkipBraces(keyword);
+      return;
+    }
   }
   Container(keyword, name);
 }
@@ -455,6 +473,7 @@ void Parser::EmitMesh(MeshData&& mesh, const std::string& name) {
 void Parser::FinishPlacement() {
   if (!options_.place_objects) return;
   int64_t emitted = 0;
+  placing_ = true;
   RelaxForTriangleBudget();
   auto emit = [this, &emitted](const PlacedPart& part, bool placed) {
     if (++emitted % 256 == 0) budget_.CheckStop(lexer_.position());

@@ -24,6 +24,7 @@
 #include "sdl/shape_readers.h"
 #include "sdl/symbols.h"
 #include "sdl/values.h"
+#include "shapes/ray_mesh.h"
 
 namespace sdl {
 
@@ -80,6 +81,11 @@ class SceneSink {
   virtual void Message(bool error, const std::string& text) = 0;
   // Reading progress in the main file.
   virtual void Progress(int64_t position) = 0;
+  // After the reading: `count` objects of `kind` were passed over.
+  virtual void PassedOver(const std::string& kind, int64_t count) {
+    (void)kind;
+    (void)count;
+  }
 };
 
 // Sets a flag for the life of the object and restores it.
@@ -307,6 +313,8 @@ class Parser {
   void ShapeObject(const Token& keyword, const std::string& name, const ShapeReader& reader);
   // An object this reader does not build: read past, said once per kind.
   void PassedOver(const Token& keyword);
+  // The count of each kind passed over, to the sink.
+  void ReportPassedOver();
   void EmitSolid(std::shared_ptr<const csg::Solid> solid, const Transform& transform,
                  const MaterialSlot* texture, const std::string& name, const std::string& kind,
                  const Position& where);
@@ -324,6 +332,15 @@ class Parser {
   void RelaxForTriangleBudget();
   // The box the scene's finite parts fill.
   shapes::Bounds SceneBounds() const;
+  // POV-Ray's box of an object (min_extent, max_extent): its shapes' boxes
+  // as POV-Ray makes them, its meshes' vertices.
+  shapes::Bounds ObjectBounds(const ObjectDef& def) const;
+  // Whether `p` is inside one of the object's shapes (inside()).
+  bool InsideObject(const ObjectDef& def, const Vec3& p) const;
+  // The first hit of a ray on the object's shapes and meshes (trace()); the
+  // object's triangles are gathered once and kept for the reading.
+  shapes::RayMesh::Hit TraceObject(const std::shared_ptr<const ObjectDef>& def, const Vec3& origin,
+                                   const Vec3& direction, const Position& at);
   // The box planes are cut off by (worked out once, at the first plane).
   shapes::Bounds PlaneClip();
   void Camera(const Token& keyword);
@@ -418,6 +435,11 @@ class Parser {
   bool warned_boolean_ = false, warned_clip_ = false, warned_triangles_ = false;
   double tolerance_ = 0.005;
   std::optional<shapes::Bounds> plane_clip_;
+  bool placing_ = false;  // the scene is read: its parts are being meshed
+  // The traced objects' triangles, with the objects they belong to held.
+  std::unordered_map<const ObjectDef*,
+                     std::pair<std::shared_ptr<const ObjectDef>, std::unique_ptr<shapes::RayMesh>>>
+      traced_;
   // Each finite solid's mesh in its own space, made at its first placement
   // (the solids are held by the parts that place them).
   std::unordered_map<const csg::Solid*, std::shared_ptr<const MeshData>> solid_meshes_;
@@ -425,7 +447,7 @@ class Parser {
   std::unordered_set<std::string> missing_names_;  // warned of once each
   MemoryFiles memory_files_;
   std::unordered_map<std::string, OpenFile> open_files_;  // by identifier
-  bool warned_trace_ = false, warned_inside_ = false, warned_function_ = false;
+  bool warned_function_ = false;
   bool warned_extent_ = false;
   int open_calls_ = 0;  // macros and includes
   int64_t errors_ = 0, warnings_ = 0;

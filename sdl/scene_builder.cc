@@ -229,8 +229,15 @@ void SceneBuilder::Progress(int64_t position) {
   if (log_ && position > g_NextProgress) ReportProgress(position);
 }
 
+void SceneBuilder::PassedOver(const std::string& kind, int64_t count) {
+  passed_over_.emplace_back(kind, count);
+}
+
 void SceneBuilder::Finish() {
   if (!log_) return;
+  for (const auto& [kind, count] : passed_over_) {
+    Log().write("%lld %s objects passed over\n", static_cast<long long>(count), kind.c_str());
+  }
   if (grey_materials_ > 0) {
     Log().write("%lld materials without a plain colour (patterns, maps): neutral grey\n",
                 static_cast<long long>(grey_materials_));

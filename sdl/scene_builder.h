@@ -26,6 +26,7 @@ class SceneBuilder : public SceneSink {
   void AddLight(const Vec3& location, const double color[3]) override;
   void Message(bool error, const std::string& text) override;
   void Progress(int64_t position) override;
+  void PassedOver(const std::string& kind, int64_t count) override;
 
   // Makes the first mesh ("obj_0", "mat_0"), which takes loose triangles;
   // false when there is no memory for it.
@@ -51,6 +52,7 @@ class SceneBuilder : public SceneSink {
   std::unordered_map<std::string, int> next_suffix_;  // per wanted name: "_N" to try next
   std::unordered_map<std::string, std::string> unnamed_materials_;  // by UnnamedMaterial's key
   int64_t loose_dropped_ = 0;
+  std::vector<std::pair<std::string, int64_t>> passed_over_;  // kind, count
   int64_t messages_ = 0;
   int64_t grey_materials_ = 0;
 };

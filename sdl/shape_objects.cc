@@ -86,6 +86,12 @@ void Parser::PassedOver(const Token& keyword) {
   if (passed_over_[kind]++ == 0) Warn(keyword.where, kind + " passed over");
 }
 
+void Parser::ReportPassedOver() {
+  std::vector<std::pair<std::string, int64_t>> kinds(passed_over_.begin(), passed_over_.end());
+  std::sort(kinds.begin(), kinds.end());
+  for (const auto& [kind, count] : kinds) sink_.PassedOver(kind, count);
+}
+
 void Parser::EmitSolid(std::shared_ptr<const csg::Solid> solid, const Transform& transform,
                        const MaterialSlot* texture, const std::string& name,
                        const std::string& kind, const Position& where) {
@@ -223,6 +229,8 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
 
 shapes::Bounds Parser::PlaneClip() {
   if (plane_clip_) return *plane_clip_;
+  // While the scene is read (trace() on a plane) the box is of what is
+  // placed so far; once read, it is worked out for good.
   // Planes are cut off well beyond what the scene shows: a few times the box
   // of its finite parts (and camera) about its centre, at least 100 units.
   const shapes::Bounds scene = options_.place_objects ? SceneBounds() : shapes::Bounds();
@@ -237,8 +245,53 @@ shapes::Bounds Parser::PlaneClip() {
   shapes::Bounds world;
   world.Add({center.x - half, center.y - half, center.z - half});
   world.Add({center.x + half, center.y + half, center.z + half});
-  plane_clip_ = world;
+  if (placing_) plane_clip_ = world;
   return world;
+}
+
+shapes::Bounds Parser::ObjectBounds(const ObjectDef& def) const {
+  shapes::Bounds box;
+  for (const PlacedPart& part : def.parts) {
+    if (part.solid != nullptr) {
+      box.Include(csg::BoundsOf(*part.solid).Transformed(part.transform));
+    } else if (part.mesh != nullptr) {
+      for (const Vec3& v : part.mesh->vertices) box.Add(part.transform.Point(v));
+    }
+  }
+  return box;
+}
+
+bool Parser::InsideObject(const ObjectDef& def, const Vec3& p) const {
+  for (const PlacedPart& part : def.parts) {
+    // A mesh has no inside without an inside_vector, which is not kept.
+    if (part.solid != nullptr && csg::Inside(*part.solid, part.transform.Inverse().Point(p))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+shapes::RayMesh::Hit Parser::TraceObject(const std::shared_ptr<const ObjectDef>& def,
+                                         const Vec3& origin, const Vec3& direction,
+                                         const Position& at) {
+  auto found = traced_.find(def.get());
+  if (found == traced_.end()) {
+    auto rays = std::make_unique<shapes::RayMesh>();
+    for (const PlacedPart& part : def->parts) {
+      if (part.solid != nullptr) {
+        MeshData mesh;
+        SolidMesh(part, part.transform, mesh);
+        rays->Add(mesh, part.transform);
+      } else if (part.mesh != nullptr) {
+        rays->Add(*part.mesh, part.transform);
+      }
+    }
+    rays->Build();
+    budget_.Allocate(rays->Bytes(), at);
+    found = traced_.emplace(def.get(), std::make_pair(def, std::move(rays))).first;
+  }
+  budget_.Work(64, at);
+  return found->second.second->Trace(origin, direction);
 }
 
 }  // namespace sdl

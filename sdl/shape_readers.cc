@@ -203,7 +203,9 @@ void ReadSor(ShapeArgs& a, Shape& s) {
   const size_t count = Count(a);
   sor.points = Points2(a, count);
   if (count < 4) a.Fail("a surface of revolution must have at least four points");
-  for (size_t i = 1; i < count; ++i) {
+  // The curve runs from the second point to the last but one, rising; the
+  // first and last only steer it.
+  for (size_t i = 2; i + 1 < count; ++i) {
     if (!(sor.points[i].y > sor.points[i - 1].y)) {
       a.Fail("incorrect point in surface of revolution: the heights must rise, point " +
              std::to_string(i + 1) + " does not");

@@ -293,12 +293,14 @@ bool InsideLathe(const Lathe& lathe, const Vec3& p) {
     }
     return false;
   }
-  // Crossings of the outline by the ray from (r, y) outwards.
+  // Crossings of the outline by the ray from (r, y) outwards; as POV-Ray
+  // counts them, a piece whose end is at the ray's height crosses it.
   const std::vector<Point2> line = LatheOutline(lathe, 16);
   bool in = false;
   for (size_t i = 0; i + 1 < line.size(); ++i) {
     const Point2 &a = line[i], &b = line[i + 1];
-    if ((a.y > p.y) != (b.y > p.y) && r < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) in = !in;
+    if (a.y == b.y || p.y < std::min(a.y, b.y) || p.y > std::max(a.y, b.y)) continue;
+    if (r < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x) in = !in;
   }
   return in;
 }

@@ -9,6 +9,9 @@ namespace shapes {
 
 namespace {
 
+// How thick POV-Ray takes its flat shapes (disc, polygon) to be.
+constexpr double kFlat = 1e-3;
+
 double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
 Vec3 Sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -27,22 +30,39 @@ Bounds Infinite() {
   return b;
 }
 
-// The box of a disc of `radius` about `center` in the plane normal to `axis`.
-Bounds RoundBounds(const Vec3& center, const Vec3& axis, double radius) {
-  const double l = Length(axis);
-  Bounds b;
-  if (!(l > 0)) return b;
-  const double a[3] = {axis.x / l, axis.y / l, axis.z / l};
-  const double c[3] = {center.x, center.y, center.z};
-  double lo[3], hi[3];
-  for (int k = 0; k < 3; ++k) {
-    const double reach = radius * std::sqrt(std::max(0.0, 1 - a[k] * a[k]));
-    lo[k] = c[k] - reach;
-    hi[k] = c[k] + reach;
+// The rotation that takes z to `axis` (of unit length) the shortest way,
+// then the move to `base`: the frame POV-Ray gives round shapes' boxes.
+Transform ZToAxis(const Vec3& base, const Vec3& axis) {
+  const double c = axis.z;
+  Vec3 k{-axis.y, axis.x, 0};  // z x axis
+  const double s = std::sqrt(k.x * k.x + k.y * k.y);
+  double r[3][3];
+  if (s < 1e-12) {
+    const double f = c < 0 ? -1 : 1;  // z or -z: a half turn about x for -z
+    const double m[3][3] = {{1, 0, 0}, {0, f, 0}, {0, 0, f}};
+    std::copy(&m[0][0], &m[0][0] + 9, &r[0][0]);
+  } else {
+    k = {k.x / s, k.y / s, 0};
+    const double t = 1 - c;
+    // Rodrigues' formula: m[i] is the image of the i-th axis.
+    const double m[3][3] = {{c + t * k.x * k.x, t * k.x * k.y, -s * k.y},
+                            {t * k.x * k.y, c + t * k.y * k.y, s * k.x},
+                            {s * k.y, -s * k.x, c}};
+    std::copy(&m[0][0], &m[0][0] + 9, &r[0][0]);
   }
-  b.min = {lo[0], lo[1], lo[2]};
-  b.max = {hi[0], hi[1], hi[2]};
-  return b;
+  const double rows[12] = {r[0][0], r[0][1], r[0][2], r[1][0], r[1][1], r[1][2],
+                           r[2][0], r[2][1], r[2][2], base.x,  base.y,  base.z};
+  return Transform::Matrix(rows);
+}
+
+// The box [-reach, reach]^2 x [z0, z1] in the frame of `axis` at `base`.
+Bounds FrameBox(const Vec3& base, const Vec3& axis, double reach, double z0, double z1) {
+  const double l = Length(axis);
+  Bounds local;
+  local.Add(Vec3{-reach, -reach, z0});
+  local.Add(Vec3{reach, reach, z1});
+  if (!(l > 0)) return local.Transformed(Transform::Translate(base));
+  return local.Transformed(ZToAxis(base, {axis.x / l, axis.y / l, axis.z / l}));
 }
 
 }  // namespace
@@ -87,9 +107,8 @@ Bounds BoundsOf(const Shape& shape) {
           },
           [](const Cone& c) {
             const Vec3 axis = Sub(c.cap, c.base);
-            Bounds out = RoundBounds(c.base, axis, std::fabs(c.base_radius));
-            out.Include(RoundBounds(c.cap, axis, std::fabs(c.cap_radius)));
-            return out;
+            const double reach = std::max(std::fabs(c.base_radius), std::fabs(c.cap_radius));
+            return FrameBox(c.base, axis, reach, 0, Length(axis));
           },
           [](const Torus& t) {
             const double r = std::fabs(t.major) + std::fabs(t.minor);
@@ -98,17 +117,26 @@ Bounds BoundsOf(const Shape& shape) {
             out.Add({r, std::fabs(t.minor), r});
             return out;
           },
-          [](const Disc& d) { return RoundBounds(d.center, d.normal, std::fabs(d.radius)); },
+          [](const Disc& d) {
+            // As thick as POV-Ray's flat shapes are taken to be.
+            return FrameBox(d.center, d.normal, std::fabs(d.radius), -kFlat, kFlat);
+          },
           [](const Plane&) { return Infinite(); },
           [](const Superellipsoid&) {
             Bounds out;
-            out.Add({-1, -1, -1});
-            out.Add({1, 1, 1});
+            out.Add({-1 - 1e-4, -1 - 1e-4, -1 - 1e-4});
+            out.Add({1 + 1e-4, 1 + 1e-4, 1 + 1e-4});
             return out;
           },
           [](const Polygon& p) {
             Bounds out;
             for (const Vec3& v : p.points) out.Add(v);
+            // A flat side of the box is given POV-Ray's thickness.
+            if (!out.Empty()) {
+              if (out.max.x == out.min.x) out.min.x -= kFlat, out.max.x += kFlat;
+              if (out.max.y == out.min.y) out.min.y -= kFlat, out.max.y += kFlat;
+              if (out.max.z == out.min.z) out.min.z -= kFlat, out.max.z += kFlat;
+            }
             return out;
           },
           [](const Prism& p) { return PrismBounds(p); },

@@ -1,0 +1,314 @@
+// POV-Ray's shapes and CSG in the POV-Ray-syntax mode, held against
+// POV-Ray 3.7.0.10 itself: every expected number below was printed by its
+// #debug for the same objects (min_extent, max_extent, inside, trace).
+// How closely the meshes follow the shapes is judged by POV-Ray in
+// tests/shapes/ (the oracle cases).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "shapes/triangulate.h"
+#include "tests/test_support.h"
+
+namespace {
+
+PovrayReadOptions Placing() {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  return options;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
+
+// The first `count` vertices of a mesh whose vertex list is `vectors`
+// (expressions the scene evaluates), after `declarations`.
+std::vector<std::array<double, 3>> Evaluate(const std::string& declarations,
+                                            const std::vector<std::string>& vectors,
+                                            std::string* messages) {
+  std::string text = declarations + "mesh2 { vertex_vectors { " +
+                     std::to_string(std::max<size_t>(vectors.size(), 3)) + ",\n";
+  for (const std::string& v : vectors) text += "  " + v + ",\n";
+  for (size_t i = vectors.size(); i < 3; ++i) text += "  <" + std::to_string(i) + ", 7, 1>,\n";
+  text += "} face_indices { 1, <0, 1, 2> } }\n";
+  const Reading r = ReadPovrayText(text, Placing());
+  *messages = Joined(r.host_messages);
+  std::vector<std::array<double, 3>> out;
+  MMesh_P* mesh = r.scene ? FindMesh(*r.scene, "obj_1") : nullptr;
+  if (mesh == nullptr) return out;
+  for (int64_t i = 0; i < mesh->Get_Vertex_Count() && out.size() < vectors.size(); ++i) {
+    const MVector3& v = mesh->Get_Vertex(i);
+    out.push_back({v.x, v.y, v.z});
+  }
+  return out;
+}
+
+const char kObjects[] =
+    "#declare O1 = sphere { <1,2,3>, 2 }\n"
+    "#declare O2 = cylinder { 0, <1,1,0>, 0.5 }\n"
+    "#declare O3 = cone { <0,0,0>, 1, <0,0,2>, 0.5 rotate 30*x }\n"
+    "#declare O4 = torus { 2, 0.5 rotate 45*z }\n"
+    "#declare O5 = box { <-1,-2,-3>, <1,2,3> rotate <10,20,30> }\n"
+    "#declare O6 = difference { box { -1, 1 } sphere { 0.5, 1 } }\n"
+    "#declare O7 = intersection { box { -1, 1 } sphere { 0.5, 1 } }\n"
+    "#declare O8 = merge { box { -1, 1 } sphere { 2, 1 } }\n"
+    "#declare O9 = superellipsoid { <0.5, 0.5> scale <2,1,1> }\n"
+    "#declare O10 = prism { linear_spline 0, 1, 4, <0,0>, <1,0>, <0,2>, <0,0> }\n"
+    "#declare O11 = lathe { linear_spline 3, <0,0>, <2,1>, <1,3> }\n"
+    "#declare O12 = disc { <1,0,0>, <0,1,1>, 2, 0.5 }\n"
+    "#declare O13 = union { sphere { 0, 1 } box { 2, 3 } }\n"
+    "#declare O14 = sor { 4, <0,0>, <1,1>, <2,2>, <1,3> }\n"
+    "#declare O15 = intersection { sphere { 0, 1 } plane { y, 0 } }\n"
+    "#declare O16 = polygon { 4, <0,0>, <1,0>, <0,1>, <0,0> }\n"
+    "#declare O17 = cylinder { <0,0,0>, <0,3,0>, 1 scale <1,1,2> rotate 30*z translate x }\n"
+    "#declare O18 = object { O1 scale 2 }\n";
+
+TEST(Shapes, ExtentsArePovraysBoxes) {
+  const struct {
+    const char* object;
+    std::array<double, 3> min, max;
+  } cases[] = {
+      {"O1", {-1, 0, 1}, {3, 4, 5}},
+      {"O2", {-0.5, -0.5, -0.707107}, {1.5, 1.5, 0.707107}},
+      {"O3", {-1, -1.866025, -0.5}, {1, 0.866025, 2.232051}},
+      {"O4", {-2.121320, -2.121320, -2.5}, {2.121320, 2.121320, 2.5}},
+      {"O5", {-2.831304, -2.289059, -3.444622}, {2.831304, 2.289059, 3.444622}},
+      {"O6", {-1, -1, -1}, {1, 1, 1}},
+      {"O7", {-0.5, -0.5, -0.5}, {1, 1, 1}},
+      {"O8", {-1, -1, -1}, {3, 3, 3}},
+      {"O9", {-2.0002, -1.0001, -1.0001}, {2.0002, 1.0001, 1.0001}},
+      {"O10", {0, 0, 0}, {1, 1, 2}},
+      {"O11", {-2, 0, -2}, {2, 3, 2}},
+      {"O12", {-1, -1.414921, -1.414921}, {3, 1.414921, 1.414921}},
+      {"O13", {-1, -1, -1}, {3, 3, 3}},
+      {"O14", {-2, 1, -2}, {2, 2, 2}},
+      {"O15", {-1, -1, -1}, {1, 0, 1}},
+      {"O16", {0, 0, -0.001}, {1, 1, 0.001}},
+      {"O17", {-1.366025, -0.5, -2}, {1.866025, 3.098076, 2}},
+      {"O18", {-2, 0, 2}, {6, 8, 10}},
+  };
+  std::vector<std::string> vectors;
+  for (const auto& c : cases) {
+    vectors.push_back("min_extent(" + std::string(c.object) + ")");
+    vectors.push_back("max_extent(" + std::string(c.object) + ")");
+  }
+  std::string messages;
+  const auto got = Evaluate(kObjects, vectors, &messages);
+  ASSERT_EQ(got.size(), vectors.size()) << messages;
+  EXPECT_EQ(messages, "");
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(got[2 * i][k], cases[i].min[k], 2e-6) << cases[i].object << " min " << k;
+      EXPECT_NEAR(got[2 * i + 1][k], cases[i].max[k], 2e-6) << cases[i].object << " max " << k;
+    }
+  }
+}
+
+TEST(Shapes, InsideAndTraceAnswerAsPovray) {
+  const struct {
+    const char* call;
+    std::array<double, 3> expected;
+    double tolerance;  // a hit on a curved surface lies on its mesh
+  } cases[] = {
+      {"inside(O6, <0.9,0.9,0.9>)", {0, 0, 0}, 0},
+      {"inside(O6, <0,0,0>)", {0, 0, 0}, 0},
+      {"inside(O7, <0.5,0.5,0.5>)", {1, 1, 1}, 0},
+      {"inside(O15, <0,0.5,0>)", {0, 0, 0}, 0},
+      {"inside(O15, <0,-0.5,0>)", {1, 1, 1}, 0},
+      {"inside(O4, <1.414,1.414,0>)", {1, 1, 1}, 0},
+      {"inside(O10, <0.2,0.5,0.3>)", {1, 1, 1}, 0},
+      {"inside(O11, <0.5,1,0>)", {0, 0, 0}, 0},
+      {"inside(O11, <0.5,2,0>)", {1, 1, 1}, 0},
+      {"inside(O14, <0.5,1.5,0.5>)", {1, 1, 1}, 0},
+      {"inside(O17, <1,1,0>)", {1, 1, 1}, 0},
+      {"inside(O9, <1.9,0,0>)", {1, 1, 1}, 0},
+      {"inside(O3, <0,-0.5,0.9>)", {1, 1, 1}, 0},
+      {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
+      {"N", {0, 0, -1}, 0.01},
+      {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
+      {"N", {0, 0, 0}, 0},
+      {"trace(O6, <0.9,0.9,-5>, z, N)", {0.9, 0.9, -1}, 1e-9},
+      {"N", {0, 0, -1}, 1e-9},
+      {"trace(O4, <0,0,0>, y)", {0, 0, 0}, 0},
+      {"trace(O15, <0.3,5,0.2>, -y, N)", {0.3, 0, 0.2}, 1e-9},
+      {"N", {0, 1, 0}, 1e-9},
+      {"trace(O17, <-5,1,0.3>, x, N)", {-0.7190, 1, 0.3}, 2e-3},
+      {"N", {-0.8635, -0.4986, 0.0756}, 2e-3},
+      {"trace(O13, <2.5,2.5,10>, -z, N)", {2.5, 2.5, 3}, 1e-9},
+      {"N", {0, 0, 1}, 1e-9},
+  };
+  std::vector<std::string> vectors;
+  for (const auto& c : cases) {
+    // Each value is taken when its line is read: N as the trace before set it.
+    vectors.push_back("<0,0,0> + " + std::string(c.call));
+  }
+  std::string messages;
+  const auto got =
+      Evaluate(std::string(kObjects) + "#declare N = <9, 9, 9>;\n", vectors, &messages);
+  ASSERT_EQ(got.size(), vectors.size()) << messages;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(got[i][k], cases[i].expected[k], cases[i].tolerance + 1e-12)
+          << cases[i].call << " [" << k << "]";
+    }
+  }
+}
+
+// A shape without a name is named by its kind; a declared one by its
+// name; each placement is a mesh of its own.
+TEST(Shapes, NamesAndPlacements) {
+  const Reading r = ReadPovrayText(
+      "#declare Ball = sphere { 0, 1 }\n"
+      "sphere { 0, 1 } sphere { x, 1 } box { 0, 1 }\n"
+      "object { Ball translate 3*x } object { Ball translate -3*x }\n"
+      "union { cylinder { 0, y, 0.5 } cone { 0, 1, y, 0 } translate 5*z }\n",
+      Placing());
+  ASSERT_TRUE(r.scene);
+  EXPECT_EQ(ObjectNames(*r.scene), (std::vector<std::string>{"Sphere", "Sphere_2", "Box", "Ball",
+                                                             "Ball_2", "Cylinder", "Cone"}))
+      << Joined(r.host_messages);
+  MMesh_P* ball = FindMesh(*r.scene, "Ball_2");
+  ASSERT_NE(ball, nullptr);
+  double low = HUGE_VAL, high = -HUGE_VAL;
+  for (int64_t i = 0; i < ball->Get_Vertex_Count(); ++i) {
+    low = std::min(low, ball->Get_Vertex(i).x);
+    high = std::max(high, ball->Get_Vertex(i).x);
+  }
+  EXPECT_NEAR((low + high) / 2, -3, 1e-9) << "the second copy is where it is put";
+}
+
+// The faces a boolean makes keep the texture of the operand they lie on.
+TEST(Shapes, BooleanFacesKeepTheirOperandsTextures) {
+  const Reading r = ReadPovrayText(
+      "#declare Red = texture { pigment { rgb <1,0,0> } }\n"
+      "#declare Blue = texture { pigment { rgb <0,0,1> } }\n"
+      "difference { box { -1, 1 texture { Red } } sphere { <1,1,1>, 1 texture { Blue } } }\n",
+      Placing());
+  ASSERT_TRUE(r.scene);
+  ASSERT_TRUE(r.host_messages.empty()) << Joined(r.host_messages);
+  MMesh_P* mesh = FindMesh(*r.scene, "Difference");
+  ASSERT_NE(mesh, nullptr) << ::testing::PrintToString(ObjectNames(*r.scene));
+  const std::vector<std::string> materials = MeshMaterialNames(*mesh);
+  ASSERT_EQ(materials, (std::vector<std::string>{"Red", "Blue"}));
+  // The bite is an eighth of the sphere: its faces lie at distance 1 from
+  // (1,1,1); the box's faces on its planes.
+  int64_t red = 0, blue = 0;
+  const FaceStream& faces = mesh->Faces();
+  for (int64_t f = 0; f < mesh->Get_Face_Count(); ++f) {
+    (mesh->Get_Face_MatId(f) == 0 ? red : blue)++;
+  }
+  (void)faces;
+  EXPECT_GT(red, 10);
+  EXPECT_GT(blue, 10);
+}
+
+// Bad parameters are POV-Ray's errors at the shape; the rest of the file
+// comes in.
+TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
+  const struct {
+    const char* shape;
+    const char* message;
+  } cases[] = {
+      {"cylinder { <1,2,3>, <1,2,3>, 1 }", "degenerate cylinder"},
+      {"cone { 0, 1, 0, 0.5 }", "degenerate cone"},
+      {"plane { 0, 1 }", "degenerate plane normal"},
+      {"prism { 0, 1, 2, <0,0>, <1,0> }", "Prism with linear splines must have at least three"},
+      {"prism { cubic_spline 0, 1, 4, <0,0>, <1,0>, <1,1>, <0,0> }",
+       "Prism with cubic splines must have at least six"},
+      {"lathe { bezier_spline 5, <0,0>, <1,0>, <1,1>, <0,1>, <0,2> }",
+       "Lathe with Bezier splines must have four points per segment"},
+      {"sor { 4, <0,0>, <1,1>, <1,0.5>, <1,3> }", "incorrect point in surface of revolution"},
+      {"sor { 3, <0,0>, <1,1>, <1,2> }", "at least four points"},
+      {"polygon { 2, <0,0>, <1,1> }", "at least three points"},
+      {"sphere { 0 }", "expected"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = std::string("box { 0, 1 }\n") + c.shape + "\nsphere { 3*x, 1 }\n";
+    const Reading r = ReadPovrayText(text, Placing());
+    ASSERT_TRUE(r.scene) << text;
+    EXPECT_EQ(ObjectNames(*r.scene), (std::vector<std::string>{"Box", "Sphere"})) << text;
+    ASSERT_FALSE(r.host_messages.empty()) << text;
+    EXPECT_NE(r.host_messages[0].find(":2:"), std::string::npos) << text << r.host_messages[0];
+    EXPECT_NE(r.host_messages[0].find(c.message), std::string::npos) << text << r.host_messages[0];
+  }
+}
+
+TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
+  const std::string scene =
+      "sphere { 0, 1 } isosurface { function { x } } isosurface { function { y } }\n"
+      "blob { threshold 0.5 sphere { 0, 1, 1 } }\n";
+  PovrayReadOptions off = Placing();
+  off.shapes.on = false;
+  const Reading none = ReadPovrayText(scene, off);
+  ASSERT_TRUE(none.scene);
+  EXPECT_TRUE(ObjectNames(*none.scene).empty());
+  EXPECT_TRUE(none.host_messages.empty()) << Joined(none.host_messages);
+
+  const Reading on = ReadPovrayText(scene, Placing());
+  ASSERT_TRUE(on.scene);
+  EXPECT_EQ(ObjectNames(*on.scene), std::vector<std::string>{"Sphere"});
+  ASSERT_EQ(on.host_messages.size(), 2u) << "once per kind: " << Joined(on.host_messages);
+  EXPECT_NE(on.host_messages[0].find(":1:17: warning: isosurface passed over"), std::string::npos)
+      << on.host_messages[0];
+  EXPECT_NE(on.log.find("2 isosurface objects passed over"), std::string::npos) << on.log;
+
+  PovrayReadOptions few = Placing();
+  few.shapes.max_triangles = 2000;
+  const Reading coarse = ReadPovrayText("#for (i, 0, 9) sphere { i*x, 0.4 } #end\n", few);
+  ASSERT_TRUE(coarse.scene);
+  int64_t triangles = 0;
+  for (const std::string& name : ObjectNames(*coarse.scene)) {
+    triangles += FindMesh(*coarse.scene, name.c_str())->Get_Face_Count();
+  }
+  EXPECT_LE(triangles, 2000);
+  EXPECT_GT(triangles, 500);
+  ASSERT_EQ(coarse.host_messages.size(), 1u) << Joined(coarse.host_messages);
+  EXPECT_NE(coarse.host_messages[0].find("more than max_triangles (2000)"), std::string::npos);
+}
+
+// Regions by the even-odd rule: the triangles cover exactly the area.
+TEST(Shapes, EvenOddTriangulation) {
+  using shapes::Point2;
+  const struct {
+    const char* name;
+    std::vector<std::vector<Point2>> loops;
+    double area;
+  } cases[] = {
+      {"square", {{{0, 0}, {2, 0}, {2, 2}, {0, 2}}}, 4},
+      {"clockwise square", {{{0, 0}, {0, 2}, {2, 2}, {2, 0}}}, 4},
+      {"square with a hole",
+       {{{0, 0}, {3, 0}, {3, 3}, {0, 3}}, {{1, 1}, {2, 1}, {2, 2}, {1, 2}}},
+       8},
+      {"island in the hole",
+       {{{0, 0}, {5, 0}, {5, 5}, {0, 5}},
+        {{1, 1}, {4, 1}, {4, 4}, {1, 4}},
+        {{2, 2}, {3, 2}, {3, 3}, {2, 3}}},
+       17},
+      {"two holes",
+       {{{0, 0}, {6, 0}, {6, 3}, {0, 3}},
+        {{1, 1}, {2, 1}, {2, 2}, {1, 2}},
+        {{4, 1}, {5, 1}, {5, 2}, {4, 2}}},
+       16},
+      {"non-convex", {{{0, 0}, {4, 0}, {4, 4}, {2, 1}, {0, 4}}}, 10},
+      {"closed by its first point", {{{0, 0}, {1, 0}, {0, 1}, {0, 0}}}, 0.5},
+  };
+  for (const auto& c : cases) {
+    std::vector<Point2> all;
+    for (const auto& loop : c.loops) all.insert(all.end(), loop.begin(), loop.end());
+    double area = 0;
+    for (const auto& t : shapes::TriangulateEvenOdd(c.loops)) {
+      const Point2 &a = all[t[0]], &b = all[t[1]], &d = all[t[2]];
+      const double twice = (b.x - a.x) * (d.y - a.y) - (b.y - a.y) * (d.x - a.x);
+      EXPECT_GT(twice, 0) << c.name << ": a triangle turned the wrong way";
+      area += twice / 2;
+    }
+    EXPECT_NEAR(area, c.area, 1e-9) << c.name;
+  }
+}
+
+}  // namespace
