@@ -1,51 +1,82 @@
 #include "sdl/symbols.h"
 
+#include <algorithm>
+
 namespace sdl {
 
 void SymbolTable::Reset() {
-  scopes_.clear();
-  scopes_.emplace_back();
+  names_.clear();
+  scope_names_.clear();
+  scope_names_.emplace_back();
 }
 
 ValueRef SymbolTable::Find(std::string_view name) const {
-  const std::string key(name);
-  for (size_t i = scopes_.size(); i-- > 0;) {
-    auto found = scopes_[i].find(key);
-    if (found != scopes_[i].end()) return found->second;
+  const auto found = names_.find(name);
+  if (found == names_.end() || found->second.empty()) return nullptr;
+  return found->second.back().value;
+}
+
+void SymbolTable::Set(const std::string& name, size_t scope, ValueRef value) {
+  std::vector<Entry>& entries = names_[name];
+  auto at = std::find_if(entries.begin(), entries.end(),
+                         [scope](const Entry& e) { return e.scope >= scope; });
+  if (at != entries.end() && at->scope == scope) {
+    at->value = std::move(value);
+    return;
   }
-  return nullptr;
+  entries.insert(at, Entry{scope, std::move(value)});
+  scope_names_[scope].push_back(name);
+}
+
+void SymbolTable::OpenWith(std::unordered_map<std::string, ValueRef> scope) {
+  Open();
+  for (auto& [name, value] : scope) Set(name, depth() - 1, std::move(value));
 }
 
 void SymbolTable::DeclareIn(size_t depth, const std::string& name, Value value, bool local) {
   ValueRef stored = std::make_shared<const Value>(std::move(value));
-  if (depth > scopes_.size()) depth = scopes_.size();
-  if (depth < 1) depth = 1;
+  depth = std::clamp<size_t>(depth, 1, this->depth());
   if (local && depth > 1) {
-    scopes_[depth - 1][name] = std::move(stored);
+    Set(name, depth - 1, std::move(stored));
     return;
   }
-  for (size_t i = depth; i-- > 1;) {
-    auto found = scopes_[i].find(name);
-    if (found != scopes_[i].end()) {
-      found->second = std::move(stored);
-      return;
+  // The innermost local of that name among the first `depth` scopes, else
+  // the global one.
+  const auto found = names_.find(name);
+  if (found != names_.end()) {
+    for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) {
+      if (it->scope >= 1 && it->scope < depth) {
+        it->value = std::move(stored);
+        return;
+      }
     }
   }
-  scopes_.front()[name] = std::move(stored);
+  Set(name, 0, std::move(stored));
 }
 
 void SymbolTable::DeclareGlobal(const std::string& name, Value value) {
-  scopes_.front()[name] = std::make_shared<const Value>(std::move(value));
+  Set(name, 0, std::make_shared<const Value>(std::move(value)));
 }
 
 void SymbolTable::Undefine(std::string_view name) {
-  const std::string key(name);
-  for (auto& scope : scopes_) scope.erase(key);
+  const auto found = names_.find(name);
+  if (found != names_.end()) found->second.clear();
 }
 
 void SymbolTable::CloseTo(size_t depth) {
   if (depth < 1) depth = 1;  // the global scope stays
-  while (scopes_.size() > depth) scopes_.pop_back();
+  while (scope_names_.size() > depth) {
+    const size_t scope = scope_names_.size() - 1;
+    for (const std::string& name : scope_names_.back()) {
+      const auto found = names_.find(name);
+      if (found == names_.end()) continue;
+      auto& entries = found->second;
+      entries.erase(std::remove_if(entries.begin(), entries.end(),
+                                   [scope](const Entry& e) { return e.scope == scope; }),
+                    entries.end());
+    }
+    scope_names_.pop_back();
+  }
 }
 
 }  // namespace sdl

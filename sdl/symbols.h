@@ -43,15 +43,31 @@ class SymbolTable {
   void Undefine(std::string_view name);
 
   // Scopes of macro calls and includes: Open gives the depth to return to.
-  size_t depth() const { return scopes_.size(); }
-  void Open() { scopes_.emplace_back(); }
-  void OpenWith(std::unordered_map<std::string, ValueRef> scope) {
-    scopes_.push_back(std::move(scope));
-  }
+  size_t depth() const { return scope_names_.size(); }
+  void Open() { scope_names_.emplace_back(); }
+  void OpenWith(std::unordered_map<std::string, ValueRef> scope);
   void CloseTo(size_t depth);
 
  private:
-  std::vector<std::unordered_map<std::string, ValueRef>> scopes_;
+  // A declaration of a name in the scope at `scope` (0: the global one).
+  struct Entry {
+    size_t scope;
+    ValueRef value;
+  };
+  // Finds a std::string key from a string_view without making a string.
+  struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  // Each name's declarations, outermost first: a lookup takes the last,
+  // whatever the depth of macro calls (a recursive macro a hundred deep
+  // finds a global as fast as a local).
+  std::unordered_map<std::string, std::vector<Entry>, Hash, std::equal_to<>> names_;
+  // The names each open scope declared, to take back when it closes.
+  std::vector<std::vector<std::string>> scope_names_;
+
+  // Sets `name` in `scope`, keeping its declarations in scope order.
+  void Set(const std::string& name, size_t scope, ValueRef value);
 };
 
 }  // namespace sdl

@@ -155,7 +155,6 @@ RayMesh::Hit RayMesh::Trace(const Vec3& origin, const Vec3& direction) const {
   if (!(Dot(n, n) > 0)) n = Cross(Sub(hit->b, hit->a), Sub(hit->c, hit->a));
   const double l = std::sqrt(Dot(n, n));
   if (l > 0) n = {n.x / l, n.y / l, n.z / l};
-  if (Dot(n, d) > 0) n = {-n.x, -n.y, -n.z};
   best.normal = n;
   return best;
 }

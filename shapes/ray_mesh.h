@@ -20,7 +20,9 @@ class RayMesh {
 
   struct Hit {
     bool hit = false;
-    sdl::Vec3 point, normal;  // the normal of unit length, facing the ray's start
+    // The normal of unit length, the surface's own (a shape's outward one,
+    // whichever side the ray came from), as POV-Ray's trace() gives it.
+    sdl::Vec3 point, normal;
   };
   // The nearest hit along origin + t * direction, t > a small epsilon.
   Hit Trace(const sdl::Vec3& origin, const sdl::Vec3& direction) const;
