@@ -50,9 +50,9 @@ class Flattener {
     tarvo_csg_node node{};
     node.inverse = solid.inverse ? 1 : 0;
     placement.Rows(node.matrix);
-    // The same solid is the same subtree wherever it stands, unless a plane
-    // in it is cut off by the box of the whole.
-    node.id = HasPlane(solid) ? 0 : static_cast<int64_t>(reinterpret_cast<intptr_t>(&solid));
+    // The same geometry is the same subtree wherever it stands, unless a
+    // plane in it is cut off by the box of the whole.
+    node.id = HasPlane(solid) ? 0 : static_cast<int64_t>(Fingerprint(solid));
     if (solid.op == SolidOp::kShape || solid.op == SolidOp::kMesh) {
       if (!Leaf(solid, node, error)) return false;
       sdl::MaterialSlot slot;

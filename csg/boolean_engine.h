@@ -28,8 +28,8 @@ class BooleanEngine {
 // of a reading together `in_all`; `stop` (may be null, called from the
 // kernel's threads) ends one at once.
 struct BooleanLimits {
-  double per_solid = 8;
-  double in_all = 30;
+  double per_solid = 3;
+  double in_all = 8;
   bool (*stop)(void* context) = nullptr;
   void* context = nullptr;
 };

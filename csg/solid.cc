@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace csg {
@@ -114,6 +115,114 @@ bool Inside(const Solid& solid, const sdl::Vec3& p) {
       break;
   }
   return in != solid.inverse;
+}
+
+namespace {
+
+// FNV-1a over the bytes of plain values.
+class Hasher {
+ public:
+  template <class T>
+  void Add(const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+    for (size_t i = 0; i < sizeof value; ++i) hash_ = (hash_ ^ bytes[i]) * 1099511628211ULL;
+  }
+  void Add(const sdl::Vec3& v) {
+    Add(v.x);
+    Add(v.y);
+    Add(v.z);
+  }
+  void Add(const std::vector<sdl::Vec3>& points) {
+    Add(points.size());
+    for (const sdl::Vec3& p : points) Add(p);
+  }
+  uint64_t hash() const { return hash_; }
+
+ private:
+  uint64_t hash_ = 14695981039346656037ULL;
+};
+
+void AddShape(const shapes::Shape& shape, Hasher& h) {
+  h.Add(shape.params.index());
+  h.Add(shape.inverse);
+  std::visit(
+      [&h](const auto& p) {
+        using T = std::decay_t<decltype(p)>;
+        if constexpr (std::is_same_v<T, shapes::Box>) {
+          h.Add(p.corner1);
+          h.Add(p.corner2);
+        } else if constexpr (std::is_same_v<T, shapes::Sphere>) {
+          h.Add(p.center);
+          h.Add(p.radius);
+        } else if constexpr (std::is_same_v<T, shapes::Cone>) {
+          h.Add(p.base);
+          h.Add(p.cap);
+          h.Add(p.base_radius);
+          h.Add(p.cap_radius);
+          h.Add(p.open);
+        } else if constexpr (std::is_same_v<T, shapes::Torus>) {
+          h.Add(p.major);
+          h.Add(p.minor);
+        } else if constexpr (std::is_same_v<T, shapes::Disc>) {
+          h.Add(p.center);
+          h.Add(p.normal);
+          h.Add(p.radius);
+          h.Add(p.hole);
+        } else if constexpr (std::is_same_v<T, shapes::Plane>) {
+          h.Add(p.normal);
+          h.Add(p.distance);
+        } else if constexpr (std::is_same_v<T, shapes::Superellipsoid>) {
+          h.Add(p.e);
+          h.Add(p.n);
+        } else if constexpr (std::is_same_v<T, shapes::Polygon>) {
+          h.Add(p.points);
+        } else if constexpr (std::is_same_v<T, shapes::Prism>) {
+          h.Add(p.spline);
+          h.Add(p.conic);
+          h.Add(p.open);
+          h.Add(p.height1);
+          h.Add(p.height2);
+          h.Add(p.points);
+        } else if constexpr (std::is_same_v<T, shapes::Lathe>) {
+          h.Add(p.spline);
+          h.Add(p.sor);
+          h.Add(p.open);
+          h.Add(p.points);
+        }
+      },
+      shape.params);
+}
+
+void AddSolid(const Solid& solid, Hasher& h) {
+  h.Add(solid.op);
+  h.Add(solid.inverse);
+  switch (solid.op) {
+    case SolidOp::kShape:
+      AddShape(solid.shape, h);
+      return;
+    case SolidOp::kMesh:
+      h.Add(reinterpret_cast<uintptr_t>(solid.mesh.get()));
+      return;
+    default:
+      break;
+  }
+  h.Add(solid.operands.size());
+  for (const Operand& operand : solid.operands) {
+    double rows[12];
+    operand.transform.Rows(rows);
+    for (double r : rows) h.Add(r);
+    AddSolid(*operand.solid, h);
+  }
+}
+
+}  // namespace
+
+uint64_t Fingerprint(const Solid& solid) {
+  Hasher h;
+  AddSolid(solid, h);
+  // 0 means "no id" to the boolean module.
+  return h.hash() == 0 ? 1 : h.hash();
 }
 
 }  // namespace csg

@@ -43,6 +43,10 @@ struct Solid {
 // The box of the solid in its own space (a boolean's from its operands: an
 // intersection's the common part, a difference's its first operand's).
 shapes::Bounds BoundsOf(const Solid& solid);
+// A number that only solids of the same geometry share (shapes, meshes,
+// operations and transformations, not textures): a macro that makes the
+// same boolean a hundred times asks the kernel once.
+uint64_t Fingerprint(const Solid& solid);
 // Whether `p` is inside the solid, as POV-Ray's inside() answers.
 bool Inside(const Solid& solid, const sdl::Vec3& p);
 
