@@ -113,3 +113,15 @@ if command -v povray >/dev/null; then
     /usr/bin/time -f "%e" povray +I"$dir/scene.pov" +O/dev/null -D +W8 +H8 -GA 2>&1 >/dev/null | tail -1
   done | sort -n | sed -n 3p | xargs printf 'povray: %s s\n'
 fi
+
+if command -v povray >/dev/null && command -v hyperfine >/dev/null; then
+  # Shapes and CSG (bench/shapes/): each import beside POV-Ray's own run on
+  # the same file (its start-up and parse; +Q0 draws an 8 x 8 picture
+  # without lights), whole processes.
+  echo "## Shapes and CSG beside POV-Ray (hyperfine, whole processes)"
+  for f in shapes_only merge50 csg_scene; do
+    hyperfine -N -w 1 -r 5 --export-markdown /dev/stdout \
+      "$bin/korvan import bench/shapes/$f.pov --no-progress" \
+      "povray +Ibench/shapes/$f.pov +O/dev/null -D +W8 +H8 +Q0 -GA" 2>/dev/null | tail -3
+  done
+fi
