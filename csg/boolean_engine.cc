@@ -139,6 +139,17 @@ class Flattener {
                          PrismLeaf(pr, node);
                          return true;
                        },
+                       [&](const shapes::Text& t) {
+                         // The prism of its outline, its y turned into the text's z.
+                         node.kind = TARVO_CSG_PRISM;
+                         p[0] = t.outline.height1;
+                         p[1] = t.outline.height2;
+                         PrismLeaf(t.outline, node);
+                         sdl::Transform placed = shapes::TextFrame();
+                         placed.Then(sdl::Transform::Matrix(node.matrix));
+                         placed.Rows(node.matrix);
+                         return true;
+                       },
                        [&](const shapes::Plane& pl) {
                          node.kind = TARVO_CSG_HALFSPACE;
                          const double v[4] = {pl.normal.x, pl.normal.y, pl.normal.z, pl.distance};
@@ -311,6 +322,73 @@ class ModuleEngine : public BooleanEngine {
 };
 
 }  // namespace
+
+namespace {
+
+// The module for text: opened once, kept for the process.
+void* TextModule(std::string* problem) {
+  static void* const handle = [] { return dlopen(ModulePath().c_str(), RTLD_NOW | RTLD_LOCAL); }();
+  if (handle == nullptr) *problem = "the module " + ModulePath() + " could not be opened";
+  return handle;
+}
+
+// The code points of a string: UTF-8 when it is that, else one per byte.
+std::vector<uint32_t> CodePoints(const std::string& text) {
+  std::vector<uint32_t> out;
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const int extra = c < 0x80         ? 0
+                      : (c >> 5) == 6  ? 1
+                      : (c >> 4) == 14 ? 2
+                      : (c >> 3) == 30 ? 3
+                                       : -1;
+    bool valid = extra >= 0 && i + extra < text.size();
+    uint32_t code = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+    for (int k = 1; valid && k <= extra; ++k) {
+      const unsigned char d = static_cast<unsigned char>(text[i + k]);
+      valid = (d >> 6) == 2;
+      code = (code << 6) | (d & 0x3F);
+    }
+    if (!valid) {
+      out.clear();
+      for (const char b : text) out.push_back(static_cast<unsigned char>(b));
+      return out;
+    }
+    out.push_back(code);
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool TextOutline(const std::string& font_path, const std::string& text, double thickness,
+                 double offset_x, double offset_y, shapes::Prism* out, std::string* error) {
+  void* module = TextModule(error);
+  if (module == nullptr) return false;
+  auto outline = reinterpret_cast<tarvo_csg_text_fn>(dlsym(module, "tarvo_csg_text_outline"));
+  auto release = reinterpret_cast<tarvo_csg_text_free_fn>(dlsym(module, "tarvo_csg_text_free"));
+  if (outline == nullptr || release == nullptr) {
+    *error = "the module " + ModulePath() + " is not of this version";
+    return false;
+  }
+  const std::vector<uint32_t> codes = CodePoints(text);
+  tarvo_csg_text got{};
+  if (!outline(font_path.c_str(), codes.data(), static_cast<int64_t>(codes.size()), offset_x,
+               offset_y, &got)) {
+    *error = got.error;
+    return false;
+  }
+  *out = shapes::Prism();
+  out->spline = shapes::SplineKind::kBezier;
+  out->height1 = 0;
+  out->height2 = thickness;
+  for (int64_t i = 0; i < got.pieces * 4; ++i) {
+    out->points.push_back({got.points[i * 2], got.points[i * 2 + 1], 0});
+  }
+  release(&got);
+  return true;
+}
 
 std::unique_ptr<BooleanEngine> OpenBooleanEngine(const BooleanLimits& limits) {
   return std::make_unique<ModuleEngine>(limits);

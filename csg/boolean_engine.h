@@ -34,6 +34,12 @@ struct BooleanLimits {
   void* context = nullptr;
 };
 
+// The outline of `text` (UTF-8, else Latin-1) in the TrueType font at
+// `font_path`, as POV-Ray's text sets it, into `out` (a bezier prism from
+// 0 to `thickness`). False with `error` set when the font cannot be read.
+bool TextOutline(const std::string& font_path, const std::string& text, double thickness,
+                 double offset_x, double offset_y, shapes::Prism* out, std::string* error);
+
 // The engine of the boolean module beside the plug-in; when the module
 // cannot be opened, an engine whose every Compute fails saying why.
 std::unique_ptr<BooleanEngine> OpenBooleanEngine(const BooleanLimits& limits);

@@ -15,7 +15,7 @@
 extern "C" {
 #endif
 
-#define TARVO_CSG_ABI 4
+#define TARVO_CSG_ABI 5
 
 /* Leaves. */
 enum {
@@ -85,6 +85,22 @@ typedef int (*tarvo_csg_compute_fn)(void* session, const tarvo_csg_node* nodes, 
 typedef void (*tarvo_csg_free_fn)(tarvo_csg_mesh* mesh);
 /* A session keeps the solids of node ids between calls; one per reading. */
 typedef void* (*tarvo_csg_open_fn)(void);
+
+/* The outline of a string in a TrueType font as POV-Ray's text sets it:
+ * glyphs in em units (the font's em square is 1), the first glyph's left
+ * side at x = 0, each next one an advance (and the kerning) further and
+ * `offset` (x, y) more than the one before. */
+typedef struct tarvo_csg_text {
+  double* points; /* x y of four control points of a cubic piece after another */
+  int64_t pieces;
+  int32_t* loops; /* the pieces of each closed loop */
+  int64_t loop_count;
+  double box[4]; /* the control points' box: min x, min y, max x, max y */
+  char error[256];
+} tarvo_csg_text;
+typedef int (*tarvo_csg_text_fn)(const char* font_path, const uint32_t* codes, int64_t count,
+                                 double offset_x, double offset_y, tarvo_csg_text* out);
+typedef void (*tarvo_csg_text_free_fn)(tarvo_csg_text* text);
 typedef void (*tarvo_csg_close_fn)(void* session);
 typedef int (*tarvo_csg_abi_fn)(void);
 

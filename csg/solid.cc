@@ -189,6 +189,11 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.sor);
           h.Add(p.open);
           h.Add(p.points);
+        } else if constexpr (std::is_same_v<T, shapes::Text>) {
+          h.Add(p.outline.height2);
+          h.Add(p.outline.points);
+        } else {
+          static_assert(std::is_same_v<T, void>, "every kind of shape is fingerprinted");
         }
       },
       shape.params);

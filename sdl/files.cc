@@ -80,6 +80,23 @@ const Source* Parser::OpenSceneFile(const std::string& name, const Token& at, co
   return nullptr;
 }
 
+std::string Parser::SceneFilePath(const std::string& name, const Position& at) const {
+  if (name.empty()) return "";
+  std::vector<std::string> candidates;
+  if (name[0] == '/') {
+    candidates.push_back(name);
+  } else {
+    if (at.source != nullptr) candidates.push_back(Folder(at.source->path) + name);
+    for (const std::string& folder : options_.library_paths) {
+      if (!folder.empty()) candidates.push_back(folder + (folder.back() == '/' ? "" : "/") + name);
+    }
+  }
+  for (const std::string& path : candidates) {
+    if (access(path.c_str(), R_OK) == 0 && !IsSystemPath(path)) return path;
+  }
+  return "";
+}
+
 bool Parser::SceneFileExists(const std::string& name, const Position& at) const {
   if (name.empty()) return false;
   if (memory_files_.Find(name) != nullptr) return true;

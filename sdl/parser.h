@@ -183,6 +183,9 @@ class Parser {
   // it a `what`) when it is not found or not to be read.
   const Source* OpenSceneFile(const std::string& name, const Token& at, const char* what);
   bool SceneFileExists(const std::string& name, const Position& at) const;
+  // Where a file the scene names (not one it wrote) lies, as #include finds
+  // it; "" when nowhere.
+  std::string SceneFilePath(const std::string& name, const Position& at) const;
   // "(ID" of #read or #write: the open file, failing for any other.
   OpenFile& FileArgument(bool writing, std::string* id);
   void CloseFile(std::string_view id);

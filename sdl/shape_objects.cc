@@ -26,6 +26,10 @@ class ParserShapeArgs final : public ShapeArgs {
     p_.Raw();
     return true;
   }
+  std::string String() override { return p_.StringExpression(); }
+  std::string FindFile(const std::string& name) override {
+    return p_.SceneFilePath(name, p_.PeekRaw().where);
+  }
   [[noreturn]] void Fail(const std::string& message) override {
     p_.Fail(p_.PeekRaw().where, message);
   }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "csg/boolean_engine.h"
 #include "shapes/profile.h"
 
 namespace sdl {
@@ -225,6 +226,27 @@ void ReadPolygon(ShapeArgs& a, Shape& s) {
   s.params = std::move(polygon);
 }
 
+void ReadText(ShapeArgs& a, Shape& s) {
+  if (!a.TakeWord("ttf")) a.Fail("expected ttf and a font file after text {");
+  const std::string font = a.String();
+  a.Comma();
+  const std::string text = a.String();
+  a.Comma();
+  const double thickness = a.Float();
+  a.Comma();
+  const Vec3 offset = a.Vector();
+  // As POV-Ray: the name as given, else with .ttf.
+  std::string path = a.FindFile(font);
+  if (path.empty()) path = a.FindFile(font + ".ttf");
+  if (path.empty()) a.Fail("cannot find the font file \"" + font + "\"");
+  shapes::Text shape;
+  std::string error;
+  if (!csg::TextOutline(path, text, thickness, offset.x, offset.y, &shape.outline, &error)) {
+    a.Fail("the font \"" + font + "\": " + error);
+  }
+  s.params = std::move(shape);
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
     {"box", ReadBox},
@@ -238,6 +260,7 @@ constexpr ShapeReader kReaders[] = {
     {"sor", ReadSor},
     {"sphere", ReadSphere},
     {"superellipsoid", ReadSuperellipsoid},
+    {"text", ReadText},
     {"torus", ReadTorus},
 };
 

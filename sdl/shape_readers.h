@@ -24,6 +24,9 @@ class ShapeArgs {
   virtual bool CommaFollows() = 0;          // a ',' comes next (not read)
   // Reads `word` if it comes next.
   virtual bool TakeWord(std::string_view word) = 0;
+  virtual std::string String() = 0;
+  // The file `name` as #include finds it, or "" when there is none.
+  virtual std::string FindFile(const std::string& name) = 0;
   [[noreturn]] virtual void Fail(const std::string& message) = 0;
 };
 

@@ -164,7 +164,9 @@ std::vector<std::vector<CurvePiece>> PrismPieces(const Prism& prism) {
     } else if (prism.spline == SplineKind::kBezier) {
       size_t j = start;
       for (; j + 3 < n; j += 4) {
-        loop.push_back({{P2(p[j]), P2(p[j + 1]), P2(p[j + 2]), P2(p[j + 3])}, false});
+        // A piece whose inner points sit on its ends is straight.
+        const bool straight = Same(p[j + 1], p[j]) && Same(p[j + 2], p[j + 3]);
+        loop.push_back({{P2(p[j]), P2(p[j + 1]), P2(p[j + 2]), P2(p[j + 3])}, straight});
         if (Same(p[j + 3], p[start])) break;
       }
       i = j + 4;

@@ -141,8 +141,14 @@ Bounds BoundsOf(const Shape& shape) {
           },
           [](const Prism& p) { return PrismBounds(p); },
           [](const Lathe& l) { return LatheBounds(l); },
+          [](const Text& t) { return PrismBounds(t.outline).Transformed(TextFrame()); },
       },
       shape.params);
+}
+
+Transform TextFrame() {
+  const double swap[12] = {1, 0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0};
+  return Transform::Matrix(swap);
 }
 
 bool IsSolid(const Shape& shape) {
@@ -212,6 +218,9 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const Polygon&) { return false; },
                      [&](const Prism& pr) { return InsidePrism(pr, p); },
                      [&](const Lathe& l) { return InsideLathe(l, p); },
+                     [&](const Text& t) {
+                       return InsidePrism(t.outline, {p.x, p.z, p.y});
+                     },
                  },
                  shape.params);
   return in != shape.inverse;

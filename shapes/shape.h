@@ -84,8 +84,18 @@ struct Lathe {
   std::vector<Vec3> points;  // x, y in .x and .y
 };
 
-using ShapeParams =
-    std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe>;
+// text: glyph outlines (x, y in .x and .y of bezier control points, four
+// per piece) swept from z = 0 to z = thickness: a bezier prism with y and z
+// swapped.
+struct Text {
+  Prism outline;  // height1 0, height2 the thickness
+};
+
+using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
+                                 Prism, Lathe, Text>;
+
+// The map between a text's prism (swept along y) and the text (along z).
+Transform TextFrame();
 
 struct Shape {
   ShapeParams params;

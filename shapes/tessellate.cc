@@ -278,9 +278,17 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Polygon& p) { PolygonMesh(p, out); },
                  [&](const Prism& p) { PrismMesh(p, n, out); },
                  [&](const Lathe& l) { LatheMesh(l, n, out); },
+                 [&](const Text& t) { PrismMesh(t.outline, n, out); },
              },
              shape.params);
   out.Finish();
+  if (std::holds_alternative<Text>(shape.params)) {
+    // The prism's y is the text's z: a mirror, so each face turns over too.
+    mesh.Apply(TextFrame());
+    for (auto* faces : {&mesh.faces, &mesh.normal_faces, &mesh.uv_faces}) {
+      for (auto& f : *faces) std::swap(f[1], f[2]);
+    }
+  }
 }
 
 int64_t EstimateTriangles(const Shape& shape, double tolerance) {
@@ -298,6 +306,9 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
           [&](const Prism& p) { return static_cast<int64_t>(p.points.size()) * (4 + n / 4); },
           [&](const Lathe& l) {
             return static_cast<int64_t>(l.points.size()) * 2 * n * (1 + n / 16);
+          },
+          [&](const Text& t) {
+            return static_cast<int64_t>(t.outline.points.size()) * (2 + n / 4);
           },
       },
       shape.params);

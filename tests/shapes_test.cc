@@ -4,6 +4,7 @@
 // How closely the meshes follow the shapes is judged by POV-Ray in
 // tests/shapes/ (the oracle cases).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -36,7 +37,9 @@ std::vector<std::array<double, 3>> Evaluate(const std::string& declarations,
   for (const std::string& v : vectors) text += "  " + v + ",\n";
   for (size_t i = vectors.size(); i < 3; ++i) text += "  <" + std::to_string(i) + ", 7, 1>,\n";
   text += "} face_indices { 1, <0, 1, 2> } }\n";
-  const Reading r = ReadPovrayText(text, Placing());
+  PovrayReadOptions options = Placing();
+  options.library_paths.push_back("/usr/share/povray-3.7/include");
+  const Reading r = ReadPovrayText(text, options);
   *messages = Joined(r.host_messages);
   std::vector<std::array<double, 3>> out;
   MMesh_P* mesh = r.scene ? FindMesh(*r.scene, "obj_1") : nullptr;
@@ -159,6 +162,44 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
   }
 }
 
+// Text as POV-Ray sets it: em units, the first letter's left side at 0,
+// kerning, and the offset added after each letter (POV-Ray's boxes, which
+// it pads by about 1e-5).
+TEST(Shapes, TextIsSetAsPovraySetsIt) {
+  const char kFonts[] = "/usr/share/povray-3.7/include/timrom.ttf";
+  if (access(kFonts, R_OK) != 0) GTEST_SKIP() << "POV-Ray's fonts are not installed";
+  const struct {
+    const char* text;
+    std::array<double, 3> min, max;
+  } cases[] = {
+      {"\"A\" 1, 0", {0, 0, 0}, {0.736, 0.696, 1}},
+      {"\"AB\" 1, 0", {0, 0, 0}, {1.365, 0.696, 1}},
+      {"\"AB\" 0.5, <0.1, 0.2, 0>", {0, 0, 0}, {1.465, 0.880, 0.5}},
+      {"\"g\" 1, 0", {0, -0.212, 0}, {0.454, 0.469, 1}},
+      {"\"AV\" 1, 0", {0, -0.016, 0}, {1.278, 0.696, 1}},
+  };
+  std::string declarations;
+  std::vector<std::string> vectors;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    // (Appended piece by piece: GCC 12 warns wrongly on literal + string.)
+    std::string name(1, 'T');
+    name += std::to_string(i);
+    declarations.append("#declare ").append(name).append(" = text { ttf \"timrom.ttf\" ");
+    declarations.append(cases[i].text).append(" }\n");
+    vectors.push_back(std::string("min_extent(").append(name).append(")"));
+    vectors.push_back(std::string("max_extent(").append(name).append(")"));
+  }
+  std::string messages;
+  const auto got = Evaluate(declarations, vectors, &messages);
+  ASSERT_EQ(got.size(), vectors.size()) << messages;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(got[2 * i][k], cases[i].min[k], 3e-5) << cases[i].text << " min " << k;
+      EXPECT_NEAR(got[2 * i + 1][k], cases[i].max[k], 3e-5) << cases[i].text << " max " << k;
+    }
+  }
+}
+
 // A shape without a name is named by its kind; a declared one by its
 // name; each placement is a mesh of its own.
 TEST(Shapes, NamesAndPlacements) {
@@ -226,6 +267,8 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"sor { 3, <0,0>, <1,1>, <1,2> }", "at least four points"},
       {"polygon { 2, <0,0>, <1,1> }", "at least three points"},
       {"sphere { 0 }", "expected"},
+      {"text { ttf \"no_such_font.ttf\" \"A\" 1, 0 }", "cannot find the font file"},
+      {"text { \"timrom.ttf\" \"A\" 1, 0 }", "expected ttf"},
   };
   for (const auto& c : cases) {
     const std::string text = std::string("box { 0, 1 }\n") + c.shape + "\nsphere { 3*x, 1 }\n";

@@ -6,6 +6,10 @@
 // C interface: the kernel's exceptions become an error message.
 #include "csg/boolean_module.h"
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
 #include <BRepAlgoAPI_BooleanOperation.hxx>
 #include <BRepAlgoAPI_Common.hxx>
 #include <BRepAlgoAPI_Cut.hxx>
@@ -668,4 +672,147 @@ TARVO_CSG_EXPORT int tarvo_csg_compute(void* session, const tarvo_csg_node* node
   }
   tarvo_csg_free(out);
   return 0;
+}
+
+namespace {
+
+// Collects a glyph's outline as cubic pieces, moved by (dx, dy) and scaled
+// from font units to em units.
+struct OutlineSink {
+  std::vector<double>* points;
+  std::vector<int32_t>* loops;
+  double dx, dy, scale;
+  double x = 0, y = 0;  // the pen, in font units
+  int32_t pieces = 0;   // of the loop being read
+
+  void Piece(double x1, double y1, double x2, double y2, double x3, double y3) {
+    const double p[8] = {x, y, x1, y1, x2, y2, x3, y3};
+    for (int i = 0; i < 8; i += 2) {
+      points->push_back(p[i] * scale + dx);
+      points->push_back(p[i + 1] * scale + dy);
+    }
+    ++pieces;
+    x = x3;
+    y = y3;
+  }
+  void EndLoop() {
+    if (pieces > 0) loops->push_back(pieces);
+    pieces = 0;
+  }
+};
+
+OutlineSink& Sink(void* user) { return *static_cast<OutlineSink*>(user); }
+
+int MoveTo(const FT_Vector* to, void* user) {
+  OutlineSink& s = Sink(user);
+  s.EndLoop();
+  s.x = static_cast<double>(to->x);
+  s.y = static_cast<double>(to->y);
+  return 0;
+}
+
+int LineTo(const FT_Vector* to, void* user) {
+  OutlineSink& s = Sink(user);
+  const double x = static_cast<double>(to->x), y = static_cast<double>(to->y);
+  if (x == s.x && y == s.y) return 0;
+  // A straight piece: its inner control points on its ends.
+  const double x0 = s.x, y0 = s.y;
+  s.Piece(x0, y0, x, y, x, y);
+  return 0;
+}
+
+int ConicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
+  OutlineSink& s = Sink(user);
+  const double cx = static_cast<double>(c->x), cy = static_cast<double>(c->y);
+  const double x = static_cast<double>(to->x), y = static_cast<double>(to->y);
+  // The quadratic as a cubic.
+  s.Piece(s.x + 2.0 / 3 * (cx - s.x), s.y + 2.0 / 3 * (cy - s.y), x + 2.0 / 3 * (cx - x),
+          y + 2.0 / 3 * (cy - y), x, y);
+  return 0;
+}
+
+int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+  Sink(user).Piece(static_cast<double>(c1->x), static_cast<double>(c1->y),
+                   static_cast<double>(c2->x), static_cast<double>(c2->y),
+                   static_cast<double>(to->x), static_cast<double>(to->y));
+  return 0;
+}
+
+}  // namespace
+
+TARVO_CSG_EXPORT void tarvo_csg_text_free(tarvo_csg_text* text) {
+  if (text == nullptr) return;
+  std::free(text->points);
+  std::free(text->loops);
+  text->points = nullptr;
+  text->loops = nullptr;
+  text->pieces = text->loop_count = 0;
+}
+
+TARVO_CSG_EXPORT int tarvo_csg_text_outline(const char* font_path, const uint32_t* codes,
+                                            int64_t count, double offset_x, double offset_y,
+                                            tarvo_csg_text* out) {
+  if (out == nullptr) return 0;
+  std::memset(out, 0, sizeof *out);
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  if (FT_Init_FreeType(&library) != 0) {
+    std::snprintf(out->error, sizeof out->error, "the font engine could not start");
+    return 0;
+  }
+  int ok = 0;
+  try {
+    if (font_path == nullptr || FT_New_Face(library, font_path, 0, &face) != 0) {
+      std::snprintf(out->error, sizeof out->error, "cannot read the font file");
+    } else if (face->units_per_EM == 0) {
+      std::snprintf(out->error, sizeof out->error, "the font has no em square");
+    } else {
+      const double scale = 1.0 / face->units_per_EM;
+      std::vector<double> points;
+      std::vector<int32_t> loops;
+      FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+      double pen = 0;
+      FT_UInt previous = 0;
+      for (int64_t i = 0; i < count; ++i) {
+        const FT_UInt glyph = FT_Get_Char_Index(face, codes[i]);
+        if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING) != 0) continue;
+        if (i == 0) pen = -static_cast<double>(face->glyph->metrics.horiBearingX) * scale;
+        if (i > 0 && previous != 0 && FT_HAS_KERNING(face)) {
+          FT_Vector kern{};
+          FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNSCALED, &kern);
+          pen += static_cast<double>(kern.x) * scale;
+        }
+        if (face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+          OutlineSink sink{&points, &loops, pen + offset_x * static_cast<double>(i),
+                           offset_y * static_cast<double>(i), scale};
+          FT_Outline_Decompose(&face->glyph->outline, &funcs, &sink);
+          sink.EndLoop();
+        }
+        pen += static_cast<double>(face->glyph->advance.x) * scale;
+        previous = glyph;
+      }
+      out->pieces = static_cast<int64_t>(points.size() / 8);
+      out->loop_count = static_cast<int64_t>(loops.size());
+      out->points = Allocate<double>(points.size());
+      out->loops = Allocate<int32_t>(loops.size());
+      std::copy(points.begin(), points.end(), out->points);
+      std::copy(loops.begin(), loops.end(), out->loops);
+      out->box[0] = out->box[1] = HUGE_VAL;
+      out->box[2] = out->box[3] = -HUGE_VAL;
+      for (size_t k = 0; k + 1 < points.size(); k += 2) {
+        out->box[0] = std::min(out->box[0], points[k]);
+        out->box[1] = std::min(out->box[1], points[k + 1]);
+        out->box[2] = std::max(out->box[2], points[k]);
+        out->box[3] = std::max(out->box[3], points[k + 1]);
+      }
+      ok = 1;
+    }
+  } catch (...) {
+    tarvo_csg_text_free(out);
+    std::snprintf(out->error, sizeof out->error, "out of memory");
+    ok = 0;
+  }
+  if (face != nullptr) FT_Done_Face(face);
+  FT_Done_FreeType(library);
+  return ok;
 }

@@ -1,4 +1,3 @@
-// pending: text is not imported as a mesh yet
 // judge: curved
 // Letters with counters (holes) and curves, from a font POV-Ray ships.
 #declare Shape = text {
