@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "csg/boolean_module.h"
+#include "shapes/overloaded.h"
 #include "shapes/profile.h"
 
 namespace csg {
@@ -15,13 +16,6 @@ namespace csg {
 namespace {
 
 constexpr char kModuleName[] = "libtarvo_csg.so";
-
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 // The module's file: beside the library (or program) this code is in.
 std::string ModulePath();
@@ -104,7 +98,7 @@ class Flattener {
     }
     double* p = node.params;
     bool native =
-        std::visit(Overloaded{
+        std::visit(shapes::Overloaded{
                        [&](const shapes::Box& b) {
                          node.kind = TARVO_CSG_BOX;
                          const double v[6] = {b.corner1.x, b.corner1.y, b.corner1.z,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shapes/overloaded.h"
 #include "shapes/profile.h"
 
 namespace shapes {
@@ -15,13 +16,6 @@ constexpr double kFlat = 1e-3;
 double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }
 Vec3 Sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 Bounds Infinite() {
   Bounds b;

@@ -5,19 +5,13 @@
 #include <vector>
 
 #include "shapes/mesh_builder.h"
+#include "shapes/overloaded.h"
 #include "shapes/profile.h"
 #include "shapes/revolve.h"
 
 namespace shapes {
 
 namespace {
-
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
 
 double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double Length(const Vec3& a) { return std::sqrt(Dot(a, a)); }

@@ -34,12 +34,6 @@ std::string Repeat(const std::string& piece, int n) {
   return out;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += line + "\n";
-  return out;
-}
-
 // Bounds small enough that each case ends in a blink, large enough for the
 // good mesh.
 PovrayReadOptions SmallBounds() {

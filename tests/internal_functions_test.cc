@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += line + "\n";
-  return out;
-}
-
 // The first vertex of the scene's mesh, whose x holds the value, or the
 // reader's messages when there is none.
 struct Outcome {

@@ -15,12 +15,6 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += line + "\n";
-  return out;
-}
-
 TEST(PovrayMode, NamesMeshesAndMaterialsAsDeclared) {
   Reading r = ReadPovrayText(
       "#declare T_Wood = texture { pigment { rgb <0.6, 0.4, 0.2> } }\n"

@@ -13,19 +13,6 @@ namespace {
 const char kMesh[] =
     "mesh2 { vertex_vectors { 3, <0,0,0>, <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n";
 
-// Objects placed as POV-Ray places them (the hosts' default).
-PovrayReadOptions Placing() {
-  PovrayReadOptions options;
-  options.place_objects = true;
-  return options;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += line + "\n";
-  return out;
-}
-
 // The vector `expression` gives, through a mesh's first vertex.
 std::string VectorOf(const std::string& expression) {
   const Reading r = ReadPovrayText(

@@ -15,18 +15,6 @@
 
 namespace {
 
-PovrayReadOptions Placing() {
-  PovrayReadOptions options;
-  options.place_objects = true;
-  return options;
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += line + "\n";
-  return out;
-}
-
 // The first `count` vertices of a mesh whose vertex list is `vectors`
 // (expressions the scene evaluates), after `declarations`.
 std::vector<std::array<double, 3>> Evaluate(const std::string& declarations,

@@ -112,3 +112,15 @@ std::vector<std::string> MeshMaterialNames(MMesh_P& mesh) {
   }
   return names;
 }
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return out;
+}
+
+PovrayReadOptions Placing() {
+  PovrayReadOptions options;
+  options.place_objects = true;
+  return options;
+}

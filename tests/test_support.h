@@ -30,6 +30,12 @@ Reading ReadPovrayText(const std::string& text, const PovrayReadOptions& options
 
 // The mesh called `name` in the scene, or null.
 MMesh_P* FindMesh(MScene& scene, const char* name);
+// The lines one after another, each ended by a line feed (for failure
+// messages).
+std::string Joined(const std::vector<std::string>& lines);
+// The POV-Ray-syntax mode placing objects as POV-Ray does (the hosts'
+// default).
+PovrayReadOptions Placing();
 // The names of the scene's objects / materials, in list order.
 std::vector<std::string> ObjectNames(MScene& scene);
 std::vector<std::string> MaterialNames(MScene& scene);
