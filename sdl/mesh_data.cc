@@ -4,11 +4,6 @@
 
 namespace sdl {
 
-Vec3 FaceNormal(const Vec3& a, const Vec3& b, const Vec3& c) {
-  const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - a.x, c.y - a.y, c.z - a.z};
-  return {u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
-}
-
 void MeshData::Apply(const Transform& t) {
   if (t.IsIdentity()) return;
   for (Vec3& p : vertices) p = t.Point(p);
