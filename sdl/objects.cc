@@ -1005,7 +1005,12 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
       double v[3] = {0, 0, 0};
       if (!(pushed_.empty() && lexer_.FastVector(v, dims))) VectorN(dims, v);
       out.push_back({v[0], v[1], v[2]});
-      OptionalComma();
+      // The comma of the fast path without a call (a list may hold millions).
+      if (pushed_.empty()) {
+        lexer_.SkipComma();
+      } else {
+        OptionalComma();
+      }
     }
     section_end(section, count);
   };
@@ -1030,7 +1035,11 @@ void Parser::Mesh2(const Token& keyword, const std::string& name) {
         }
       }
       out.push_back(face);
-      OptionalComma();
+      if (pushed_.empty()) {
+        lexer_.SkipComma();
+      } else {
+        OptionalComma();
+      }
       if (!faces) continue;
       // With a texture_list, one or three texture indices follow a face;
       // POV-Ray also reads a face with none (the list's first texture).
