@@ -226,9 +226,21 @@ void ReadPolygon(ShapeArgs& a, Shape& s) {
   s.params = std::move(polygon);
 }
 
+// POV-Ray's built-in fonts, by number: the fonts it ships.
+constexpr std::string_view kInternalFonts[] = {"povlogo.ttf", "timrom.ttf", "cyrvetic.ttf",
+                                               "crystal.ttf"};
+
 void ReadText(ShapeArgs& a, Shape& s) {
-  if (!a.TakeWord("ttf")) a.Fail("expected ttf and a font file after text {");
-  const std::string font = a.String();
+  std::string font;
+  if (a.TakeWord("internal")) {
+    const double n = a.Float();
+    if (!(n >= 0 && n < std::size(kInternalFonts))) a.Fail("expected an internal font from 0 to 3");
+    font = std::string(kInternalFonts[static_cast<size_t>(n)]);
+  } else if (a.TakeWord("ttf")) {
+    font = a.String();
+  } else {
+    a.Fail("expected ttf and a font file, or internal and a number, after text {");
+  }
   a.Comma();
   const std::string text = a.String();
   a.Comma();

@@ -165,6 +165,7 @@ TEST(Shapes, TextIsSetAsPovraySetsIt) {
       {"\"AB\" 0.5, <0.1, 0.2, 0>", {0, 0, 0}, {1.465, 0.880, 0.5}},
       {"\"g\" 1, 0", {0, -0.212, 0}, {0.454, 0.469, 1}},
       {"\"AV\" 1, 0", {0, -0.016, 0}, {1.278, 0.696, 1}},
+      {"internal 2 \"A\" 1, 0", {0, 0, 0}, {0.646, 0.728, 1}},
   };
   std::string declarations;
   std::vector<std::string> vectors;
@@ -172,7 +173,9 @@ TEST(Shapes, TextIsSetAsPovraySetsIt) {
     // (Appended piece by piece: GCC 12 warns wrongly on literal + string.)
     std::string name(1, 'T');
     name += std::to_string(i);
-    declarations.append("#declare ").append(name).append(" = text { ttf \"timrom.ttf\" ");
+    const bool internal = std::string_view(cases[i].text).rfind("internal", 0) == 0;
+    declarations.append("#declare ").append(name).append(" = text { ");
+    if (!internal) declarations.append("ttf \"timrom.ttf\" ");
     declarations.append(cases[i].text).append(" }\n");
     vectors.push_back(std::string("min_extent(").append(name).append(")"));
     vectors.push_back(std::string("max_extent(").append(name).append(")"));
@@ -256,7 +259,7 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"polygon { 2, <0,0>, <1,1> }", "at least three points"},
       {"sphere { 0 }", "expected"},
       {"text { ttf \"no_such_font.ttf\" \"A\" 1, 0 }", "cannot find the font file"},
-      {"text { \"timrom.ttf\" \"A\" 1, 0 }", "expected ttf"},
+      {"text { \"timrom.ttf\" \"A\" 1, 0 }", "expected ttf and a font file, or internal"},
   };
   for (const auto& c : cases) {
     const std::string text = std::string("box { 0, 1 }\n") + c.shape + "\nsphere { 3*x, 1 }\n";
