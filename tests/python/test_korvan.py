@@ -151,6 +151,9 @@ def test_strict_raises_korvan_syntax_error_with_the_scene(tmp_path):
     ({"clock": float("inf")}, ValueError),
     ({"frame": 0}, ValueError),
     ({"frame": 1.5}, ValueError),
+    ({"shapes": "yes"}, ValueError),
+    ({"tolerance": 0}, ValueError),
+    ({"tolerance": 0.9}, ValueError),
 ], ids=lambda v: repr(v))
 def test_wrong_option_values_raise(options, error):
     with pytest.raises(error):
@@ -300,3 +303,15 @@ def test_clock_and_frame_read_that_frame(tmp_path):
                             ({"frame": 2}, (0, 2, 1))]:
         mesh = korvan.read(scene, place_objects=False, **options).meshes[0]
         assert tuple(mesh.positions[2]) == corner, options
+
+
+def test_shapes_and_their_tolerance(tmp_path):
+    korvan._load()
+    if korvan._version < 3:
+        pytest.skip("needs the host library's C interface 3")
+    scene = _write(tmp_path / "ball.pov", b"sphere { 0, 1 }\n")
+    assert korvan.read(scene, shapes=False).meshes == []
+    fine = korvan.read(scene, tolerance=0.001).meshes[0]
+    coarse = korvan.read(scene, tolerance=0.05).meshes[0]
+    assert fine.name == "Sphere"
+    assert len(fine.faces) > 4 * len(coarse.faces) > 0
