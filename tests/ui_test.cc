@@ -302,8 +302,8 @@ TEST_F(ConfigDialogTest, ControlsCaptionAndTabOrder) {
   EXPECT_EQ(caption, "POV Configuration");
   // The documented controls first, then the Specific group's (the shapes'
   // check box, the tolerance's label and field last).
-  EXPECT_EQ(ids, (std::vector<int>{1, 2, -1, 1024, -1, 1025, -1, 3, 1026, -1, 1027, 1028, 1029,
-                                   -1, 1030}));
+  EXPECT_EQ(ids, (std::vector<int>{1, 2, -1, 1024, -1, 1025, -1, 3, 1026, -1, 1027, 1028, 1029, -1,
+                                   1030}));
   EXPECT_EQ(log_text, "tarvoin.log");
   EXPECT_TRUE(verbose_box);
   EXPECT_TRUE(povray_box);
