@@ -409,6 +409,8 @@ Part Apply(Op op, const Part& a, const Part& b, Deadline& deadline) {
   run->SetTools(tools);
   run->SetRunParallel(true);
   run->SetNonDestructive(true);
+  // Oriented boxes let the kernel pass over pairs of faces that cannot meet.
+  run->SetUseOBB(true);
   run->Build(deadline.Start());
   if (deadline.broken()) throw Failure("it took too long");
   if (!run->IsDone() || run->HasErrors()) throw Failure("the geometry kernel could not compute it");
