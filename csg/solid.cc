@@ -137,6 +137,10 @@ class Hasher {
     Add(points.size());
     for (const sdl::Vec3& p : points) Add(p);
   }
+  void Add(const std::vector<double>& values) {
+    Add(values.size());
+    for (double v : values) Add(v);
+  }
   uint64_t hash() const { return hash_; }
 
  private:
@@ -192,6 +196,10 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
         } else if constexpr (std::is_same_v<T, shapes::Text>) {
           h.Add(p.outline.height2);
           h.Add(p.outline.points);
+        } else if constexpr (std::is_same_v<T, shapes::SphereSweep>) {
+          h.Add(p.spline);
+          h.Add(p.centers);
+          h.Add(p.radii);
         } else {
           static_assert(std::is_same_v<T, void>, "every kind of shape is fingerprinted");
         }

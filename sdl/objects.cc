@@ -477,6 +477,10 @@ void Parser::FinishPlacement() {
   RelaxForTriangleBudget();
   auto emit = [this, &emitted](const PlacedPart& part, bool placed) {
     if (++emitted % 256 == 0) budget_.CheckStop(lexer_.position());
+    if (part.PassedOver()) {
+      WarnPassedOver(part);
+      return;
+    }
     if (part.solid != nullptr) {
       MeshData mesh;
       SolidMesh(part, placed ? part.transform : Transform(), mesh);
@@ -507,6 +511,10 @@ void Parser::FinishPlacement() {
   std::unordered_set<const void*> seen;
   for (const auto& def : declared_) {
     for (const PlacedPart& part : def->parts) {
+      if (part.PassedOver()) {
+        WarnPassedOver(part);
+        continue;
+      }
       const void* made = part.solid != nullptr ? static_cast<const void*>(part.solid.get())
                                                : static_cast<const void*>(part.mesh.get());
       if (seen.insert(made).second) emit(part, false);

@@ -314,8 +314,10 @@ class Parser {
   // A shape of the table after its keyword: its parameters, then its
   // modifiers; it becomes a solid placed like a mesh.
   void ShapeObject(const Token& keyword, const std::string& name, const ShapeReader& reader);
-  // An object this reader does not build: read past, said once per kind.
+  // An object this reader does not build: read past, and said (once per
+  // kind) where it is placed; a declared one that is never placed is not.
   void PassedOver(const Token& keyword);
+  void WarnPassedOver(const PlacedPart& part);
   // The count of each kind passed over, to the sink.
   void ReportPassedOver();
   void EmitSolid(std::shared_ptr<const csg::Solid> solid, const Transform& transform,

@@ -86,8 +86,21 @@ void Parser::ShapeObject(const Token& keyword, const std::string& name, const Sh
 }
 
 void Parser::PassedOver(const Token& keyword) {
-  const std::string kind(keyword.text);
-  if (passed_over_[kind]++ == 0) Warn(keyword.where, kind + " passed over");
+  PlacedPart part;
+  part.kind = std::string(keyword.text);
+  part.where = keyword.where;
+  if (!options_.place_objects) {
+    WarnPassedOver(part);
+  } else if (!collecting_.empty()) {
+    // A declaration's or a container's part: said only if it is placed.
+    collecting_.back()->parts.push_back(std::move(part));
+  } else {
+    placed_.push_back(std::move(part));
+  }
+}
+
+void Parser::WarnPassedOver(const PlacedPart& part) {
+  if (passed_over_[part.kind]++ == 0) Warn(part.where, part.kind + " passed over");
 }
 
 void Parser::ReportPassedOver() {
@@ -134,8 +147,14 @@ bool Parser::MakeBoolean(const Token& keyword, ObjectDef& target, size_t start, 
               : w == "intersection" ? csg::SolidOp::kIntersection
                                     : csg::SolidOp::kDifference;
   solid->inverse = inverse;
+  std::vector<PlacedPart> passed_over;
   for (size_t i = start; i < target.parts.size(); ++i) {
     const PlacedPart& part = target.parts[i];
+    if (part.PassedOver()) {
+      // Kept beside the result, to be said where it is placed.
+      passed_over.push_back(part);
+      continue;
+    }
     csg::Operand operand;
     if (part.solid != nullptr) {
       operand.solid = part.solid;
@@ -159,6 +178,7 @@ bool Parser::MakeBoolean(const Token& keyword, ObjectDef& target, size_t start, 
   combined.where = keyword.where;
   target.parts.resize(start);
   target.parts.push_back(std::move(combined));
+  target.parts.insert(target.parts.end(), passed_over.begin(), passed_over.end());
   return true;
 }
 

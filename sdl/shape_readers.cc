@@ -188,6 +188,33 @@ void ReadPrism(ShapeArgs& a, Shape& s) {
   s.params = std::move(prism);
 }
 
+void ReadSphereSweep(ShapeArgs& a, Shape& s) {
+  using Spline = shapes::SphereSweep::Spline;
+  static constexpr struct {
+    std::string_view word;
+    Spline spline;
+    size_t minimum;
+  } kSplines[] = {{"linear_spline", Spline::kLinear, 2},
+                  {"b_spline", Spline::kBSpline, 4},
+                  {"cubic_spline", Spline::kCubic, 4}};
+  const auto* kind = std::find_if(std::begin(kSplines), std::end(kSplines),
+                                  [&](const auto& k) { return a.TakeWord(k.word); });
+  if (kind == std::end(kSplines)) a.Fail("Invalid type of interpolation.");
+  shapes::SphereSweep sweep;
+  sweep.spline = kind->spline;
+  const size_t count = Count(a);
+  if (count < kind->minimum) a.Fail("Too few modeling spheres for interpolation");
+  for (size_t i = 0; i < count; ++i) {
+    sweep.centers.push_back(a.Vector());
+    a.Comma();
+    sweep.radii.push_back(a.Float());
+    a.Comma();
+  }
+  // The depth tolerance of POV-Ray's intersection tests: nothing to a mesh.
+  if (a.TakeWord("tolerance")) a.Float();
+  s.params = std::move(sweep);
+}
+
 void ReadLathe(ShapeArgs& a, Shape& s) {
   shapes::Lathe lathe;
   SplineWord(a, &lathe.spline);
@@ -271,6 +298,7 @@ constexpr ShapeReader kReaders[] = {
     {"prism", ReadPrism},
     {"sor", ReadSor},
     {"sphere", ReadSphere},
+    {"sphere_sweep", ReadSphereSweep},
     {"superellipsoid", ReadSuperellipsoid},
     {"text", ReadText},
     {"torus", ReadTorus},

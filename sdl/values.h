@@ -37,6 +37,8 @@ struct Value;
 // block made it (shared by every placement), the transformation of the objects around it,
 // and the texture of the innermost object around it that has one, for the
 // faces that have none of their own.
+// A part with neither mesh nor solid stands for an object of a kind that is
+// not imported (`kind` at `where`): it is reported when it is placed.
 struct PlacedPart {
   std::shared_ptr<MeshData> mesh;  // never changed while shared
   // A shape or CSG object instead of a mesh, meshed when the scene is read
@@ -48,6 +50,8 @@ struct PlacedPart {
   Transform transform;
   bool has_texture = false;
   MaterialSlot texture;
+
+  bool PassedOver() const { return mesh == nullptr && solid == nullptr; }
 };
 
 // A light as it is placed: where its own block puts it, its colour, and

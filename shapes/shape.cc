@@ -5,6 +5,7 @@
 
 #include "shapes/overloaded.h"
 #include "shapes/profile.h"
+#include "shapes/sphere_sweep.h"
 
 namespace shapes {
 
@@ -57,6 +58,19 @@ Bounds FrameBox(const Vec3& base, const Vec3& axis, double reach, double z0, dou
   local.Add(Vec3{reach, reach, z1});
   if (!(l > 0)) return local.Transformed(Transform::Translate(base));
   return local.Transformed(ZToAxis(base, {axis.x / l, axis.y / l, axis.z / l}));
+}
+
+// POV-Ray's box of a sphere_sweep: that of its given spheres, their radii
+// doubled for the Catmull-Rom spline (which strays past its points).
+Bounds SweepBounds(const SphereSweep& s) {
+  const double grow = s.spline == SphereSweep::Spline::kCubic ? 2 : 1;
+  Bounds out;
+  for (size_t i = 0; i < s.centers.size() && i < s.radii.size(); ++i) {
+    const double r = grow * std::fabs(s.radii[i]);
+    out.Add(Sub(s.centers[i], {r, r, r}));
+    out.Add(Sub(s.centers[i], {-r, -r, -r}));
+  }
+  return out;
 }
 
 }  // namespace
@@ -136,6 +150,7 @@ Bounds BoundsOf(const Shape& shape) {
           [](const Prism& p) { return PrismBounds(p); },
           [](const Lathe& l) { return LatheBounds(l); },
           [](const Text& t) { return PrismBounds(t.outline).Transformed(TextFrame()); },
+          [](const SphereSweep& s) { return SweepBounds(s); },
       },
       shape.params);
 }
@@ -215,6 +230,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const Text& t) {
                        return InsidePrism(t.outline, {p.x, p.z, p.y});
                      },
+                     [&](const SphereSweep& s) { return SweepField(s).Value(p) < 0; },
                  },
                  shape.params);
   return in != shape.inverse;

@@ -91,8 +91,19 @@ struct Text {
   Prism outline;  // height1 0, height2 the thickness
 };
 
+// sphere_sweep: every sphere whose centre and radius follow a spline
+// through the given spheres (linear_spline: straight pieces between them;
+// b_spline and cubic_spline: one piece per four spheres, the uniform cubic
+// B-spline or the Catmull-Rom spline).
+struct SphereSweep {
+  enum class Spline : uint8_t { kLinear, kBSpline, kCubic };
+  Spline spline = Spline::kLinear;
+  std::vector<Vec3> centers;
+  std::vector<double> radii;
+};
+
 using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
-                                 Prism, Lathe, Text>;
+                                 Prism, Lathe, Text, SphereSweep>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <vector>
 
+#include "implicit/mesher.h"
 #include "shapes/mesh_builder.h"
 #include "shapes/overloaded.h"
 #include "shapes/profile.h"
 #include "shapes/revolve.h"
+#include "shapes/sphere_sweep.h"
 
 namespace shapes {
 
@@ -249,6 +251,35 @@ void SuperellipsoidMesh(const Superellipsoid& s, int n, MeshBuilder& out) {
   }
 }
 
+// The cell edge that meshes curves of radius r within the tolerance.
+double SweepCell(const SweepField& field, double tolerance) {
+  return 3.2 * field.FeatureRadius() * std::sqrt(std::clamp(tolerance, 1e-6, 0.5));
+}
+
+// A sphere_sweep has no simple parametric surface (its envelope folds
+// where it bends tighter than its radius): it goes through the implicit
+// mesher, whose field is the sweep's own distance.
+void SphereSweepMesh(const SphereSweep& s, double tolerance, MeshBuilder& out) {
+  const SweepField field(s);
+  const Bounds hull = field.Hull();
+  if (hull.Empty()) return;
+  const double cell = SweepCell(field, tolerance);
+  implicit::Grid grid;
+  grid.min = Sub(hull.min, {cell, cell, cell});
+  grid.max = Sub(hull.max, {-cell, -cell, -cell});
+  grid.cell = cell;
+  grid.lipschitz = 1;
+  implicit::Surface surface;
+  constexpr int64_t kMostTriangles = 8'000'000;
+  implicit::MeshSurface([&field](const Vec3& p) { return field.Value(p); }, grid, kMostTriangles,
+                        surface);
+  const uint32_t base = out.vertex_count();
+  for (size_t i = 0; i < surface.positions.size(); ++i) {
+    out.Vertex(surface.positions[i], surface.normals[i], {0, 0, 0});
+  }
+  for (const auto& t : surface.triangles) out.Triangle(base + t[0], base + t[1], base + t[2]);
+}
+
 }  // namespace
 
 int SegmentsPerTurn(double tolerance) {
@@ -273,6 +304,7 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Prism& p) { PrismMesh(p, n, out); },
                  [&](const Lathe& l) { LatheMesh(l, n, out); },
                  [&](const Text& t) { PrismMesh(t.outline, n, out); },
+                 [&](const SphereSweep& s) { SphereSweepMesh(s, detail.tolerance, out); },
              },
              shape.params);
   out.Finish();
@@ -303,6 +335,11 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
           },
           [&](const Text& t) {
             return static_cast<int64_t>(t.outline.points.size()) * (2 + n / 4);
+          },
+          [&](const SphereSweep& s) {
+            const SweepField field(s);
+            const double cell = SweepCell(field, tolerance);
+            return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
           },
       },
       shape.params);

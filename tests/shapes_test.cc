@@ -57,7 +57,13 @@ const char kObjects[] =
     "#declare O15 = intersection { sphere { 0, 1 } plane { y, 0 } }\n"
     "#declare O16 = polygon { 4, <0,0>, <1,0>, <0,1>, <0,0> }\n"
     "#declare O17 = cylinder { <0,0,0>, <0,3,0>, 1 scale <1,1,2> rotate 30*z translate x }\n"
-    "#declare O18 = object { O1 scale 2 }\n";
+    "#declare O18 = object { O1 scale 2 }\n"
+    "#declare O19 = sphere_sweep { linear_spline 3, <-1,0,0>, 0.3, <0,0.8,0.2>, 0.4,"
+    " <1,0,-0.3>, 0.25 }\n"
+    "#declare O20 = sphere_sweep { b_spline 5, <-2,0,0>, 0.3, <-1,1,0>, 0.5, <0,0,0>, 0.2,"
+    " <1,1,0>, 0.4, <2,0,0>, 0.3 }\n"
+    "#declare O21 = sphere_sweep { cubic_spline 5, <-2,0,0>, 0.3, <-1,1,0>, 0.5, <0,0,0>, 0.2,"
+    " <1,1,0>, 0.4, <2,0,0>, 0.3 tolerance 1e-3 }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -82,6 +88,9 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O16", {0, 0, -0.001}, {1, 1, 0.001}},
       {"O17", {-1.366025, -0.5, -2}, {1.866025, 3.098076, 2}},
       {"O18", {-2, 0, 2}, {6, 8, 10}},
+      {"O19", {-1.3, -0.3, -0.55}, {1.25, 1.2, 0.6}},
+      {"O20", {-2.3, -0.3, -0.5}, {2.3, 1.5, 0.5}},
+      {"O21", {-2.6, -0.6, -1}, {2.6, 2, 1}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -119,6 +128,13 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O17, <1,1,0>)", {1, 1, 1}, 0},
       {"inside(O9, <1.9,0,0>)", {1, 1, 1}, 0},
       {"inside(O3, <0,-0.5,0.9>)", {1, 1, 1}, 0},
+      {"inside(O19, <0.5,0.5,0>)", {1, 1, 1}, 0},
+      {"inside(O19, <0.5,0.8,0>)", {1, 1, 1}, 0},
+      {"inside(O19, <0.5,0.9,0>)", {0, 0, 0}, 0},
+      {"inside(O20, <-1,1.05,0>)", {1, 1, 1}, 0},
+      {"inside(O20, <-1,1.11,0>)", {0, 0, 0}, 0},
+      {"inside(O21, <0,0.2,0>)", {1, 1, 1}, 0},
+      {"inside(O21, <0,0.25,0>)", {0, 0, 0}, 0},
       {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
       {"N", {0, 0, -1}, 0.01},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
@@ -132,6 +148,8 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"N", {-0.8635, -0.4986, 0.0756}, 2e-3},
       {"trace(O13, <2.5,2.5,10>, -z, N)", {2.5, 2.5, 3}, 1e-9},
       {"N", {0, 0, 1}, 1e-9},
+      {"trace(O20, <-1.2,5,0>, -y)", {-1.2, 1.03220, 0}, 2e-3},
+      {"trace(O21, <0.6,5,0>, -y)", {0.6, 1.22844, 0}, 2e-3},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -257,6 +275,8 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"sor { 4, <0,0>, <1,1>, <1,0.5>, <1,3> }", "incorrect point in surface of revolution"},
       {"sor { 3, <0,0>, <1,1>, <1,2> }", "at least four points"},
       {"polygon { 2, <0,0>, <1,1> }", "at least three points"},
+      {"sphere_sweep { b_spline 3, <0,0,0>, 1, <1,0,0>, 1, <2,0,0>, 1 }", "Too few modeling"},
+      {"sphere_sweep { 2, <0,0,0>, 1, <1,0,0>, 1 }", "Invalid type of interpolation"},
       {"sphere { 0 }", "expected"},
       {"text { ttf \"no_such_font.ttf\" \"A\" 1, 0 }", "cannot find the font file"},
       {"text { \"timrom.ttf\" \"A\" 1, 0 }", "expected ttf and a font file, or internal"},
@@ -303,6 +323,37 @@ TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   EXPECT_GT(triangles, 500);
   ASSERT_EQ(coarse.host_messages.size(), 1u) << Joined(coarse.host_messages);
   EXPECT_NE(coarse.host_messages[0].find("more than max_triangles (2000)"), std::string::npos);
+}
+
+// An object of a kind not imported is said where it is placed: a
+// declaration never placed (an include's library) is no loss.
+TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
+  const struct {
+    const char* scene;
+    const char* warning;  // "" for none
+    const char* count;
+  } cases[] = {
+      {"#declare B = blob { sphere { 0, 1, 1 } }\nsphere { 0, 1 }\n", "", ""},
+      {"#declare B = blob { sphere { 0, 1, 1 } }\nobject { B }\nobject { B translate x }\n",
+       ":1:14: warning: blob passed over", "2 blob objects passed over"},
+      {"#declare U = union { sphere { 0, 1 } quadric { <1,1,1>, 0, 0, -1 } }\nobject { U }\n",
+       ":1:38: warning: quadric passed over", "1 quadric objects passed over"},
+      {"difference { box { -1, 1 } isosurface { function { x } } }\n",
+       ":1:28: warning: isosurface passed over", "1 isosurface objects passed over"},
+  };
+  for (const auto& c : cases) {
+    const Reading r = ReadPovrayText(c.scene, Placing());
+    ASSERT_TRUE(r.scene) << c.scene;
+    const std::string messages = Joined(r.host_messages);
+    if (*c.warning == '\0') {
+      EXPECT_EQ(messages, "") << c.scene;
+      EXPECT_EQ(r.log.find("passed over"), std::string::npos) << c.scene << r.log;
+    } else {
+      EXPECT_EQ(r.host_messages.size(), 1u) << c.scene << messages;
+      EXPECT_NE(messages.find(c.warning), std::string::npos) << c.scene << messages;
+      EXPECT_NE(r.log.find(c.count), std::string::npos) << c.scene << r.log;
+    }
+  }
 }
 
 // Regions by the even-odd rule: the triangles cover exactly the area.

@@ -1,4 +1,3 @@
-// pending: sphere_sweep is not imported as a mesh yet
 // judge: curved
 #declare Shape = sphere_sweep {
   linear_spline

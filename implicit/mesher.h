@@ -1,0 +1,51 @@
+// The implicit-surface mesher: the surface where a scalar field crosses
+// zero (negative inside, positive outside), over a box cut into equal cubic
+// cells. Each cell is split into six tetrahedra about its main diagonal, the
+// same way in every cell, so neighbours share their faces' cuts and the
+// surface comes out closed wherever the field is positive on the box's
+// faces. Crossings are found on the field itself (not interpolated), so
+// every vertex lies on the surface; normals come from the field's gradient.
+// MeshSurface is a pure function of its arguments; the field is called from
+// the calling thread only.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "sdl/transform.h"
+
+namespace implicit {
+
+using sdl::Vec3;
+
+// The field: negative inside the solid, positive outside.
+using Field = std::function<double(const Vec3&)>;
+
+struct Grid {
+  Vec3 min, max;    // the box meshed
+  double cell = 0;  // a cell's edge; raised when the box would need more
+                    // than about a million cells along one axis
+  // A bound on the field's slope: a block of cells whose centre value is
+  // farther from zero than this times its half diagonal holds no surface
+  // and is skipped unseen. 0 means no bound: every cell is looked at.
+  double lipschitz = 0;
+};
+
+struct Surface {
+  std::vector<Vec3> positions, normals;            // normals: unit, outwards
+  std::vector<std::array<uint32_t, 3>> triangles;  // counter-clockwise from outside
+};
+
+struct MeshStats {
+  int64_t evaluations = 0;  // calls of the field
+  int64_t cells = 0;        // cells looked at (not skipped by the slope bound)
+  bool stopped = false;     // the triangle limit was reached: the surface is partial
+};
+
+// Meshes the zero crossing of `field` over `grid` into `out` (emptied
+// first); stops, leaving a partial surface, once `max_triangles` are made.
+MeshStats MeshSurface(const Field& field, const Grid& grid, int64_t max_triangles, Surface& out);
+
+}  // namespace implicit

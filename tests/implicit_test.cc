@@ -1,0 +1,118 @@
+// The implicit mesher: closed, outward surfaces whose vertices lie on the
+// field's zero, for fields that are distances and fields that are not.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "implicit/mesher.h"
+
+namespace {
+
+using implicit::Vec3;
+
+double Length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+// Each directed edge once, and its reverse once: a closed, consistently
+// turned surface. Returns what is wrong, or "".
+std::string ClosedAndTurned(const implicit::Surface& s) {
+  std::map<std::pair<uint32_t, uint32_t>, int> edges;
+  for (const auto& t : s.triangles) {
+    for (int k = 0; k < 3; ++k) ++edges[{t[k], t[(k + 1) % 3]}];
+  }
+  for (const auto& [edge, count] : edges) {
+    if (count != 1) return "an edge is used twice the same way";
+    auto back = edges.find({edge.second, edge.first});
+    if (back == edges.end() || back->second != 1) return "an edge has no partner";
+  }
+  return "";
+}
+
+// The volume by the divergence theorem: positive when faces turn outwards.
+double Volume(const implicit::Surface& s) {
+  double v = 0;
+  for (const auto& t : s.triangles) {
+    const Vec3 &a = s.positions[t[0]], &b = s.positions[t[1]], &c = s.positions[t[2]];
+    v += (a.x * (b.y * c.z - b.z * c.y) - a.y * (b.x * c.z - b.z * c.x) +
+          a.z * (b.x * c.y - b.y * c.x)) /
+         6;
+  }
+  return v;
+}
+
+TEST(ImplicitMesher, ClosedSurfacesOnTheZero) {
+  const struct {
+    const char* name;
+    implicit::Field field;
+    double lipschitz;
+    double volume;
+  } cases[] = {
+      {"sphere distance", [](const Vec3& p) { return Length(p) - 1; }, 1, 4 * M_PI / 3},
+      {"sphere squared (no slope bound)",
+       [](const Vec3& p) { return p.x * p.x + p.y * p.y + p.z * p.z - 1; }, 0, 4 * M_PI / 3},
+      {"torus",
+       [](const Vec3& p) {
+         const double ring = std::hypot(p.x, p.z) - 0.7;
+         return std::hypot(ring, p.y) - 0.25;
+       },
+       1, 2 * M_PI * M_PI * 0.7 * 0.25 * 0.25},
+      {"two spheres apart",
+       [](const Vec3& p) {
+         return std::min(Length({p.x - 0.5, p.y, p.z}), Length({p.x + 0.5, p.y, p.z})) - 0.3;
+       },
+       1, 2 * 4 * M_PI / 3 * 0.027},
+      {"NaN outside the ball counts as outside",
+       [](const Vec3& p) { return Length(p) > 1.0 ? std::nan("") : -1.0; }, 0, 4 * M_PI / 3},
+  };
+  for (const auto& c : cases) {
+    implicit::Grid grid;
+    grid.min = {-1.3, -1.3, -1.3};
+    grid.max = {1.3, 1.3, 1.3};
+    grid.cell = 0.05;
+    grid.lipschitz = c.lipschitz;
+    implicit::Surface s;
+    const implicit::MeshStats stats = implicit::MeshSurface(c.field, grid, 10'000'000, s);
+    ASSERT_FALSE(s.triangles.empty()) << c.name;
+    EXPECT_FALSE(stats.stopped) << c.name;
+    EXPECT_EQ(ClosedAndTurned(s), "") << c.name;
+    EXPECT_NEAR(Volume(s) / c.volume, 1, 0.03) << c.name;
+    if (!std::isnan(c.field({1.2, 0, 0}))) {
+      for (const Vec3& p : s.positions) ASSERT_NEAR(c.field(p), 0, 1e-6) << c.name;
+    }
+    for (size_t i = 0; i < s.normals.size(); ++i) {
+      ASSERT_NEAR(Length(s.normals[i]), 1, 1e-9) << c.name;
+    }
+  }
+}
+
+TEST(ImplicitMesher, TheSlopeBoundSkipsEmptySpace) {
+  const implicit::Field sphere = [](const Vec3& p) { return Length(p) - 0.2; };
+  implicit::Grid grid;
+  grid.min = {-2, -2, -2};
+  grid.max = {2, 2, 2};
+  grid.cell = 0.04;
+  implicit::Surface bounded, dense;
+  grid.lipschitz = 1;
+  const auto fast = implicit::MeshSurface(sphere, grid, 10'000'000, bounded);
+  grid.lipschitz = 0;
+  const auto slow = implicit::MeshSurface(sphere, grid, 10'000'000, dense);
+  EXPECT_EQ(bounded.triangles.size(), dense.triangles.size());
+  EXPECT_LT(fast.cells * 100, slow.cells);
+}
+
+TEST(ImplicitMesher, StopsAtTheTriangleLimit) {
+  implicit::Grid grid;
+  grid.min = {-1.5, -1.5, -1.5};
+  grid.max = {1.5, 1.5, 1.5};
+  grid.cell = 0.01;
+  grid.lipschitz = 1;
+  implicit::Surface s;
+  const auto stats =
+      implicit::MeshSurface([](const Vec3& p) { return Length(p) - 1; }, grid, 1000, s);
+  EXPECT_TRUE(stats.stopped);
+  EXPECT_EQ(s.triangles.size(), 1000u);
+}
+
+}  // namespace
