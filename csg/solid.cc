@@ -200,6 +200,10 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.spline);
           h.Add(p.centers);
           h.Add(p.radii);
+        } else if constexpr (std::is_same_v<T, shapes::HeightField>) {
+          h.Add(reinterpret_cast<uintptr_t>(p.heights.get()));
+          h.Add(p.smooth);
+          h.Add(p.water_level);
         } else {
           static_assert(std::is_same_v<T, void>, "every kind of shape is fingerprinted");
         }

@@ -11,10 +11,17 @@
 
 namespace sdl {
 
+namespace {
+
+// Thrown by ParserShapeArgs::PassOver, caught where the shape is read.
+struct ShapePassedOver {};
+
+}  // namespace
+
 // ShapeArgs over the parser's tokens and expressions.
 class ParserShapeArgs final : public ShapeArgs {
  public:
-  explicit ParserShapeArgs(Parser& parser) : p_(parser) {}
+  ParserShapeArgs(Parser& parser, const Token& keyword) : p_(parser), keyword_(keyword) {}
 
   double Float() override { return p_.Float(); }
   Vec3 Vector() override { return p_.Vector3(); }
@@ -30,12 +37,19 @@ class ParserShapeArgs final : public ShapeArgs {
   std::string FindFile(const std::string& name) override {
     return p_.SceneFilePath(name, p_.PeekRaw().where);
   }
+  std::shared_ptr<const FunctionProgram> Function() override {
+    if (!p_.PeekRaw().Is('{')) p_.Fail(p_.PeekRaw().where, "expected '{' to begin the function");
+    return p_.FunctionDeclaration(keyword_).function;
+  }
+  void Work(int64_t steps) override { p_.budget_.Work(steps, keyword_.where); }
   [[noreturn]] void Fail(const std::string& message) override {
     p_.Fail(p_.PeekRaw().where, message);
   }
+  [[noreturn]] void PassOver() override { throw ShapePassedOver{}; }
 
  private:
   Parser& p_;
+  const Token& keyword_;
 };
 
 namespace {
@@ -52,8 +66,16 @@ void Parser::ShapeObject(const Token& keyword, const std::string& name, const Sh
   const int64_t depth = brace_depth_;
   auto solid = std::make_shared<csg::Solid>();
   solid->shape.kind = std::string(keyword.text);
-  ParserShapeArgs args(*this);
-  reader.read(args, solid->shape);
+  ParserShapeArgs args(*this, keyword);
+  try {
+    reader.read(args, solid->shape);
+  } catch (const ShapePassedOver&) {
+    PassedOver(keyword);
+    while (brace_depth_ >= depth) {
+      if (Next().kind == TokenKind::kEnd) Fail(keyword, "the file ends inside this object");
+    }
+    return;
+  }
   Transform transform;
   MaterialSlot texture;
   bool has_texture = false;

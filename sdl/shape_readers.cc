@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "csg/boolean_engine.h"
+#include "images/height_map.h"
+#include "sdl/function.h"
 #include "shapes/profile.h"
 
 namespace sdl {
@@ -286,12 +288,111 @@ void ReadText(ShapeArgs& a, Shape& s) {
   s.params = std::move(shape);
 }
 
+// A height as POV-Ray stores a function's value: times 65535, cut to a
+// whole number and wrapped into 16 bits (1.5 is as high as 0.5).
+uint16_t WrappedHeight(double value) {
+  const double v = value * 65535;
+  const int64_t whole = std::isfinite(v) && std::fabs(v) < 1e15 ? static_cast<int64_t>(v) : 0;
+  return static_cast<uint16_t>(whole & 0xffff);
+}
+
+// function W, H { ... }: the function at x = i / (W - 1), y = j / (H - 1)
+// for the pixel in column i of row j (rows from the top, as an image's).
+void HeightsOfFunction(ShapeArgs& a, shapes::HeightField& field, std::vector<uint16_t>& heights) {
+  const double w = a.Float();
+  a.Comma();
+  const double h = a.Float();
+  if (!(w >= 2 && h >= 2 && w * h <= 1e8)) {
+    a.Fail("expected a function height field of 2 x 2 to 100 million points");
+  }
+  const std::shared_ptr<const FunctionProgram> f = a.Function();
+  if (f == nullptr) a.PassOver();  // a pigment's function: not computed here
+  field.columns = static_cast<int>(w);
+  field.rows = static_cast<int>(h);
+  a.Work(static_cast<int64_t>(w * h) * std::max<int64_t>(f->cost, 1));
+  std::vector<double> args(f->params.size(), 0.0);
+  heights.resize(static_cast<size_t>(field.columns) * static_cast<size_t>(field.rows));
+  for (int j = 0; j < field.rows; ++j) {
+    for (int i = 0; i < field.columns; ++i) {
+      if (args.size() > 0) args[0] = static_cast<double>(i) / (field.columns - 1);
+      if (args.size() > 1) args[1] = static_cast<double>(j) / (field.rows - 1);
+      heights[static_cast<size_t>(j) * field.columns + i] = WrappedHeight(f->Evaluate(args.data()));
+    }
+  }
+}
+
+void HeightsOfImage(ShapeArgs& a, shapes::HeightField& field, std::vector<uint16_t>& heights) {
+  // The image's kind by its word (or, without one, by its name's ending).
+  static constexpr std::string_view kKinds[] = {"gif", "tga", "png", "pgm", "ppm", "jpeg"};
+  static constexpr std::string_view kUnread[] = {"tiff", "exr", "hdr", "sys", "pot", "iff", "bmp"};
+  images::ImageKind kind = images::ImageKind::kUnknown;
+  for (std::string_view word : kKinds) {
+    if (a.TakeWord(word)) kind = images::KindOfWord(word);
+  }
+  for (std::string_view word : kUnread) {
+    if (a.TakeWord(word)) {
+      a.Fail("height fields of " + std::string(word) + " images are not read (gif, tga, png, " +
+             "pgm, ppm and jpeg are)");
+    }
+  }
+  const std::string name = a.String();
+  const std::string path = a.FindFile(name);
+  if (path.empty()) a.Fail("cannot find the image file \"" + name + "\"");
+  images::HeightMap map;
+  std::string error;
+  if (!images::ReadHeightMap(path, kind, map, &error)) {
+    a.Fail("the image \"" + name + "\": " + error);
+  }
+  if (map.width < 2 || map.height < 2)
+    a.Fail("a height field needs an image of 2 x 2 pixels or more");
+  field.columns = map.width;
+  field.rows = map.height;
+  heights = std::move(map.values);
+}
+
+// An optional boolean after a height field's word: on/off and the like.
+bool OptionalSwitch(ShapeArgs& a) {
+  static constexpr std::string_view kOff[] = {"off", "false", "no"};
+  static constexpr std::string_view kOn[] = {"on", "true", "yes"};
+  for (std::string_view word : kOff) {
+    if (a.TakeWord(word)) return false;
+  }
+  for (std::string_view word : kOn) a.TakeWord(word);
+  return true;
+}
+
+void ReadHeightField(ShapeArgs& a, Shape& s) {
+  shapes::HeightField field;
+  std::vector<uint16_t> heights;
+  if (a.TakeWord("function")) {
+    HeightsOfFunction(a, field, heights);
+  } else {
+    HeightsOfImage(a, field, heights);
+  }
+  field.heights = std::make_shared<const std::vector<uint16_t>>(std::move(heights));
+  for (;;) {
+    if (a.TakeWord("water_level")) {
+      field.water_level = a.Float();
+    } else if (a.TakeWord("smooth")) {
+      field.smooth = OptionalSwitch(a);
+    } else if (a.TakeWord("hierarchy") || a.TakeWord("premultiplied")) {
+      OptionalSwitch(a);  // speed and colour hints: nothing to a mesh
+    } else if (a.TakeWord("gamma")) {
+      a.Float();
+    } else {
+      break;
+    }
+  }
+  s.params = std::move(field);
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
     {"box", ReadBox},
     {"cone", ReadCone},
     {"cylinder", ReadCylinder},
     {"disc", ReadDisc},
+    {"height_field", ReadHeightField},
     {"lathe", ReadLathe},
     {"plane", ReadPlane},
     {"polygon", ReadPolygon},
@@ -326,6 +427,10 @@ bool ShapeModifier(std::string_view word, shapes::Shape& shape) {
     if (auto* cone = std::get_if<shapes::Cone>(&shape.params)) cone->open = true;
     if (auto* prism = std::get_if<shapes::Prism>(&shape.params)) prism->open = true;
     if (auto* lathe = std::get_if<shapes::Lathe>(&shape.params)) lathe->open = true;
+    return true;
+  }
+  if (auto* field = std::get_if<shapes::HeightField>(&shape.params); field && word == "smooth") {
+    field->smooth = true;
     return true;
   }
   return word == "sturm" || word == "hollow";

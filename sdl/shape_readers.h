@@ -5,12 +5,16 @@
 // readers run on the reading's thread.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "shapes/shape.h"
 
 namespace sdl {
+
+struct FunctionProgram;
 
 // What a shape's reader asks of the parser; each call reads on from where
 // the last left off, failing with ParseError at the token it stands on.
@@ -27,7 +31,15 @@ class ShapeArgs {
   virtual std::string String() = 0;
   // The file `name` as #include finds it, or "" when there is none.
   virtual std::string FindFile(const std::string& name) = 0;
+  // A function { } body; null when it is one this reader does not compute
+  // (a pigment's).
+  virtual std::shared_ptr<const FunctionProgram> Function() = 0;
+  // Charges `steps` of work (function calls) to the reading's budget.
+  virtual void Work(int64_t steps) = 0;
   [[noreturn]] virtual void Fail(const std::string& message) = 0;
+  // The shape cannot be made: the rest of its block is passed over and
+  // the object said to be passed over, as a kind not imported is.
+  [[noreturn]] virtual void PassOver() = 0;
 };
 
 struct ShapeReader {

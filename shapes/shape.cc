@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shapes/height_field.h"
 #include "shapes/overloaded.h"
 #include "shapes/profile.h"
 #include "shapes/sphere_sweep.h"
@@ -151,6 +152,7 @@ Bounds BoundsOf(const Shape& shape) {
           [](const Lathe& l) { return LatheBounds(l); },
           [](const Text& t) { return PrismBounds(t.outline).Transformed(TextFrame()); },
           [](const SphereSweep& s) { return SweepBounds(s); },
+          [](const HeightField& h) { return HeightFieldBounds(h); },
       },
       shape.params);
 }
@@ -165,6 +167,7 @@ bool IsSolid(const Shape& shape) {
                         [](const Cone& c) { return !c.open; },
                         [](const Disc&) { return false; },
                         [](const Polygon&) { return false; },
+                        [](const HeightField&) { return false; },
                         [](const Prism& p) { return !p.open; },
                         [](const Lathe& l) { return !(l.sor && l.open); },
                         [](const auto&) { return true; },
@@ -231,6 +234,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                        return InsidePrism(t.outline, {p.x, p.z, p.y});
                      },
                      [&](const SphereSweep& s) { return SweepField(s).Value(p) < 0; },
+                     [&](const HeightField& h) { return InsideHeightField(h, p); },
                  },
                  shape.params);
   return in != shape.inverse;

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -102,8 +103,19 @@ struct SphereSweep {
   std::vector<double> radii;
 };
 
+// height_field: a grid of 16-bit heights over the unit square, y = height
+// / 65536 (as POV-Ray scales them): column i at x = i / (columns - 1), row j (the image's top row
+// first) at z = 1 - j / (rows - 1), each cell two triangles split from
+// (x0, z1) to (x1, z0). Below water_level the surface is cut away.
+struct HeightField {
+  int columns = 0, rows = 0;
+  std::shared_ptr<const std::vector<uint16_t>> heights;  // rows * columns, shared
+  bool smooth = false;
+  double water_level = 0;
+};
+
 using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
-                                 Prism, Lathe, Text, SphereSweep>;
+                                 Prism, Lathe, Text, SphereSweep, HeightField>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "implicit/mesher.h"
+#include "shapes/height_field.h"
 #include "shapes/mesh_builder.h"
 #include "shapes/overloaded.h"
 #include "shapes/profile.h"
@@ -289,6 +290,11 @@ int SegmentsPerTurn(double tolerance) {
 }
 
 void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
+  if (const auto* field = std::get_if<HeightField>(&shape.params)) {
+    // Its own grid, exactly: no tolerance.
+    HeightFieldMesh(*field, mesh);
+    return;
+  }
   mesh = sdl::MeshData();
   MeshBuilder out(mesh);
   const int n = SegmentsPerTurn(detail.tolerance);
@@ -305,6 +311,7 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Lathe& l) { LatheMesh(l, n, out); },
                  [&](const Text& t) { PrismMesh(t.outline, n, out); },
                  [&](const SphereSweep& s) { SphereSweepMesh(s, detail.tolerance, out); },
+                 [](const HeightField&) {},
              },
              shape.params);
   out.Finish();
@@ -340,6 +347,9 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             const SweepField field(s);
             const double cell = SweepCell(field, tolerance);
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
+          },
+          [](const HeightField& h) -> int64_t {
+            return 2 * static_cast<int64_t>(std::max(h.columns - 1, 0)) * std::max(h.rows - 1, 0);
           },
       },
       shape.params);

@@ -63,7 +63,10 @@ const char kObjects[] =
     "#declare O20 = sphere_sweep { b_spline 5, <-2,0,0>, 0.3, <-1,1,0>, 0.5, <0,0,0>, 0.2,"
     " <1,1,0>, 0.4, <2,0,0>, 0.3 }\n"
     "#declare O21 = sphere_sweep { cubic_spline 5, <-2,0,0>, 0.3, <-1,1,0>, 0.5, <0,0,0>, 0.2,"
-    " <1,1,0>, 0.4, <2,0,0>, 0.3 tolerance 1e-3 }\n";
+    " <1,1,0>, 0.4, <2,0,0>, 0.3 tolerance 1e-3 }\n"
+    "#declare O22 = height_field { function 3, 2 { x*0.5 + y*0.25 } scale <2,1,3> }\n"
+    "#declare O23 = height_field { function 5, 4 { 0.5 + 0.3*sin(x*5)*cos(y*3) }"
+    " water_level 0.45 }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -91,6 +94,8 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O19", {-1.3, -0.3, -0.55}, {1.25, 1.2, 0.6}},
       {"O20", {-2.3, -0.3, -0.5}, {2.3, 1.5, 0.5}},
       {"O21", {-2.6, -0.6, -1}, {2.6, 2, 1}},
+      {"O22", {0, 0, 0}, {2, 0.749985, 3}},
+      {"O23", {0, 0.45, 0}, {1, 0.784775, 1}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -135,6 +140,10 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O20, <-1,1.11,0>)", {0, 0, 0}, 0},
       {"inside(O21, <0,0.2,0>)", {1, 1, 1}, 0},
       {"inside(O21, <0,0.25,0>)", {0, 0, 0}, 0},
+      {"inside(O22, <1,0.3,1.5>)", {1, 1, 1}, 0},
+      {"inside(O22, <1,0.45,1.5>)", {0, 0, 0}, 0},
+      {"inside(O23, <0.5,0.1,0.5>)", {1, 1, 1}, 0},
+      {"inside(O23, <0.3,0.7,0.6>)", {0, 0, 0}, 0},
       {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
       {"N", {0, 0, -1}, 0.01},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
@@ -150,6 +159,10 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"N", {0, 0, 1}, 1e-9},
       {"trace(O20, <-1.2,5,0>, -y)", {-1.2, 1.03220, 0}, 2e-3},
       {"trace(O21, <0.6,5,0>, -y)", {0.6, 1.22844, 0}, 2e-3},
+      {"trace(O22, <0.7,5,1.1>, -y, N)", {0.7, 0.333323, 1.1}, 2e-6},
+      {"N", {-0.241733, 0.966991, 0.080583}, 2e-6},
+      {"trace(O23, <0.3,5,0.6>, -y)", {0.3, 0.608102, 0.6}, 2e-6},
+      {"trace(O23, <0.9,5,0.1>, -y)", {0.9, 0.709239, 0.1}, 2e-6},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -277,6 +290,9 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"polygon { 2, <0,0>, <1,1> }", "at least three points"},
       {"sphere_sweep { b_spline 3, <0,0,0>, 1, <1,0,0>, 1, <2,0,0>, 1 }", "Too few modeling"},
       {"sphere_sweep { 2, <0,0,0>, 1, <1,0,0>, 1 }", "Invalid type of interpolation"},
+      {"height_field { png \"no_such.png\" }", "cannot find the image file \"no_such.png\""},
+      {"height_field { tiff \"x.tif\" }", "height fields of tiff images are not read"},
+      {"height_field { function 1, 5 { x } }", "expected a function height field of 2 x 2"},
       {"sphere { 0 }", "expected"},
       {"text { ttf \"no_such_font.ttf\" \"A\" 1, 0 }", "cannot find the font file"},
       {"text { \"timrom.ttf\" \"A\" 1, 0 }", "expected ttf and a font file, or internal"},

@@ -132,7 +132,9 @@ def run_povray(args, case, scene, key):
             f.write(scene)
         start = time.monotonic()
         run = subprocess.run(
-            [args.povray, "+Isample.pov", "+O-", "+W1", "+H1", "-D", "-V", "-GA", "+GF"],
+            # +L: files the case names (an image) are found beside it.
+            [args.povray, "+Isample.pov", "+O-", "+W1", "+H1", "-D", "-V", "-GA", "+GF",
+             "+L" + os.path.dirname(os.path.abspath(args.case))],
             cwd=scratch, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, env=povray_env())
         seconds = time.monotonic() - start
         names = ("box.txt", "points.txt", "rays.txt")
