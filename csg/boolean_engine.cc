@@ -47,6 +47,10 @@ class Flattener {
     // The same geometry is the same subtree wherever it stands, unless a
     // plane in it is cut off by the box of the whole.
     node.id = HasPlane(solid) ? 0 : static_cast<int64_t>(Fingerprint(solid));
+    if (solid.op == SolidOp::kClip) {
+      *error = "a clipped object is a surface, with no inside to take part in it";
+      return false;
+    }
     if (solid.op == SolidOp::kShape || solid.op == SolidOp::kMesh) {
       if (!Leaf(solid, node, error)) return false;
       sdl::MaterialSlot slot;

@@ -1,6 +1,10 @@
 #include "csg/mesh_solid.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "csg/boolean_engine.h"
+#include "csg/clip.h"
 
 namespace csg {
 
@@ -52,6 +56,32 @@ void OperandsWhole(const Solid& solid, const shapes::Detail& detail, BooleanEngi
   }
 }
 
+// The first operand's mesh, cut to the inside of all the others.
+bool ClippedMesh(const Solid& solid, const shapes::Detail& detail, BooleanEngine* engine,
+                 sdl::MeshData& out, std::string* warning) {
+  if (solid.operands.empty()) return true;
+  const Operand& object = solid.operands[0];
+  shapes::Detail inner = detail;
+  inner.clip = detail.clip.Transformed(object.transform.Inverse());
+  sdl::MeshData part, placed;
+  const bool computed = MeshOf(*object.solid, inner, engine, part, warning);
+  AppendMesh(placed, part, object.transform, object.has_texture ? &object.texture : nullptr);
+  const auto keep = [&solid](const sdl::Vec3& p) {
+    for (size_t i = 1; i < solid.operands.size(); ++i) {
+      const Operand& clip = solid.operands[i];
+      if (!Inside(*clip.solid, clip.transform.Inverse().Point(p))) return false;
+    }
+    return true;
+  };
+  // Cut points to a millionth of the object's size.
+  const shapes::Bounds box = BoundsOf(solid);
+  const double size =
+      box.Empty() ? 1
+                  : std::max({box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z});
+  ClipMesh(placed, keep, std::isfinite(size) && size > 0 ? size * 1e-6 : 1e-6, out);
+  return computed;
+}
+
 }  // namespace
 
 bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* engine,
@@ -64,6 +94,8 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
     case SolidOp::kMesh:
       if (solid.mesh != nullptr) out = *solid.mesh;
       return true;
+    case SolidOp::kClip:
+      return ClippedMesh(solid, detail, engine, out, warning);
     default:
       break;
   }
@@ -75,12 +107,26 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
   return false;
 }
 
+bool NeedsBooleans(const Solid& solid) {
+  switch (solid.op) {
+    case SolidOp::kMerge:
+    case SolidOp::kIntersection:
+    case SolidOp::kDifference:
+      return true;
+    default:
+      return std::any_of(solid.operands.begin(), solid.operands.end(),
+                         [](const Operand& operand) { return NeedsBooleans(*operand.solid); });
+  }
+}
+
 int64_t EstimateTriangles(const Solid& solid, double tolerance) {
   switch (solid.op) {
     case SolidOp::kShape:
       return shapes::EstimateTriangles(solid.shape, tolerance);
     case SolidOp::kMesh:
       return solid.mesh != nullptr ? static_cast<int64_t>(solid.mesh->faces.size()) : 0;
+    case SolidOp::kClip:
+      return solid.operands.empty() ? 0 : EstimateTriangles(*solid.operands[0].solid, tolerance);
     default:
       break;
   }

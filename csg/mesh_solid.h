@@ -26,6 +26,10 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
 void AppendMesh(sdl::MeshData& into, const sdl::MeshData& part, const sdl::Transform& transform,
                 const sdl::MaterialSlot* texture);
 
+// Whether meshing `solid` asks the boolean engine (it holds a merge, an
+// intersection or a difference).
+bool NeedsBooleans(const Solid& solid);
+
 // Triangles MeshOf makes for `solid` at `tolerance`, about.
 int64_t EstimateTriangles(const Solid& solid, double tolerance);
 

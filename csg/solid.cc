@@ -63,7 +63,8 @@ shapes::Bounds BoundsOf(const Solid& solid) {
     case SolidOp::kMerge:
       for (const Operand& operand : solid.operands) out.Include(OperandBounds(operand));
       return out;
-    case SolidOp::kIntersection: {
+    case SolidOp::kIntersection:
+    case SolidOp::kClip: {
       // Inverse operands bound nothing; a plane square to an axis bounds
       // that axis on its side (as POV-Ray's boxes do).
       bool first = true;
@@ -106,6 +107,7 @@ bool Inside(const Solid& solid, const sdl::Vec3& p) {
       in = std::any_of(solid.operands.begin(), solid.operands.end(), operand_inside);
       break;
     case SolidOp::kIntersection:
+    case SolidOp::kClip:
       in = !solid.operands.empty() &&
            std::all_of(solid.operands.begin(), solid.operands.end(), operand_inside);
       break;

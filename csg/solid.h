@@ -20,6 +20,10 @@ enum class SolidOp : uint8_t {
   kMerge,         // the union without the inner surfaces
   kIntersection,  // what lies inside every operand
   kDifference,    // the first operand less all the others
+  // clipped_by: the first operand's surface where it is inside all the
+  // others; an open surface, not a solid (its inside, as POV-Ray's, is an
+  // intersection's).
+  kClip,
 };
 
 struct Solid;

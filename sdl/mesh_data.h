@@ -58,6 +58,8 @@ struct MeshData {
   void Apply(const Transform& t);
   // Gives the faces without a texture of their own `texture`.
   void Inherit(const MaterialSlot& texture);
+  // Removes the positions, normals and uv that no face uses.
+  void DropUnused();
   // The bytes its arrays hold (what a copy of it costs).
   uint64_t Bytes() const {
     return (vertices.size() + normals.size() + uvs.size()) * sizeof(Vec3) +

@@ -392,7 +392,9 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
     }
   }
   bool inverse = false;
-  ObjectBody(name, &transform, &texture, &has_texture, &inverse);
+  std::vector<ClipBlock> clips;
+  ObjectBody(name, &transform, &texture, &has_texture, &inverse,
+             options_.shapes.on && options_.place_objects ? &clips : nullptr);
   if (target == nullptr) return;
   if (!loose.faces.empty()) {
     budget_.Allocate(loose.Bytes(), keyword.where);
@@ -403,6 +405,23 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
   const bool boolean = w == "merge" || w == "intersection" || w == "difference";
   const bool computed = boolean && options_.shapes.on && target->parts.size() > start &&
                         MakeBoolean(keyword, *target, start, inverse);
+  for (const ClipBlock& clip : clips) {
+    for (size_t i = start; i < target->parts.size(); ++i) {
+      PlacedPart& part = target->parts[i];
+      if (part.PassedOver()) continue;
+      std::shared_ptr<const csg::Solid> object = part.solid;
+      if (object == nullptr) {
+        auto mesh = std::make_shared<csg::Solid>();
+        mesh->op = csg::SolidOp::kMesh;
+        mesh->mesh = part.mesh;
+        object = std::move(mesh);
+        if (part.kind.empty()) part.kind = "mesh";
+      }
+      part.solid = Clipped(std::move(object), part.transform, clip);
+      part.mesh = nullptr;
+      part.transform = Transform();
+    }
+  }
   for (size_t i = start; i < target->parts.size(); ++i) {
     PlacedPart& part = target->parts[i];
     part.transform.Then(transform);
@@ -426,8 +445,56 @@ void Parser::Container(const Token& keyword, const std::string& name, bool opene
   }
 }
 
+bool Parser::ReadClip(const Token& keyword, const Transform& before, ClipBlock& clip) {
+  ObjectDef clips;
+  {
+    Collecting collecting(collecting_, &clips);
+    Expect('{', "after clipped_by");
+    const int64_t depth = brace_depth_;
+    for (;;) {
+      const Token token = Next();
+      if (token.kind == TokenKind::kEnd) Fail(keyword, "the file ends inside clipped_by { }");
+      if (token.Is('}') && brace_depth_ < depth) break;
+      if (token.kind == TokenKind::kWord && brace_depth_ == depth && IsObjectKeyword(token.text)) {
+        Object(token, "");
+      }
+    }
+  }
+  clip.before = before;
+  clip.operands.clear();
+  for (const PlacedPart& part : clips.parts) {
+    // A mesh has no inside here (no inside_vector is kept); a kind not
+    // imported clips nothing.
+    if (part.solid == nullptr) continue;
+    csg::Operand operand;
+    operand.solid = part.solid;
+    operand.transform = part.transform;
+    clip.operands.push_back(std::move(operand));
+  }
+  return !clip.operands.empty();
+}
+
+std::shared_ptr<const csg::Solid> Parser::Clipped(std::shared_ptr<const csg::Solid> object,
+                                                  const Transform& placement,
+                                                  const ClipBlock& clip) {
+  auto clipped = std::make_shared<csg::Solid>();
+  clipped->op = csg::SolidOp::kClip;
+  csg::Operand first;
+  first.solid = std::move(object);
+  first.transform = placement;
+  clipped->operands.push_back(std::move(first));
+  // The clip stood where the transformations read before it had taken the
+  // object; here the object is not moved yet.
+  const Transform back = clip.before.Inverse();
+  for (csg::Operand operand : clip.operands) {
+    operand.transform.Then(back);
+    clipped->operands.push_back(std::move(operand));
+  }
+  return clipped;
+}
+
 void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
-                        bool* has_texture, bool* inverse) {
+                        bool* has_texture, bool* inverse, std::vector<ClipBlock>* clips) {
   const int64_t depth = brace_depth_;  // inside the object's '{'
   for (;;) {
     const Token token = Next();
@@ -447,6 +514,9 @@ void Parser::ObjectBody(const std::string& name, Transform* transform, MaterialS
       }
     } else if (own && token.IsWord("inverse") && inverse != nullptr) {
       *inverse = !*inverse;
+    } else if (own && token.IsWord("clipped_by") && clips != nullptr && PeekRaw().Is('{')) {
+      ClipBlock clip;
+      if (ReadClip(token, *transform, clip)) clips->push_back(std::move(clip));
     } else if (own) {
       Modifier(token, *transform, texture, has_texture);
     }

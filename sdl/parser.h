@@ -302,10 +302,25 @@ class Parser {
   void ReadCorners(int count, Vec3* out);
   // Reads the rest of a triangle in a mesh; false when it was degenerate.
   void MeshTriangle(const Token& keyword, bool smooth, MeshData& mesh, int32_t default_slot);
+  // A clipped_by block: its objects, in the space of the object it clips
+  // as it stood when the block was read (`before`: the transformations read
+  // until then).
+  struct ClipBlock {
+    std::vector<csg::Operand> operands;
+    Transform before;
+  };
+  // Reads clipped_by's block after its keyword into `clip`; false when it
+  // holds nothing that has an inside.
+  bool ReadClip(const Token& keyword, const Transform& before, ClipBlock& clip);
+  // `object`, moved by `placement`, cut to the inside of `clip`.
+  static std::shared_ptr<const csg::Solid> Clipped(std::shared_ptr<const csg::Solid> object,
+                                                   const Transform& placement,
+                                                   const ClipBlock& clip);
   // A block of an object that is not read (CSG, other shapes): its meshes
-  // are still built.
+  // are still built; its clipped_by blocks go to `clips`.
   void ObjectBody(const std::string& name, Transform* transform, MaterialSlot* texture,
-                  bool* has_texture, bool* inverse = nullptr);
+                  bool* has_texture, bool* inverse = nullptr,
+                  std::vector<ClipBlock>* clips = nullptr);
   // An object whose meshes come from inside it; `opened`: its '{' is read
   // and a declared object comes first (mesh { Declared ... }).
   void Container(const Token& keyword, const std::string& name, bool opened = false);

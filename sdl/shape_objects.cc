@@ -79,6 +79,7 @@ void Parser::ShapeObject(const Token& keyword, const std::string& name, const Sh
   Transform transform;
   MaterialSlot texture;
   bool has_texture = false;
+  std::vector<ClipBlock> clips;
   for (;;) {
     const Token token = Next();
     if (token.kind == TokenKind::kEnd) {
@@ -92,18 +93,25 @@ void Parser::ShapeObject(const Token& keyword, const std::string& name, const Sh
       solid->shape.inverse = !solid->shape.inverse;
     } else if (Modifier(token, transform, &texture, &has_texture)) {
       continue;
+    } else if (w == "clipped_by" && options_.place_objects && PeekRaw().Is('{')) {
+      ClipBlock clip;
+      if (ReadClip(token, transform, clip)) clips.push_back(std::move(clip));
     } else if (PeekRaw().Is('{')) {
       if (w == "clipped_by" && !warned_clip_) {
         warned_clip_ = true;
-        Warn(token.where, "clipped_by is not applied: the whole shape is imported");
+        Warn(token.where,
+             "clipped_by is not applied where objects are not placed: the whole "
+             "shape is imported");
       }
-      // bounded_by, clipped_by, photons ...: the objects inside are not placed.
+      // bounded_by, photons ...: the objects inside are not placed.
       SkipBraces(token);
     } else {
       RejectUndeclared(token, keyword.text);
     }
   }
-  EmitSolid(std::move(solid), transform, has_texture ? &texture : nullptr, name,
+  std::shared_ptr<const csg::Solid> result = std::move(solid);
+  for (const ClipBlock& clip : clips) result = Clipped(std::move(result), Transform(), clip);
+  EmitSolid(std::move(result), transform, has_texture ? &texture : nullptr, name,
             std::string(keyword.text), keyword.where);
 }
 
@@ -255,7 +263,7 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
   shapes::Detail detail;
   detail.tolerance = tolerance_;
   if (!finite) detail.clip = PlaneClip().Transformed(transform.Inverse());
-  if (solid.op != csg::SolidOp::kShape && booleans_ == nullptr) {
+  if (csg::NeedsBooleans(solid) && booleans_ == nullptr) {
     csg::BooleanLimits limits;
     limits.stop = options_.stop;
     limits.context = options_.stop_context;

@@ -88,29 +88,6 @@ class WaterCut {
   std::unordered_map<uint64_t, int32_t> made_;
 };
 
-// Drops the vertices no face uses (those under the water).
-void DropUnused(sdl::MeshData& mesh) {
-  std::vector<int32_t> index(mesh.vertices.size(), -1);
-  for (const auto& f : mesh.faces) {
-    for (int32_t v : f) index[static_cast<size_t>(v)] = 0;
-  }
-  int32_t next = 0;
-  for (size_t v = 0; v < index.size(); ++v) {
-    if (index[v] < 0) continue;
-    index[v] = next;
-    mesh.vertices[static_cast<size_t>(next)] = mesh.vertices[v];
-    if (!mesh.normals.empty()) mesh.normals[static_cast<size_t>(next)] = mesh.normals[v];
-    ++next;
-  }
-  mesh.vertices.resize(static_cast<size_t>(next));
-  if (!mesh.normals.empty()) mesh.normals.resize(static_cast<size_t>(next));
-  for (auto* faces : {&mesh.faces, &mesh.normal_faces}) {
-    for (auto& f : *faces) {
-      for (int32_t& v : f) v = index[static_cast<size_t>(v)];
-    }
-  }
-}
-
 }  // namespace
 
 void HeightFieldMesh(const HeightField& field, sdl::MeshData& mesh) {
@@ -151,7 +128,7 @@ void HeightFieldMesh(const HeightField& field, sdl::MeshData& mesh) {
       cut.Triangle(id(i + 1, k), id(i, k + 1), id(i + 1, k + 1));
     }
   }
-  DropUnused(mesh);
+  mesh.DropUnused();
   sdl::MaterialSlot slot;
   slot.defaulted = true;
   mesh.slots.assign(1, slot);
