@@ -66,7 +66,12 @@ const char kObjects[] =
     " <1,1,0>, 0.4, <2,0,0>, 0.3 tolerance 1e-3 }\n"
     "#declare O22 = height_field { function 3, 2 { x*0.5 + y*0.25 } scale <2,1,3> }\n"
     "#declare O23 = height_field { function 5, 4 { 0.5 + 0.3*sin(x*5)*cos(y*3) }"
-    " water_level 0.45 }\n";
+    " water_level 0.45 }\n"
+    "#declare O24 = sphere { 0, 1 clipped_by { box { <-0.5,-2,-2>, <2,2,2> } } }\n"
+    "#declare O25 = sphere { 0, 1 scale 2 clipped_by { box { <-0.5,-2,-2>, <2,2,2> } }"
+    " translate x }\n"
+    "#declare O26 = sphere { 0, 1 clipped_by { box { <-0.5,-2,-2>, <2,2,2> }"
+    " box { <-2,-2,-2>, <2,0.5,2> } } }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -96,6 +101,7 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O21", {-2.6, -0.6, -1}, {2.6, 2, 1}},
       {"O22", {0, 0, 0}, {2, 0.749985, 3}},
       {"O23", {0, 0.45, 0}, {1, 0.784775, 1}},
+      {"O25", {0.5, -2, -2}, {3, 2, 2}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -144,6 +150,11 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O22, <1,0.45,1.5>)", {0, 0, 0}, 0},
       {"inside(O23, <0.5,0.1,0.5>)", {1, 1, 1}, 0},
       {"inside(O23, <0.3,0.7,0.6>)", {0, 0, 0}, 0},
+      {"inside(O24, <-0.7,0,0>)", {0, 0, 0}, 0},
+      {"inside(O24, <0.7,0,0>)", {1, 1, 1}, 0},
+      {"inside(O26, <0,0.7,0>)", {0, 0, 0}, 0},
+      {"inside(O25, <1.9,0,0>)", {1, 1, 1}, 0},
+      {"inside(O25, <0.3,0,0>)", {0, 0, 0}, 0},
       {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
       {"N", {0, 0, -1}, 0.01},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
@@ -163,6 +174,9 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"N", {-0.241733, 0.966991, 0.080583}, 2e-6},
       {"trace(O23, <0.3,5,0.6>, -y)", {0.3, 0.608102, 0.6}, 2e-6},
       {"trace(O23, <0.9,5,0.1>, -y)", {0.9, 0.709239, 0.1}, 2e-6},
+      // The near side is cut away: the ray meets the far side from within.
+      {"trace(O24, <-5,0,0>, x)", {1, 0, 0}, 0.01},
+      {"trace(O25, <-5,0.3,0>, x)", {2.97737, 0.3, 0}, 0.01},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
