@@ -9,6 +9,7 @@
 
 #include "csg/boolean_module.h"
 #include "shapes/overloaded.h"
+#include "shapes/polynomial.h"
 #include "shapes/profile.h"
 
 namespace csg {
@@ -39,20 +40,27 @@ class Flattener {
   // `error`) when an operand cannot take part.
   bool Add(const Solid& solid, const sdl::Transform& placement, const sdl::MaterialSlot* texture,
            std::string* error) {
+    return Add(solid, placement, placement, texture, error);
+  }
+
+ private:
+  // `to_root`: from the solid's space into the root's.
+  bool Add(const Solid& solid, const sdl::Transform& placement, const sdl::Transform& to_root,
+           const sdl::MaterialSlot* texture, std::string* error) {
     const size_t at = nodes_.size();
     nodes_.emplace_back();
     tarvo_csg_node node{};
     node.inverse = solid.inverse ? 1 : 0;
     placement.Rows(node.matrix);
-    // The same geometry is the same subtree wherever it stands, unless a
-    // plane in it is cut off by the box of the whole.
-    node.id = HasPlane(solid) ? 0 : static_cast<int64_t>(Fingerprint(solid));
+    // The same geometry is the same subtree wherever it stands, unless an
+    // infinite shape in it is cut off by the box of the whole.
+    node.id = HasInfinite(solid) ? 0 : static_cast<int64_t>(Fingerprint(solid));
     if (solid.op == SolidOp::kClip) {
       *error = "a clipped object is a surface, with no inside to take part in it";
       return false;
     }
     if (solid.op == SolidOp::kShape || solid.op == SolidOp::kMesh) {
-      if (!Leaf(solid, node, error)) return false;
+      if (!Leaf(solid, to_root, node, error)) return false;
       sdl::MaterialSlot slot;
       slot.defaulted = true;
       slots_.push_back(texture != nullptr ? *texture : slot);
@@ -62,7 +70,9 @@ class Flattener {
                                                        : TARVO_CSG_DIFFERENCE;
       node.operands = static_cast<int32_t>(solid.operands.size());
       for (const Operand& operand : solid.operands) {
-        if (!Add(*operand.solid, operand.transform,
+        sdl::Transform inner_to_root = operand.transform;
+        inner_to_root.Then(to_root);
+        if (!Add(*operand.solid, operand.transform, inner_to_root,
                  operand.has_texture ? &operand.texture : texture, error)) {
           return false;
         }
@@ -73,20 +83,25 @@ class Flattener {
     return true;
   }
 
+ public:
   std::vector<tarvo_csg_node>& nodes() { return nodes_; }
   const std::vector<sdl::MaterialSlot>& slots() const { return slots_; }
 
  private:
-  static bool HasPlane(const Solid& solid) {
-    if (solid.op == SolidOp::kShape)
-      return std::holds_alternative<shapes::Plane>(solid.shape.params);
+  static bool HasInfinite(const Solid& solid) {
+    if (solid.op == SolidOp::kShape) {
+      const shapes::Bounds b = shapes::BoundsOf(solid.shape);
+      return !(std::isfinite(b.min.x) && std::isfinite(b.max.x) && std::isfinite(b.min.y) &&
+               std::isfinite(b.max.y) && std::isfinite(b.min.z) && std::isfinite(b.max.z));
+    }
     for (const Operand& operand : solid.operands) {
-      if (HasPlane(*operand.solid)) return true;
+      if (HasInfinite(*operand.solid)) return true;
     }
     return false;
   }
 
-  bool Leaf(const Solid& solid, tarvo_csg_node& node, std::string* error) {
+  bool Leaf(const Solid& solid, const sdl::Transform& to_root, tarvo_csg_node& node,
+            std::string* error) {
     if (solid.op == SolidOp::kMesh) {
       if (solid.mesh == nullptr) {
         *error = "an operand without faces";
@@ -101,68 +116,106 @@ class Flattener {
       return false;
     }
     double* p = node.params;
-    bool native =
-        std::visit(shapes::Overloaded{
-                       [&](const shapes::Box& b) {
-                         node.kind = TARVO_CSG_BOX;
-                         const double v[6] = {b.corner1.x, b.corner1.y, b.corner1.z,
-                                              b.corner2.x, b.corner2.y, b.corner2.z};
-                         std::copy(v, v + 6, p);
-                         return true;
-                       },
-                       [&](const shapes::Sphere& s) {
-                         node.kind = TARVO_CSG_SPHERE;
-                         const double v[4] = {s.center.x, s.center.y, s.center.z, s.radius};
-                         std::copy(v, v + 4, p);
-                         return true;
-                       },
-                       [&](const shapes::Cone& c) {
-                         node.kind = TARVO_CSG_CONE;
-                         const double v[8] = {c.base.x, c.base.y, c.base.z, c.base_radius,
-                                              c.cap.x,  c.cap.y,  c.cap.z,  c.cap_radius};
-                         std::copy(v, v + 8, p);
-                         return true;
-                       },
-                       [&](const shapes::Torus& t) {
-                         node.kind = TARVO_CSG_TORUS;
-                         p[0] = t.major;
-                         p[1] = t.minor;
-                         return true;
-                       },
-                       [&](const shapes::Prism& pr) {
-                         if (pr.conic) return false;
-                         node.kind = TARVO_CSG_PRISM;
-                         p[0] = pr.height1;
-                         p[1] = pr.height2;
-                         PrismLeaf(pr, node);
-                         return true;
-                       },
-                       [&](const shapes::Text& t) {
-                         // The prism of its outline, its y turned into the text's z.
-                         node.kind = TARVO_CSG_PRISM;
-                         p[0] = t.outline.height1;
-                         p[1] = t.outline.height2;
-                         PrismLeaf(t.outline, node);
-                         sdl::Transform placed = shapes::TextFrame();
-                         placed.Then(sdl::Transform::Matrix(node.matrix));
-                         placed.Rows(node.matrix);
-                         return true;
-                       },
-                       [&](const shapes::Plane& pl) {
-                         node.kind = TARVO_CSG_HALFSPACE;
-                         const double v[4] = {pl.normal.x, pl.normal.y, pl.normal.z, pl.distance};
-                         std::copy(v, v + 4, p);
-                         return true;
-                       },
-                       [&](const auto&) { return false; },
-                   },
-                   shape.params);
+    bool native = std::visit(
+        shapes::Overloaded{
+            [&](const shapes::Box& b) {
+              node.kind = TARVO_CSG_BOX;
+              const double v[6] = {b.corner1.x, b.corner1.y, b.corner1.z,
+                                   b.corner2.x, b.corner2.y, b.corner2.z};
+              std::copy(v, v + 6, p);
+              return true;
+            },
+            [&](const shapes::Sphere& s) {
+              node.kind = TARVO_CSG_SPHERE;
+              const double v[4] = {s.center.x, s.center.y, s.center.z, s.radius};
+              std::copy(v, v + 4, p);
+              return true;
+            },
+            [&](const shapes::Cone& c) {
+              node.kind = TARVO_CSG_CONE;
+              const double v[8] = {c.base.x, c.base.y, c.base.z, c.base_radius,
+                                   c.cap.x,  c.cap.y,  c.cap.z,  c.cap_radius};
+              std::copy(v, v + 8, p);
+              return true;
+            },
+            [&](const shapes::Torus& t) {
+              node.kind = TARVO_CSG_TORUS;
+              p[0] = t.major;
+              p[1] = t.minor;
+              return true;
+            },
+            [&](const shapes::Prism& pr) {
+              if (pr.conic) return false;
+              node.kind = TARVO_CSG_PRISM;
+              p[0] = pr.height1;
+              p[1] = pr.height2;
+              PrismLeaf(pr, node);
+              return true;
+            },
+            [&](const shapes::Text& t) {
+              // The prism of its outline, its y turned into the text's z.
+              node.kind = TARVO_CSG_PRISM;
+              p[0] = t.outline.height1;
+              p[1] = t.outline.height2;
+              PrismLeaf(t.outline, node);
+              sdl::Transform placed = shapes::TextFrame();
+              placed.Then(sdl::Transform::Matrix(node.matrix));
+              placed.Rows(node.matrix);
+              return true;
+            },
+            [&](const shapes::Polynomial& poly) { return QuadricLeaf(poly, to_root, node); },
+            [&](const shapes::Plane& pl) {
+              node.kind = TARVO_CSG_HALFSPACE;
+              const double v[4] = {pl.normal.x, pl.normal.y, pl.normal.z, pl.distance};
+              std::copy(v, v + 4, p);
+              return true;
+            },
+            [&](const auto&) { return false; },
+        },
+        shape.params);
     if (native) return true;
     // Shapes the kernel has no primitive for go in as their own closed
-    // tessellation: flat faces exact, curved ones within the tolerance.
+    // tessellation: flat faces exact, curved ones within the tolerance;
+    // an infinite one cut off and closed by the box of the whole.
+    shapes::Detail leaf = detail_;
+    leaf.clip = detail_.clip.Transformed(to_root.Inverse());
+    leaf.closed = true;
     meshes_.emplace_back();
-    shapes::Tessellate(shape, detail_, meshes_.back());
+    shapes::Tessellate(shape, leaf, meshes_.back());
     return MeshLeaf(meshes_.back(), node);
+  }
+
+  // An ellipsoid or a cylinder given as a quadric: the kernel's sphere or
+  // cylinder, scaled; a cylinder reaches across the box of the whole.
+  bool QuadricLeaf(const shapes::Polynomial& poly, const sdl::Transform& to_root,
+                   tarvo_csg_node& node) {
+    const shapes::QuadricForm form = shapes::FormOf(poly);
+    double* p = node.params;
+    if (form.kind == shapes::QuadricForm::Kind::kEllipsoid) {
+      node.kind = TARVO_CSG_SPHERE;
+      const double v[4] = {0, 0, 0, 1};
+      std::copy(v, v + 4, p);
+    } else if (form.kind == shapes::QuadricForm::Kind::kCylinder) {
+      const shapes::Bounds reach = detail_.clip.Transformed(to_root.Inverse());
+      const double lo[3] = {reach.min.x, reach.min.y, reach.min.z};
+      const double hi[3] = {reach.max.x, reach.max.y, reach.max.z};
+      const double centre[3] = {form.centre.x, form.centre.y, form.centre.z};
+      const int a = form.axis;
+      if (!(std::isfinite(lo[a]) && std::isfinite(hi[a]) && lo[a] < hi[a])) return false;
+      node.kind = TARVO_CSG_CONE;
+      double v[8] = {0, 0, 0, 1, 0, 0, 0, 1};
+      v[a] = lo[a] - centre[a];
+      v[4 + a] = hi[a] - centre[a];
+      std::copy(v, v + 8, p);
+    } else {
+      return false;
+    }
+    node.inverse ^= form.inverse ? 1 : 0;
+    sdl::Transform placed = sdl::Transform::Scale(form.radii);
+    placed.Then(sdl::Transform::Translate(form.centre));
+    placed.Then(sdl::Transform::Matrix(node.matrix));
+    placed.Rows(node.matrix);
+    return true;
   }
 
   // A prism's loops as cubic pieces, each loop with its depth.
@@ -197,7 +250,7 @@ class Flattener {
     return true;
   }
 
-  const shapes::Detail& detail_;
+  const shapes::Detail detail_;
   std::vector<tarvo_csg_node> nodes_;
   std::vector<sdl::MaterialSlot> slots_;
   // Kept while the nodes point into them (lists: their items never move).
@@ -247,8 +300,6 @@ class ModuleEngine : public BooleanEngine {
       *error = problem_;
       return false;
     }
-    Flattener flat(detail);
-    if (!flat.Add(solid, sdl::Transform(), nullptr, error)) return false;
     shapes::Bounds clip = detail.clip;
     const shapes::Bounds own = BoundsOf(solid);
     if (!own.Empty() && std::isfinite(own.min.x) && std::isfinite(own.max.x) &&
@@ -260,6 +311,16 @@ class ModuleEngine : public BooleanEngine {
       *error = "it has no end (nothing finite bounds it)";
       return false;
     }
+    // Infinite leaves are cut a little beyond the box of the whole, so that
+    // their cut faces fall outside the result.
+    shapes::Detail leaf_detail = detail;
+    const double grow = 0.01 * std::hypot(clip.max.x - clip.min.x, clip.max.y - clip.min.y,
+                                          clip.max.z - clip.min.z) +
+                        1e-9;
+    leaf_detail.clip.min = {clip.min.x - grow, clip.min.y - grow, clip.min.z - grow};
+    leaf_detail.clip.max = {clip.max.x + grow, clip.max.y + grow, clip.max.z + grow};
+    Flattener flat(leaf_detail);
+    if (!flat.Add(solid, sdl::Transform(), nullptr, error)) return false;
     const double diagonal =
         std::hypot(clip.max.x - clip.min.x, clip.max.y - clip.min.y, clip.max.z - clip.min.z);
     const double bounds[6] = {clip.min.x, clip.min.y, clip.min.z,

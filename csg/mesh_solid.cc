@@ -61,8 +61,15 @@ bool ClippedMesh(const Solid& solid, const shapes::Detail& detail, BooleanEngine
                  sdl::MeshData& out, std::string* warning) {
   if (solid.operands.empty()) return true;
   const Operand& object = solid.operands[0];
+  // An infinite object need be made only where the clips can keep it.
+  shapes::Bounds region = BoundsOf(solid);
+  if (!(std::isfinite(region.min.x) && std::isfinite(region.max.x) && std::isfinite(region.min.y) &&
+        std::isfinite(region.max.y) && std::isfinite(region.min.z) &&
+        std::isfinite(region.max.z))) {
+    region = detail.clip;
+  }
   shapes::Detail inner = detail;
-  inner.clip = detail.clip.Transformed(object.transform.Inverse());
+  inner.clip = region.Transformed(object.transform.Inverse());
   sdl::MeshData part, placed;
   const bool computed = MeshOf(*object.solid, inner, engine, part, warning);
   AppendMesh(placed, part, object.transform, object.has_texture ? &object.texture : nullptr);

@@ -206,6 +206,9 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(reinterpret_cast<uintptr_t>(p.heights.get()));
           h.Add(p.smooth);
           h.Add(p.water_level);
+        } else if constexpr (std::is_same_v<T, shapes::Polynomial>) {
+          h.Add(p.order);
+          h.Add(p.coefficients);
         } else {
           static_assert(std::is_same_v<T, void>, "every kind of shape is fingerprinted");
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <vector>
 
 namespace implicit {
 
@@ -41,8 +42,12 @@ class Mesher {
   MeshStats Run() {
     out_ = Surface();
     if (!(cell_ > 0) || !std::isfinite(cell_)) return stats_;
-    const int64_t lo[3] = {0, 0, 0};
-    Visit(lo, count_);
+    if (grid_.lipschitz > 0) {
+      const int64_t lo[3] = {0, 0, 0};
+      Visit(lo, count_);
+    } else {
+      Dense();
+    }
     return stats_;
   }
 
@@ -96,14 +101,45 @@ class Mesher {
     }
   }
 
-  void Cell(int64_t i, int64_t j, int64_t k) {
-    ++stats_.cells;
-    double value[8];
-    int inside = 0;
-    for (int c = 0; c < 8; ++c) {
-      value[c] = CornerValue(i + (c & 1), j + (c >> 1 & 1), k + (c >> 2 & 1));
-      inside += Inside(value[c]);
+  // Without a slope bound every cell is looked at: the corners' values a
+  // layer at a time, each once.
+  void Dense() {
+    const int64_t nx = count_[0] + 1, ny = count_[1] + 1;
+    std::vector<double> below(static_cast<size_t>(nx * ny)), above(below.size());
+    auto fill = [&](std::vector<double>& layer, int64_t k) {
+      for (int64_t j = 0; j < ny; ++j) {
+        for (int64_t i = 0; i < nx; ++i)
+          layer[static_cast<size_t>(j * nx + i)] = Evaluate(Point(i, j, k));
+      }
+    };
+    fill(below, 0);
+    for (int64_t k = 0; k < count_[2] && !stats_.stopped; ++k) {
+      fill(above, k + 1);
+      for (int64_t j = 0; j < count_[1] && !stats_.stopped; ++j) {
+        for (int64_t i = 0; i < count_[0] && !stats_.stopped; ++i) {
+          double value[8];
+          for (int c = 0; c < 8; ++c) {
+            const auto& layer = c & 4 ? above : below;
+            value[c] = layer[static_cast<size_t>((j + (c >> 1 & 1)) * nx + i + (c & 1))];
+          }
+          Cell(i, j, k, value);
+        }
+      }
+      below.swap(above);
     }
+  }
+
+  void Cell(int64_t i, int64_t j, int64_t k) {
+    double value[8];
+    for (int c = 0; c < 8; ++c)
+      value[c] = CornerValue(i + (c & 1), j + (c >> 1 & 1), k + (c >> 2 & 1));
+    Cell(i, j, k, value);
+  }
+
+  void Cell(int64_t i, int64_t j, int64_t k, const double value[8]) {
+    ++stats_.cells;
+    int inside = 0;
+    for (int c = 0; c < 8; ++c) inside += Inside(value[c]);
     if (inside == 0 || inside == 8) return;
     for (const auto& tet : kTetrahedra) Tetrahedron(i, j, k, tet, value);
   }

@@ -20,13 +20,42 @@ struct ShapePassedOver {};
 
 // ShapeArgs over the parser's tokens and expressions.
 class ParserShapeArgs final : public ShapeArgs {
+  static constexpr size_t kMostNumbers = 10000;
+
  public:
   ParserShapeArgs(Parser& parser, const Token& keyword) : p_(parser), keyword_(keyword) {}
 
   double Float() override { return p_.Float(); }
   Vec3 Vector() override { return p_.Vector3(); }
   void Vector2(double out[2]) override { p_.VectorN(2, out); }
+  std::vector<double> Numbers() override {
+    const Token open = p_.Next();
+    if (!open.Is('<'))
+      p_.Fail(open, "expected '<' to begin the coefficients, found " + p_.Describe(open));
+    ScopedFlag flag(p_.full_, false);
+    std::vector<double> out;
+    for (;;) {
+      const Token at = p_.PeekRaw();
+      if (at.Is('>')) {
+        p_.Raw();
+        return out;
+      }
+      if (out.size() >= kMostNumbers) p_.Fail(at, "more than 10,000 coefficients");
+      const Value component = p_.Additive();
+      if (component.type != ValueType::kFloat) {
+        p_.Fail(at,
+                std::string("a coefficient must be a float, found ") + TypeName(component.type));
+      }
+      out.push_back(component.v[0]);
+      if (p_.PeekRaw().Is(',')) p_.Raw();
+    }
+  }
   void Comma() override { p_.OptionalComma(); }
+  bool TakePunct(char c) override {
+    if (!p_.PeekRaw().Is(c)) return false;
+    p_.Raw();
+    return true;
+  }
   bool CommaFollows() override { return p_.PeekRaw().Is(','); }
   bool TakeWord(std::string_view word) override {
     if (!p_.PeekRaw().IsWord(word)) return false;
@@ -94,6 +123,12 @@ void Parser::ShapeObject(const Token& keyword, const std::string& name, const Sh
     } else if (Modifier(token, transform, &texture, &has_texture)) {
       continue;
     } else if (w == "clipped_by" && options_.place_objects && PeekRaw().Is('{')) {
+      ClipBlock clip;
+      if (ReadClip(token, transform, clip)) clips.push_back(std::move(clip));
+    } else if (w == "bounded_by" && options_.place_objects && PeekRaw().Is('{') &&
+               !Finite(shapes::BoundsOf(solid->shape))) {
+      // Only a speed hint to POV-Ray, but all it shows of an infinite
+      // shape: such a shape is cut to it.
       ClipBlock clip;
       if (ReadClip(token, transform, clip)) clips.push_back(std::move(clip));
     } else if (PeekRaw().Is('{')) {

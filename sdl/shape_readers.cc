@@ -7,6 +7,7 @@
 #include "csg/boolean_engine.h"
 #include "images/height_map.h"
 #include "sdl/function.h"
+#include "shapes/polynomial.h"
 #include "shapes/profile.h"
 
 namespace sdl {
@@ -386,17 +387,85 @@ void ReadHeightField(ShapeArgs& a, Shape& s) {
   s.params = std::move(field);
 }
 
+void SetPolynomial(ShapeArgs& a, Shape& s, int order, std::vector<double> coefficients) {
+  const size_t terms = shapes::PolynomialTerms(order).size();
+  if (coefficients.size() != terms) {
+    a.Fail("expected " + std::to_string(terms) + " coefficients for order " +
+           std::to_string(order) + ", found " + std::to_string(coefficients.size()));
+  }
+  s.params = shapes::Polynomial{order, std::move(coefficients)};
+}
+
+// quadric { <A,B,C>, <D,E,F>, <G,H,I>, J }: A x^2 + B y^2 + C z^2 + D xy +
+// E xz + F yz + G x + H y + I z + J.
+void ReadQuadric(ShapeArgs& a, Shape& s) {
+  const Vec3 squares = a.Vector();
+  a.Comma();
+  const Vec3 mixed = a.Vector();
+  a.Comma();
+  const Vec3 linear = a.Vector();
+  a.Comma();
+  const double constant = a.Float();
+  // In the order of the terms: x^2 xy xz x y^2 yz y z^2 z 1.
+  SetPolynomial(a, s, 2,
+                {squares.x, mixed.x, mixed.y, linear.x, squares.y, mixed.z, linear.y, squares.z,
+                 linear.z, constant});
+}
+
+void ReadCubic(ShapeArgs& a, Shape& s) { SetPolynomial(a, s, 3, a.Numbers()); }
+void ReadQuartic(ShapeArgs& a, Shape& s) { SetPolynomial(a, s, 4, a.Numbers()); }
+
+int PolyOrder(ShapeArgs& a) {
+  const double order = a.Float();
+  if (!(order >= 2 && order <= shapes::kMostOrder) || order != std::floor(order)) {
+    a.Fail("Order of poly is out of range.");
+  }
+  a.Comma();
+  return static_cast<int>(order);
+}
+
+void ReadPoly(ShapeArgs& a, Shape& s) {
+  const int order = PolyOrder(a);
+  SetPolynomial(a, s, order, a.Numbers());
+}
+
+// polynomial { N, xyz(i, j, k): c, ... }: the terms named, the rest 0.
+void ReadPolynomialTerms(ShapeArgs& a, Shape& s) {
+  const int order = PolyOrder(a);
+  const auto terms = shapes::PolynomialTerms(order);
+  std::vector<double> coefficients(terms.size(), 0.0);
+  while (a.TakeWord("xyz")) {
+    if (!a.TakePunct('(')) a.Fail("expected '(' after xyz");
+    std::array<int, 3> e{};
+    for (int k = 0; k < 3; ++k) {
+      if (k > 0) a.Comma();
+      e[k] = static_cast<int>(a.Float());
+    }
+    if (!a.TakePunct(')') || !a.TakePunct(':')) a.Fail("expected '):' after xyz's exponents");
+    const auto at = std::find(terms.begin(), terms.end(), e);
+    if (at == terms.end()) a.Fail("Coefficient of polynom is out of range.");
+    coefficients[static_cast<size_t>(at - terms.begin())] = a.Float();
+    a.Comma();
+  }
+  SetPolynomial(a, s, order, std::move(coefficients));
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
     {"box", ReadBox},
     {"cone", ReadCone},
+    {"cubic", ReadCubic},
     {"cylinder", ReadCylinder},
     {"disc", ReadDisc},
     {"height_field", ReadHeightField},
     {"lathe", ReadLathe},
     {"plane", ReadPlane},
+    {"poly", ReadPoly},
     {"polygon", ReadPolygon},
+    {"polynomial", ReadPolynomialTerms},
     {"prism", ReadPrism},
+    {"quadric", ReadQuadric},
+    {"quartic", ReadQuartic},
     {"sor", ReadSor},
     {"sphere", ReadSphere},
     {"sphere_sweep", ReadSphereSweep},

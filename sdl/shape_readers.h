@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shapes/shape.h"
 
@@ -24,8 +25,12 @@ class ShapeArgs {
   virtual double Float() = 0;
   virtual Vec3 Vector() = 0;                // a float or vector, as 3 components
   virtual void Vector2(double out[2]) = 0;  // a float or vector, as 2 components
-  virtual void Comma() = 0;                 // a ',' if one comes next
-  virtual bool CommaFollows() = 0;          // a ',' comes next (not read)
+  // <a, b, c ...>: a vector of any length (a polynomial's coefficients).
+  virtual std::vector<double> Numbers() = 0;
+  virtual void Comma() = 0;  // a ',' if one comes next
+  // Reads the character `c` if it comes next.
+  virtual bool TakePunct(char c) = 0;
+  virtual bool CommaFollows() = 0;  // a ',' comes next (not read)
   // Reads `word` if it comes next.
   virtual bool TakeWord(std::string_view word) = 0;
   virtual std::string String() = 0;

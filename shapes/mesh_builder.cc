@@ -32,6 +32,14 @@ void MeshBuilder::Quad(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
   Triangle(a, c, d);
 }
 
+void MeshBuilder::Surface(const implicit::Surface& surface) {
+  const uint32_t base = vertex_count();
+  for (size_t i = 0; i < surface.positions.size(); ++i) {
+    Vertex(surface.positions[i], surface.normals[i], {0, 0, 0});
+  }
+  for (const auto& t : surface.triangles) Triangle(base + t[0], base + t[1], base + t[2]);
+}
+
 void MeshBuilder::Finish() {
   sdl::MaterialSlot slot;
   slot.defaulted = true;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "implicit/mesher.h"
 #include "sdl/mesh_data.h"
 
 namespace shapes {
@@ -22,6 +23,8 @@ class MeshBuilder {
   void Triangle(uint32_t a, uint32_t b, uint32_t c);
   // Two faces, a-b-c and a-c-d.
   void Quad(uint32_t a, uint32_t b, uint32_t c, uint32_t d);
+  // The implicit mesher's surface, its vertices without uv.
+  void Surface(const implicit::Surface& surface);
   uint32_t vertex_count() const { return static_cast<uint32_t>(mesh_.vertices.size()); }
   void Finish();
 

@@ -5,6 +5,7 @@
 
 #include "shapes/height_field.h"
 #include "shapes/overloaded.h"
+#include "shapes/polynomial.h"
 #include "shapes/profile.h"
 #include "shapes/sphere_sweep.h"
 
@@ -153,6 +154,7 @@ Bounds BoundsOf(const Shape& shape) {
           [](const Text& t) { return PrismBounds(t.outline).Transformed(TextFrame()); },
           [](const SphereSweep& s) { return SweepBounds(s); },
           [](const HeightField& h) { return HeightFieldBounds(h); },
+          [](const Polynomial& p) { return PolynomialBounds(p); },
       },
       shape.params);
 }
@@ -235,6 +237,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      },
                      [&](const SphereSweep& s) { return SweepField(s).Value(p) < 0; },
                      [&](const HeightField& h) { return InsideHeightField(h, p); },
+                     [&](const Polynomial& poly) { return PolynomialValue(poly, p) < 0; },
                  },
                  shape.params);
   return in != shape.inverse;

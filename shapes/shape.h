@@ -114,8 +114,16 @@ struct HeightField {
   double water_level = 0;
 };
 
+// quadric, cubic, quartic, poly and polynomial: the solid where a
+// polynomial in x, y, z is below 0. Its terms in POV-Ray's order: x^i y^j
+// z^k for i from the order down to 0, then j, then k, each down to 0.
+struct Polynomial {
+  int order = 2;
+  std::vector<double> coefficients;  // (order + 1)(order + 2)(order + 3) / 6
+};
+
 using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
-                                 Prism, Lathe, Text, SphereSweep, HeightField>;
+                                 Prism, Lathe, Text, SphereSweep, HeightField, Polynomial>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

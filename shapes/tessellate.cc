@@ -8,6 +8,7 @@
 #include "shapes/height_field.h"
 #include "shapes/mesh_builder.h"
 #include "shapes/overloaded.h"
+#include "shapes/polynomial.h"
 #include "shapes/profile.h"
 #include "shapes/revolve.h"
 #include "shapes/sphere_sweep.h"
@@ -274,11 +275,7 @@ void SphereSweepMesh(const SphereSweep& s, double tolerance, MeshBuilder& out) {
   constexpr int64_t kMostTriangles = 8'000'000;
   implicit::MeshSurface([&field](const Vec3& p) { return field.Value(p); }, grid, kMostTriangles,
                         surface);
-  const uint32_t base = out.vertex_count();
-  for (size_t i = 0; i < surface.positions.size(); ++i) {
-    out.Vertex(surface.positions[i], surface.normals[i], {0, 0, 0});
-  }
-  for (const auto& t : surface.triangles) out.Triangle(base + t[0], base + t[1], base + t[2]);
+  out.Surface(surface);
 }
 
 }  // namespace
@@ -312,6 +309,12 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Text& t) { PrismMesh(t.outline, n, out); },
                  [&](const SphereSweep& s) { SphereSweepMesh(s, detail.tolerance, out); },
                  [](const HeightField&) {},
+                 [&](const Polynomial& p) {
+                   const Bounds own = PolynomialBounds(p);
+                   const bool bounded = std::isfinite(own.min.x) || own.Empty();
+                   PolynomialMesh(p, bounded ? own : detail.clip, detail.tolerance,
+                                  bounded || detail.closed, out);
+                 },
              },
              shape.params);
   out.Finish();
@@ -347,6 +350,10 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             const SweepField field(s);
             const double cell = SweepCell(field, tolerance);
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
+          },
+          [&](const Polynomial&) -> int64_t {
+            const int64_t cells = PolynomialCells(tolerance);
+            return 4 * cells * cells;
           },
           [](const HeightField& h) -> int64_t {
             return 2 * static_cast<int64_t>(std::max(h.columns - 1, 0)) * std::max(h.rows - 1, 0);

@@ -17,6 +17,9 @@ struct Detail {
   double tolerance = 0.005;
   // Where an infinite shape (a plane) is cut off, in the shape's own space.
   Bounds clip;
+  // An infinite shape cut off is closed by the faces of `clip` (for a
+  // boolean, which needs solids) rather than left open where it is cut.
+  bool closed = false;
 };
 
 // Segments per full turn of a circle for `tolerance`: the polygon whose

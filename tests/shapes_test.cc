@@ -71,7 +71,12 @@ const char kObjects[] =
     "#declare O25 = sphere { 0, 1 scale 2 clipped_by { box { <-0.5,-2,-2>, <2,2,2> } }"
     " translate x }\n"
     "#declare O26 = sphere { 0, 1 clipped_by { box { <-0.5,-2,-2>, <2,2,2> }"
-    " box { <-2,-2,-2>, <2,0.5,2> } } }\n";
+    " box { <-2,-2,-2>, <2,0.5,2> } } }\n"
+    "#declare O27 = quadric { <1,2,3>, <0,0,0>, <0,0,0>, -1 }\n"
+    "#declare O28 = quartic { <1,0,0,0,2,0,0,2,0,-2.5,0,0,0,0,0,0,0,0,0,0,1,0,0,2,0,0.5,0,0,0,0,"
+    "1,0,-2.5,0,0.5> }\n"
+    "#declare O29 = poly { 2, <1,0,0,0,1,0,0,1,0,-1> }\n"
+    "#declare O30 = polynomial { 2, xyz(2,0,0):1, xyz(0,2,0):1, xyz(0,0,2):1, xyz(0,0,0):-1 }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -102,6 +107,7 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O22", {0, 0, 0}, {2, 0.749985, 3}},
       {"O23", {0, 0.45, 0}, {1, 0.784775, 1}},
       {"O25", {0.5, -2, -2}, {3, 2, 2}},
+      {"O27", {-1, -0.707107, -0.57735}, {1, 0.707107, 0.57735}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -155,6 +161,11 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O26, <0,0.7,0>)", {0, 0, 0}, 0},
       {"inside(O25, <1.9,0,0>)", {1, 1, 1}, 0},
       {"inside(O25, <0.3,0,0>)", {0, 0, 0}, 0},
+      {"inside(O27, <0.5,0.6,0>)", {1, 1, 1}, 0},
+      {"inside(O27, <0.5,0.6,0.2>)", {0, 0, 0}, 0},
+      {"inside(O28, <1,0,0>)", {1, 1, 1}, 0},
+      {"inside(O29, <0.5,0.5,0.5>)", {1, 1, 1}, 0},
+      {"inside(O30, <0.5,0.5,0.8>)", {0, 0, 0}, 0},
       {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
       {"N", {0, 0, -1}, 0.01},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
@@ -177,6 +188,7 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       // The near side is cut away: the ray meets the far side from within.
       {"trace(O24, <-5,0,0>, x)", {1, 0, 0}, 0.01},
       {"trace(O25, <-5,0.3,0>, x)", {2.97737, 0.3, 0}, 0.01},
+      {"trace(O27, <5,0.2,0.1>, -x)", {0.9434, 0.2, 0.1}, 0.01},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -304,6 +316,9 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"polygon { 2, <0,0>, <1,1> }", "at least three points"},
       {"sphere_sweep { b_spline 3, <0,0,0>, 1, <1,0,0>, 1, <2,0,0>, 1 }", "Too few modeling"},
       {"sphere_sweep { 2, <0,0,0>, 1, <1,0,0>, 1 }", "Invalid type of interpolation"},
+      {"cubic { <1, 2, 3> }", "expected 20 coefficients for order 3, found 3"},
+      {"poly { 1, <1, 2, 3, 4> }", "Order of poly is out of range."},
+      {"polynomial { 2, xyz(3,0,0):1 }", "Coefficient of polynom is out of range."},
       {"height_field { png \"no_such.png\" }", "cannot find the image file \"no_such.png\""},
       {"height_field { tiff \"x.tif\" }", "height fields of tiff images are not read"},
       {"height_field { function 1, 5 { x } }", "expected a function height field of 2 x 2"},
@@ -366,8 +381,9 @@ TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
       {"#declare B = blob { sphere { 0, 1, 1 } }\nsphere { 0, 1 }\n", "", ""},
       {"#declare B = blob { sphere { 0, 1, 1 } }\nobject { B }\nobject { B translate x }\n",
        ":1:14: warning: blob passed over", "2 blob objects passed over"},
-      {"#declare U = union { sphere { 0, 1 } quadric { <1,1,1>, 0, 0, -1 } }\nobject { U }\n",
-       ":1:38: warning: quadric passed over", "1 quadric objects passed over"},
+      {"#declare U = union { sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } }\n"
+       "object { U }\n",
+       ":1:38: warning: julia_fractal passed over", "1 julia_fractal objects passed over"},
       {"difference { box { -1, 1 } isosurface { function { x } } }\n",
        ":1:28: warning: isosurface passed over", "1 isosurface objects passed over"},
   };

@@ -256,6 +256,7 @@ TopoDS_Shape SewnMesh(const tarvo_csg_node& node, Deadline& deadline) {
   BRepBuilderAPI_Sewing sewing(1e-9);
   const double* v = node.vertices;
   for (int64_t t = 0; t < node.triangle_count; ++t) {
+    if (t % 256 == 255 && deadline.UserBreak()) throw Failure("it took too long");
     gp_Pnt corner[3];
     for (int k = 0; k < 3; ++k) {
       const int32_t i = node.triangles[t * 3 + k];

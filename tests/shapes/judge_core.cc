@@ -428,6 +428,12 @@ bool ClassThresholds(const std::string& name, Thresholds* t) {
     t->max_split_votes = 0;
     t->min_hit_agreement = 0.995;
     t->max_hit_error = 5e-3;
+  } else if (name == "implicit") {
+    // Shapes meshed from their equation (polynomials, isosurfaces, blobs).
+    t->max_volume_error = 0.02;
+    t->max_split_votes = 0;
+    t->min_hit_agreement = 0.99;
+    t->max_hit_error = 1e-2;
   } else if (name == "surface") {
     t->solid = false;
     t->min_hit_agreement = 0.995;
@@ -442,7 +448,7 @@ bool ApplySetting(const std::string& setting, Thresholds* t, std::string* error)
   const std::size_t equals = setting.find('=');
   if (equals == std::string::npos) {
     if (ClassThresholds(setting, t)) return true;
-    *error = "unknown class '" + setting + "' (flat, curved, csg or surface)";
+    *error = "unknown class '" + setting + "' (flat, curved, csg, implicit or surface)";
     return false;
   }
   const std::string key = setting.substr(0, equals);
