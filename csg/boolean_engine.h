@@ -29,7 +29,7 @@ class BooleanEngine {
 // kernel's threads) ends one at once.
 struct BooleanLimits {
   double per_solid = 4;
-  double in_all = 8;
+  double in_all = 6;
   bool (*stop)(void* context) = nullptr;
   void* context = nullptr;
 };

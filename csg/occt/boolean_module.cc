@@ -39,10 +39,12 @@
 #include <Message_ProgressScope.hxx>
 #include <NCollection_DataMap.hxx>
 #include <Poly_Triangulation.hxx>
+#include <Precision.hxx>
 #include <Standard_Failure.hxx>
 #include <TColgp_Array1OfPnt.hxx>
 #include <TopExp.hxx>
 #include <TopExp_Explorer.hxx>
+#include <TopTools_IndexedDataMapOfShapeListOfShape.hxx>
 #include <TopTools_ListOfShape.hxx>
 #include <TopTools_ShapeMapHasher.hxx>
 #include <TopoDS.hxx>
@@ -251,38 +253,113 @@ TopoDS_Shape HalfSpace(const tarvo_csg_node& node, const double to_solid[12], co
   return common.Shape();
 }
 
+// For each vertex of a mesh, the first vertex at the same place (within
+// `tolerance`): meshes repeat a position where its normal or uv changes.
+std::vector<int32_t> Welded(const double* v, int64_t count, double tolerance) {
+  std::vector<int32_t> first(static_cast<size_t>(count));
+  std::unordered_map<uint64_t, std::vector<int32_t>> cells;
+  auto cell_of = [tolerance](double x) { return static_cast<int64_t>(std::floor(x / tolerance)); };
+  auto key = [](int64_t x, int64_t y, int64_t z) {
+    return static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ULL ^
+           static_cast<uint64_t>(y) * 0xC2B2AE3D27D4EB4FULL ^ static_cast<uint64_t>(z);
+  };
+  for (int64_t i = 0; i < count; ++i) {
+    const double* p = v + i * 3;
+    const int64_t cx = cell_of(p[0]), cy = cell_of(p[1]), cz = cell_of(p[2]);
+    int32_t found = -1;
+    for (int dx = -1; dx <= 1 && found < 0; ++dx) {
+      for (int dy = -1; dy <= 1 && found < 0; ++dy) {
+        for (int dz = -1; dz <= 1 && found < 0; ++dz) {
+          const auto it = cells.find(key(cx + dx, cy + dy, cz + dz));
+          if (it == cells.end()) continue;
+          for (int32_t j : it->second) {
+            const double* q = v + static_cast<int64_t>(j) * 3;
+            if (std::fabs(p[0] - q[0]) <= tolerance && std::fabs(p[1] - q[1]) <= tolerance &&
+                std::fabs(p[2] - q[2]) <= tolerance) {
+              found = j;
+              break;
+            }
+          }
+        }
+      }
+    }
+    if (found < 0) {
+      found = static_cast<int32_t>(i);
+      cells[key(cx, cy, cz)].push_back(found);
+    }
+    first[static_cast<size_t>(i)] = found;
+  }
+  return first;
+}
+
+// A closed triangle mesh as a solid of plane faces. Its faces are built on
+// shared vertices and edges, so neighbours are joined as they are made
+// (sewing them afterwards costs seconds for a few thousand faces).
 TopoDS_Shape SewnMesh(const tarvo_csg_node& node, Deadline& deadline) {
   if (node.vertex_count <= 0 || node.triangle_count <= 0) throw Failure("an empty mesh operand");
-  BRepBuilderAPI_Sewing sewing(1e-9);
   const double* v = node.vertices;
+  double lo[3] = {v[0], v[1], v[2]}, hi[3] = {v[0], v[1], v[2]};
+  for (int64_t i = 0; i < node.vertex_count; ++i) {
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], v[i * 3 + k]);
+      hi[k] = std::max(hi[k], v[i * 3 + k]);
+    }
+  }
+  const double size = std::max({hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2], 1e-300});
+  const std::vector<int32_t> same = Welded(v, node.vertex_count, size * 1e-9);
+  BRep_Builder builder;
+  std::vector<TopoDS_Vertex> vertices(static_cast<size_t>(node.vertex_count));
+  for (int64_t i = 0; i < node.vertex_count; ++i) {
+    if (same[static_cast<size_t>(i)] != i) continue;
+    builder.MakeVertex(vertices[static_cast<size_t>(i)],
+                       gp_Pnt(v[i * 3], v[i * 3 + 1], v[i * 3 + 2]), Precision::Confusion());
+  }
+  std::unordered_map<uint64_t, TopoDS_Edge> edges;
+  // The edge from a to b, made once and shared (reversed from b to a).
+  auto edge = [&](int32_t a, int32_t b) {
+    const int32_t lo = std::min(a, b), hi = std::max(a, b);
+    const uint64_t key = static_cast<uint64_t>(lo) << 32 | static_cast<uint32_t>(hi);
+    auto it = edges.find(key);
+    if (it == edges.end()) {
+      BRepBuilderAPI_MakeEdge made(vertices[static_cast<size_t>(lo)],
+                                   vertices[static_cast<size_t>(hi)]);
+      if (!made.IsDone()) throw Failure("a mesh operand has an edge of no length");
+      it = edges.emplace(key, made.Edge()).first;
+    }
+    return a == lo ? it->second : TopoDS::Edge(it->second.Reversed());
+  };
+  TopoDS_Shell shell;
+  builder.MakeShell(shell);
   for (int64_t t = 0; t < node.triangle_count; ++t) {
     if (t % 256 == 255 && deadline.UserBreak()) throw Failure("it took too long");
+    int32_t c[3];
     gp_Pnt corner[3];
     for (int k = 0; k < 3; ++k) {
       const int32_t i = node.triangles[t * 3 + k];
       if (i < 0 || i >= node.vertex_count) throw Failure("a mesh operand's face names no vertex");
-      corner[k] = gp_Pnt(v[i * 3], v[i * 3 + 1], v[i * 3 + 2]);
+      c[k] = same[static_cast<size_t>(i)];
+      corner[k] = gp_Pnt(v[c[k] * 3], v[c[k] * 3 + 1], v[c[k] * 3 + 2]);
     }
-    if (corner[0].Distance(corner[1]) <= 0 || corner[1].Distance(corner[2]) <= 0 ||
-        corner[0].Distance(corner[2]) <= 0) {
-      continue;
-    }
-    BRepBuilderAPI_MakePolygon polygon(corner[0], corner[1], corner[2], true);
-    if (!polygon.IsDone()) continue;
-    BRepBuilderAPI_MakeFace face(polygon.Wire(), true);
-    if (face.IsDone()) sewing.Add(face.Face());
+    if (c[0] == c[1] || c[1] == c[2] || c[0] == c[2]) continue;
+    // A face of no area has no plane: left out (its neighbours then meet
+    // along its edges or leave a gap the check below finds).
+    const gp_Vec n = gp_Vec(corner[0], corner[1]).Crossed(gp_Vec(corner[0], corner[2]));
+    if (n.SquareMagnitude() <= 0) continue;
+    BRepBuilderAPI_MakeWire wire(edge(c[0], c[1]), edge(c[1], c[2]), edge(c[2], c[0]));
+    if (!wire.IsDone()) continue;
+    BRepBuilderAPI_MakeFace face(gp_Pln(corner[0], gp_Dir(n)), wire.Wire(), true);
+    if (face.IsDone()) builder.Add(shell, face.Face());
   }
-  sewing.Perform(deadline.Start());
-  if (deadline.broken()) throw Failure("it took too long");
-  const TopoDS_Shape sewn = sewing.SewedShape();
-  BRepBuilderAPI_MakeSolid solid;
-  int shells = 0;
-  for (TopExp_Explorer e(sewn, TopAbs_SHELL); e.More(); e.Next()) {
-    solid.Add(TopoDS::Shell(e.Current()));
-    ++shells;
+  // Closed when every edge bounds two faces.
+  TopTools_IndexedDataMapOfShapeListOfShape faces_of_edges;
+  TopExp::MapShapesAndAncestors(shell, TopAbs_EDGE, TopAbs_FACE, faces_of_edges);
+  for (int i = 1; i <= faces_of_edges.Extent(); ++i) {
+    if (faces_of_edges(i).Extent() != 2) throw Failure("a mesh operand is not a closed surface");
   }
-  if (shells == 0 || !solid.IsDone()) throw Failure("a mesh operand is not a closed surface");
-  TopoDS_Solid made = solid.Solid();
+  shell.Closed(true);
+  TopoDS_Solid made;
+  builder.MakeSolid(made);
+  builder.Add(made, shell);
   // Its faces' sides as the triangles gave them: turned so that it bounds
   // its inside, not the space around it.
   if (!BRepLib::OrientClosedSolid(made)) throw Failure("a mesh operand is not a closed surface");
