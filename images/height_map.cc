@@ -203,6 +203,24 @@ bool ReadGif(const std::string& path, HeightMap& out, std::string* error) {
   return ok;
 }
 
+bool ReadPot(const std::string& path, HeightMap& out, std::string* error) {
+  HeightMap both;
+  if (!ReadGif(path, both, error)) return false;
+  if (both.width % 2 != 0) {
+    *error = "not a POT image (its width is odd)";
+    return false;
+  }
+  if (!Start(out, both.width / 2, both.height, error)) return false;
+  for (int y = 0; y < out.height; ++y) {
+    for (int x = 0; x < out.width; ++x) {
+      // Each GIF value is its index * 256.
+      const int high = both.At(x, y) >> 8, low = both.At(x + out.width, y) >> 8;
+      out.values[static_cast<size_t>(y) * out.width + x] = static_cast<uint16_t>(high << 8 | low);
+    }
+  }
+  return true;
+}
+
 // ---- TGA ----
 
 // TGA: types 1, 2, 3 (colour-mapped, true colour, grey) and their
@@ -328,13 +346,14 @@ struct KindName {
   ImageKind kind;
 };
 
-constexpr KindName kWords[] = {{"gif", ImageKind::kGif}, {"jpeg", ImageKind::kJpeg},
-                               {"pgm", ImageKind::kPgm}, {"png", ImageKind::kPng},
-                               {"ppm", ImageKind::kPpm}, {"tga", ImageKind::kTga}};
-constexpr KindName kEndings[] = {{".gif", ImageKind::kGif},   {".jpg", ImageKind::kJpeg},
-                                 {".jpeg", ImageKind::kJpeg}, {".pgm", ImageKind::kPgm},
-                                 {".png", ImageKind::kPng},   {".ppm", ImageKind::kPpm},
-                                 {".tga", ImageKind::kTga}};
+constexpr KindName kWords[] = {{"gif", ImageKind::kGif},   {"pot", ImageKind::kPot},
+                               {"jpeg", ImageKind::kJpeg}, {"pgm", ImageKind::kPgm},
+                               {"png", ImageKind::kPng},   {"ppm", ImageKind::kPpm},
+                               {"tga", ImageKind::kTga}};
+constexpr KindName kEndings[] = {{".gif", ImageKind::kGif},  {".pot", ImageKind::kPot},
+                                 {".jpg", ImageKind::kJpeg}, {".jpeg", ImageKind::kJpeg},
+                                 {".pgm", ImageKind::kPgm},  {".png", ImageKind::kPng},
+                                 {".ppm", ImageKind::kPpm},  {".tga", ImageKind::kTga}};
 
 }  // namespace
 
@@ -367,6 +386,8 @@ bool ReadHeightMap(const std::string& path, ImageKind kind, HeightMap& out, std:
       return ReadJpeg(path, out, error);
     case ImageKind::kGif:
       return ReadGif(path, out, error);
+    case ImageKind::kPot:
+      return ReadPot(path, out, error);
     case ImageKind::kTga:
       return ReadTga(path, out, error);
     case ImageKind::kPgm:
@@ -375,7 +396,7 @@ bool ReadHeightMap(const std::string& path, ImageKind kind, HeightMap& out, std:
     case ImageKind::kUnknown:
       break;
   }
-  *error = "an image of a kind that is not read (png, jpeg, gif, tga, pgm and ppm are)";
+  *error = "an image of a kind that is not read (png, jpeg, gif, pot, tga, pgm and ppm are)";
   return false;
 }
 

@@ -2,7 +2,8 @@
 // height per pixel: a palette image by its colour's index (index * 256), a
 // grey one by its grey (8-bit g * 257, 16-bit as it is), an 8-bit colour
 // one by red * 256 + green, and a 16-bit colour one (or a PPM) by its
-// luminance. Plain values, owned by whoever reads them; the readers are
+// luminance. A POT file is a GIF twice as wide as its heights: the left
+// half's indices are their high bytes, the right half's their low bytes. Plain values, owned by whoever reads them; the readers are
 // pure functions, safe from any thread.
 #pragma once
 
@@ -13,7 +14,7 @@
 
 namespace images {
 
-enum class ImageKind : uint8_t { kUnknown, kGif, kTga, kPng, kPgm, kPpm, kJpeg };
+enum class ImageKind : uint8_t { kUnknown, kGif, kPot, kTga, kPng, kPgm, kPpm, kJpeg };
 
 struct HeightMap {
   int width = 0, height = 0;

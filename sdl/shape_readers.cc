@@ -324,16 +324,16 @@ void HeightsOfFunction(ShapeArgs& a, shapes::HeightField& field, std::vector<uin
 
 void HeightsOfImage(ShapeArgs& a, shapes::HeightField& field, std::vector<uint16_t>& heights) {
   // The image's kind by its word (or, without one, by its name's ending).
-  static constexpr std::string_view kKinds[] = {"gif", "tga", "png", "pgm", "ppm", "jpeg"};
-  static constexpr std::string_view kUnread[] = {"tiff", "exr", "hdr", "sys", "pot", "iff", "bmp"};
+  static constexpr std::string_view kKinds[] = {"gif", "pot", "tga", "png", "pgm", "ppm", "jpeg"};
+  static constexpr std::string_view kUnread[] = {"tiff", "exr", "hdr", "sys", "iff", "bmp"};
   images::ImageKind kind = images::ImageKind::kUnknown;
   for (std::string_view word : kKinds) {
     if (a.TakeWord(word)) kind = images::KindOfWord(word);
   }
   for (std::string_view word : kUnread) {
     if (a.TakeWord(word)) {
-      a.Fail("height fields of " + std::string(word) + " images are not read (gif, tga, png, " +
-             "pgm, ppm and jpeg are)");
+      a.Fail("height fields of " + std::string(word) + " images are not read (gif, pot, tga, " +
+             "png, pgm, ppm and jpeg are)");
     }
   }
   const std::string name = a.String();

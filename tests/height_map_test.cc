@@ -23,6 +23,9 @@ TEST(HeightMap, ReadsEachKindAsPovray) {
       {"idx7.png", "png", 1, 1, 1792, 0},  // palette index * 256
       {"idx200.png", "png", 0, 0, 51200, 0},
       {"idx7.gif", "gif", 1, 0, 1792, 0},
+      {"heights.pot", "pot", 0, 0, 0x1234, 0},  // left half high bytes, right half low
+      {"heights.pot", "", 1, 0, 0xABCD, 0},
+      {"heights.pot", "pot", 1, 1, 0xFF02, 0},
       {"g16b.png", "png", 0, 1, 30000, 0},   // 16-bit grey as it is
       {"ga8.png", "", 1, 1, 23130, 0},       // 8-bit grey * 257, alpha ignored
       {"rgba8.png", "png", 0, 0, 25800, 0},  // red * 256 + green
