@@ -293,6 +293,9 @@ class ModuleEngine : public BooleanEngine {
     if (session_ != nullptr) close_(session_);
   }
 
+  double SecondsLeft() const override { return std::max(0.0, limits_.in_all - spent_); }
+  void Spend(double seconds) override { spent_ += seconds; }
+
   bool Compute(const Solid& solid, const shapes::Detail& detail, sdl::MeshData& out,
                std::string* error) override {
     out = sdl::MeshData();
@@ -451,6 +454,38 @@ bool TextOutline(const std::string& font_path, const std::string& text, double t
 
 std::unique_ptr<BooleanEngine> OpenBooleanEngine(const BooleanLimits& limits) {
   return std::make_unique<ModuleEngine>(limits);
+}
+
+int64_t KernelMeshTriangles(const Solid& solid, double tolerance) {
+  switch (solid.op) {
+    case SolidOp::kMesh:
+      return solid.mesh != nullptr ? static_cast<int64_t>(solid.mesh->faces.size()) : 0;
+    case SolidOp::kShape: {
+      const bool exact =
+          std::visit(shapes::Overloaded{
+                         [](const shapes::Box&) { return true; },
+                         [](const shapes::Sphere&) { return true; },
+                         [](const shapes::Cone&) { return true; },
+                         [](const shapes::Torus&) { return true; },
+                         [](const shapes::Plane&) { return true; },
+                         [](const shapes::Text&) { return true; },
+                         [](const shapes::Prism& p) { return !p.conic; },
+                         [](const shapes::Polynomial& p) {
+                           return shapes::FormOf(p).kind != shapes::QuadricForm::Kind::kOther;
+                         },
+                         [](const auto&) { return false; },
+                     },
+                     solid.shape.params);
+      return exact ? 0 : shapes::EstimateTriangles(solid.shape, tolerance);
+    }
+    default:
+      break;
+  }
+  int64_t sum = 0;
+  for (const Operand& operand : solid.operands) {
+    sum += KernelMeshTriangles(*operand.solid, tolerance);
+  }
+  return sum;
 }
 
 }  // namespace csg

@@ -22,6 +22,10 @@ class BooleanEngine {
   // left empty.
   virtual bool Compute(const Solid& solid, const shapes::Detail& detail, sdl::MeshData& out,
                        std::string* error) = 0;
+  // What is left of the reading's time for booleans, in seconds, and time
+  // spent on them elsewhere (meshing one from its inside test).
+  virtual double SecondsLeft() const = 0;
+  virtual void Spend(double seconds) = 0;
 };
 
 // How long booleans may take: each solid at most `per_solid` seconds, all
@@ -43,5 +47,10 @@ bool TextOutline(const std::string& font_path, const std::string& text, double t
 // The engine of the boolean module beside the plug-in; when the module
 // cannot be opened, an engine whose every Compute fails saying why.
 std::unique_ptr<BooleanEngine> OpenBooleanEngine(const BooleanLimits& limits);
+
+// Triangles of the operands of `solid` that the kernel takes as meshes
+// (those it has no exact form for), at `tolerance`: past some tens of
+// thousands, it takes longer than the limits allow.
+int64_t KernelMeshTriangles(const Solid& solid, double tolerance);
 
 }  // namespace csg

@@ -1,10 +1,12 @@
 #include "csg/mesh_solid.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "csg/boolean_engine.h"
 #include "csg/clip.h"
+#include "csg/implicit_boolean.h"
 
 namespace csg {
 
@@ -107,9 +109,32 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
       break;
   }
   std::string error = "no boolean engine";
-  if (engine != nullptr && engine->Compute(solid, detail, out, &error)) return true;
+  // Past this many mesh triangles the kernel would spend its time limit
+  // and give up: the inside test makes it at once.
+  constexpr int64_t kKernelTriangles = 20000;
+  if (engine != nullptr && KernelMeshTriangles(solid, detail.tolerance) > kKernelTriangles) {
+    error = "operands it would take as meshes of over " + std::to_string(kKernelTriangles) +
+            " triangles";
+  } else if (engine != nullptr && engine->Compute(solid, detail, out, &error)) {
+    return true;
+  }
+  // The kernel could not: from the inside test, its edges cut within a
+  // cell, in what is left of the time for booleans.
+  std::string why;
+  constexpr double kWithoutKernel = 2;  // seconds, when there is no engine
+  const double seconds =
+      std::min(engine != nullptr ? engine->SecondsLeft() : kWithoutKernel, kWithoutKernel);
+  const auto start = std::chrono::steady_clock::now();
+  const bool made = ImplicitBooleanMesh(solid, detail, seconds, out, &why);
+  if (engine != nullptr) {
+    engine->Spend(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  if (made) {
+    *warning = error;
+    return true;
+  }
   out = sdl::MeshData();
-  *warning = error;
+  *warning = error + "; " + why;
   OperandsWhole(solid, detail, engine, out, warning);
   return false;
 }

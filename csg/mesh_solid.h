@@ -16,8 +16,10 @@ class BooleanEngine;
 
 // The mesh of `solid` in its own space into `out` (emptied first), one
 // material slot per operand texture (defaulted where the operand has none).
-// `engine` may be null. Answers false, with `warning` set, when a boolean
-// was not computed and the operands came whole.
+// `engine` may be null. A boolean the engine cannot make is meshed from
+// its inside test (true, with `warning` saying why the engine could not);
+// false, with `warning` set, when even that could not be done and the
+// operands came whole.
 bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* engine,
             sdl::MeshData& out, std::string* warning);
 

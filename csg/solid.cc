@@ -209,6 +209,15 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
         } else if constexpr (std::is_same_v<T, shapes::Polynomial>) {
           h.Add(p.order);
           h.Add(p.coefficients);
+        } else if constexpr (std::is_same_v<T, shapes::Isosurface>) {
+          h.Add(reinterpret_cast<uintptr_t>(p.function.get()));
+          h.Add(p.threshold);
+          h.Add(p.sphere);
+          h.Add(p.corner1);
+          h.Add(p.corner2);
+          h.Add(p.centre);
+          h.Add(p.radius);
+          h.Add(p.open);
         } else {
           static_assert(std::is_same_v<T, void>, "every kind of shape is fingerprinted");
         }

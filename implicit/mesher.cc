@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -137,7 +138,7 @@ class Mesher {
   }
 
   void Cell(int64_t i, int64_t j, int64_t k, const double value[8]) {
-    ++stats_.cells;
+    if (++stats_.cells % 4096 == 0 && grid_.stop && grid_.stop()) stats_.stopped = true;
     int inside = 0;
     for (int c = 0; c < 8; ++c) inside += Inside(value[c]);
     if (inside == 0 || inside == 8) return;
@@ -218,7 +219,7 @@ class Mesher {
     auto size = [](double f) { return std::isnan(f) ? HUGE_VAL : std::fabs(f); };
     double ea = size(va), eb = size(vb);
     int side = 0;
-    for (int step = 0; step < 40 && tb - ta > 1e-9; ++step) {
+    for (int step = 0; step < 40 && tb - ta > grid_.precision; ++step) {
       double t = (ta * fb - tb * fa) / (fb - fa);
       if (!(t > ta && t < tb)) t = 0.5 * (ta + tb);
       const double ft = Evaluate(Add(pa, Scale(d, t)));

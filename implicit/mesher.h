@@ -5,8 +5,9 @@
 // surface comes out closed wherever the field is positive on the box's
 // faces. Crossings are found on the field itself (not interpolated), so
 // every vertex lies on the surface; normals come from the field's gradient.
-// MeshSurface is a pure function of its arguments; the field is called from
-// the calling thread only.
+// MeshSurface is a pure function of its arguments. The field must be safe
+// to call from two threads at once: a grid without a slope bound has its
+// corners evaluated by two.
 #pragma once
 
 #include <array>
@@ -31,6 +32,11 @@ struct Grid {
   // farther from zero than this times its half diagonal holds no surface
   // and is skipped unseen. 0 means no bound: every cell is looked at.
   double lipschitz = 0;
+  // Where a crossing is taken to be found: this fraction of a cell's edge
+  // (a field that only says inside or outside needs no finer).
+  double precision = 1e-9;
+  // Asked now and then; true stops the meshing, the surface left partial.
+  std::function<bool()> stop;
 };
 
 struct Surface {

@@ -453,6 +453,7 @@ class Parser {
   std::unordered_map<std::string, int64_t> passed_over_;
   std::unique_ptr<csg::BooleanEngine> booleans_;
   bool warned_boolean_ = false, warned_clip_ = false, warned_triangles_ = false;
+  bool warned_implicit_boolean_ = false;
   double tolerance_ = 0.005;
   std::optional<shapes::Bounds> plane_clip_;
   bool placing_ = false;  // the scene is read: its parts are being meshed

@@ -305,10 +305,15 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
     booleans_ = csg::OpenBooleanEngine(limits);
   }
   std::string warning;
-  if (!csg::MeshOf(solid, detail, booleans_.get(), out, &warning) && !warned_boolean_) {
+  const bool computed = csg::MeshOf(solid, detail, booleans_.get(), out, &warning);
+  if (!computed && !warned_boolean_) {
     warned_boolean_ = true;
     Warn(part.where,
          "a " + part.kind + " was not computed (" + warning + "): its parts are imported whole");
+  } else if (computed && !warning.empty() && !warned_implicit_boolean_) {
+    warned_implicit_boolean_ = true;
+    Warn(part.where, "a " + part.kind + " was meshed from its inside test, its sharp edges " +
+                         "rounded within the tolerance (the boolean kernel: " + warning + ")");
   }
   if (finite) {
     budget_.Allocate(out.Bytes(), part.where);

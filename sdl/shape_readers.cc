@@ -450,6 +450,72 @@ void ReadPolynomialTerms(ShapeArgs& a, Shape& s) {
   SetPolynomial(a, s, order, std::move(coefficients));
 }
 
+void ExpectPunct(ShapeArgs& a, char c, const char* where) {
+  if (!a.TakePunct(c)) a.Fail(std::string("expected '") + c + "' " + where);
+}
+
+// contained_by { box { A, B } } or contained_by { sphere { C, R } }.
+void ReadContainer(ShapeArgs& a, shapes::Isosurface& iso) {
+  ExpectPunct(a, '{', "after contained_by");
+  if (a.TakeWord("box")) {
+    ExpectPunct(a, '{', "after box");
+    iso.sphere = false;
+    iso.corner1 = a.Vector();
+    a.Comma();
+    iso.corner2 = a.Vector();
+  } else if (a.TakeWord("sphere")) {
+    ExpectPunct(a, '{', "after sphere");
+    iso.sphere = true;
+    iso.centre = a.Vector();
+    a.Comma();
+    iso.radius = a.Float();
+  } else {
+    a.Fail("expected box or sphere in contained_by");
+  }
+  ExpectPunct(a, '}', "to end the container");
+  ExpectPunct(a, '}', "to end contained_by");
+}
+
+void ReadIsosurface(ShapeArgs& a, Shape& s) {
+  shapes::Isosurface iso;
+  std::shared_ptr<const FunctionProgram> program;
+  bool has_function = false;
+  for (;;) {
+    if (a.TakeWord("function")) {
+      program = a.Function();
+      has_function = true;
+    } else if (a.TakeWord("contained_by")) {
+      ReadContainer(a, iso);
+    } else if (a.TakeWord("threshold")) {
+      iso.threshold = a.Float();
+    } else if (a.TakeWord("max_gradient")) {
+      iso.max_gradient = a.Float();
+    } else if (a.TakeWord("accuracy") || a.TakeWord("max_trace") || a.TakeWord("method")) {
+      a.Float();  // how POV-Ray traces it: nothing to a mesh
+    } else if (a.TakeWord("evaluate")) {
+      for (int k = 0; k < 3; ++k) {
+        if (k > 0) a.Comma();
+        a.Float();
+      }
+    } else if (a.TakeWord("open")) {
+      iso.open = true;
+    } else if (!a.TakeWord("all_intersections")) {
+      break;
+    }
+  }
+  if (!has_function) a.Fail("expected function { } in isosurface");
+  if (program == nullptr) a.PassOver();  // a pattern's function: not computed here
+  // x, y and z in the order the function names its parameters.
+  iso.function = std::make_shared<const shapes::PointFunction>([program](const Vec3& p) {
+    double args[8] = {p.x, p.y, p.z, 0, 0, 0, 0, 0};
+    if (program->params.size() <= std::size(args)) return program->Evaluate(args);
+    std::vector<double> many(program->params.size(), 0.0);
+    std::copy(args, args + 3, many.begin());
+    return program->Evaluate(many.data());
+  });
+  s.params = std::move(iso);
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
     {"box", ReadBox},
@@ -458,6 +524,7 @@ constexpr ShapeReader kReaders[] = {
     {"cylinder", ReadCylinder},
     {"disc", ReadDisc},
     {"height_field", ReadHeightField},
+    {"isosurface", ReadIsosurface},
     {"lathe", ReadLathe},
     {"plane", ReadPlane},
     {"poly", ReadPoly},
@@ -496,6 +563,7 @@ bool ShapeModifier(std::string_view word, shapes::Shape& shape) {
     if (auto* cone = std::get_if<shapes::Cone>(&shape.params)) cone->open = true;
     if (auto* prism = std::get_if<shapes::Prism>(&shape.params)) prism->open = true;
     if (auto* lathe = std::get_if<shapes::Lathe>(&shape.params)) lathe->open = true;
+    if (auto* iso = std::get_if<shapes::Isosurface>(&shape.params)) iso->open = true;
     return true;
   }
   if (auto* field = std::get_if<shapes::HeightField>(&shape.params); field && word == "smooth") {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "shapes/height_field.h"
+#include "shapes/isosurface.h"
 #include "shapes/overloaded.h"
 #include "shapes/polynomial.h"
 #include "shapes/profile.h"
@@ -155,6 +156,7 @@ Bounds BoundsOf(const Shape& shape) {
           [](const SphereSweep& s) { return SweepBounds(s); },
           [](const HeightField& h) { return HeightFieldBounds(h); },
           [](const Polynomial& p) { return PolynomialBounds(p); },
+          [](const Isosurface& i) { return IsosurfaceBounds(i); },
       },
       shape.params);
 }
@@ -170,6 +172,7 @@ bool IsSolid(const Shape& shape) {
                         [](const Disc&) { return false; },
                         [](const Polygon&) { return false; },
                         [](const HeightField&) { return false; },
+                        [](const Isosurface& i) { return !i.open; },
                         [](const Prism& p) { return !p.open; },
                         [](const Lathe& l) { return !(l.sor && l.open); },
                         [](const auto&) { return true; },
@@ -238,6 +241,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const SphereSweep& s) { return SweepField(s).Value(p) < 0; },
                      [&](const HeightField& h) { return InsideHeightField(h, p); },
                      [&](const Polynomial& poly) { return PolynomialValue(poly, p) < 0; },
+                     [&](const Isosurface& iso) { return InsideIsosurface(iso, p); },
                  },
                  shape.params);
   return in != shape.inverse;

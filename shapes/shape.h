@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <variant>
@@ -122,8 +123,25 @@ struct Polynomial {
   std::vector<double> coefficients;  // (order + 1)(order + 2)(order + 3) / 6
 };
 
-using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
-                                 Prism, Lathe, Text, SphereSweep, HeightField, Polynomial>;
+// A function of a point, safe to call from any thread.
+using PointFunction = std::function<double(const Vec3&)>;
+
+// isosurface: where a function is below its threshold, inside a box or a
+// sphere; `open` leaves the container's faces off.
+struct Isosurface {
+  std::shared_ptr<const PointFunction> function;
+  double threshold = 0;
+  bool sphere = false;
+  Vec3 corner1{-1, -1, -1}, corner2{1, 1, 1};  // the box
+  Vec3 centre;                                 // the sphere
+  double radius = 1;
+  bool open = false;
+  double max_gradient = 1.1;  // POV-Ray's bound on the function's slope
+};
+
+using ShapeParams =
+    std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe, Text,
+                 SphereSweep, HeightField, Polynomial, Isosurface>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

@@ -6,6 +6,7 @@
 
 #include "implicit/mesher.h"
 #include "shapes/height_field.h"
+#include "shapes/isosurface.h"
 #include "shapes/mesh_builder.h"
 #include "shapes/overloaded.h"
 #include "shapes/polynomial.h"
@@ -326,6 +327,7 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Text& t) { PrismMesh(t.outline, n, out); },
                  [&](const SphereSweep& s) { SphereSweepMesh(s, detail.tolerance, out); },
                  [](const HeightField&) {},
+                 [&](const Isosurface& i) { IsosurfaceMesh(i, detail.tolerance, out); },
                  [&](const Polynomial& p) {
                    const Bounds own = PolynomialBounds(p);
                    const bool bounded = std::isfinite(own.min.x) || own.Empty();
@@ -367,6 +369,10 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             const SweepField field(s);
             const double cell = SweepCell(field, tolerance);
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
+          },
+          [&](const Isosurface&) -> int64_t {
+            const int64_t cells = IsosurfaceCells(tolerance);
+            return 4 * cells * cells;
           },
           [&](const Polynomial&) -> int64_t {
             const int64_t cells = PolynomialCells(tolerance);

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "csg/implicit_boolean.h"
 #include "implicit/mesher.h"
 
 namespace {
@@ -113,6 +115,64 @@ TEST(ImplicitMesher, StopsAtTheTriangleLimit) {
       implicit::MeshSurface([](const Vec3& p) { return Length(p) - 1; }, grid, 1000, s);
   EXPECT_TRUE(stats.stopped);
   EXPECT_EQ(s.triangles.size(), 1000u);
+}
+
+}  // namespace
+
+namespace {
+
+// A box less a ball, meshed from the inside test alone: closed, its volume
+// right, and the faces on the ball wearing the ball's texture.
+TEST(ImplicitBoolean, ClosedWithTheVolumeAndEachFacesOperand) {
+  auto box = std::make_shared<csg::Solid>();
+  box->shape.params = shapes::Box{{-1, -1, -1}, {1, 1, 1}};
+  auto ball = std::make_shared<csg::Solid>();
+  ball->shape.params = shapes::Sphere{{1, 1, 1}, 1};
+  csg::Solid difference;
+  difference.op = csg::SolidOp::kDifference;
+  difference.operands.resize(2);
+  difference.operands[0].solid = box;
+  difference.operands[1].solid = ball;
+  difference.operands[1].has_texture = true;
+  difference.operands[1].texture.name = "Ball";
+  sdl::MeshData mesh;
+  std::string why;
+  ASSERT_TRUE(csg::ImplicitBooleanMesh(difference, shapes::Detail(), 10, mesh, &why)) << why;
+  implicit::Surface surface;
+  surface.positions.assign(mesh.vertices.begin(), mesh.vertices.end());
+  for (const auto& f : mesh.faces) {
+    surface.triangles.push_back(
+        {static_cast<uint32_t>(f[0]), static_cast<uint32_t>(f[1]), static_cast<uint32_t>(f[2])});
+  }
+  EXPECT_EQ(ClosedAndTurned(surface), "");
+  EXPECT_NEAR(Volume(surface), 8 - M_PI / 6, 0.02 * 8);
+  int on_ball = 0, wrong = 0;
+  for (size_t f = 0; f < mesh.faces.size(); ++f) {
+    const sdl::Vec3& a = mesh.vertices[static_cast<size_t>(mesh.faces[f][0])];
+    const double r =
+        std::sqrt((a.x - 1) * (a.x - 1) + (a.y - 1) * (a.y - 1) + (a.z - 1) * (a.z - 1));
+    const bool ball_texture = mesh.slots[static_cast<size_t>(mesh.face_slots[f])].name == "Ball";
+    // Well inside a face of the box, or well on the ball.
+    const bool near_ball = std::fabs(r - 1) < 1e-3 && a.x < 0.95 && a.y < 0.95 && a.z < 0.95;
+    on_ball += near_ball;
+    if (near_ball && !ball_texture) ++wrong;
+  }
+  EXPECT_GT(on_ball, 20);
+  EXPECT_EQ(wrong, 0);
+}
+
+// Without a box there is nothing to mesh over: said, not guessed.
+TEST(ImplicitBoolean, AnUnboundedSolidIsRefused) {
+  auto plane = std::make_shared<csg::Solid>();
+  plane->shape.params = shapes::Plane{{0, 1, 0}, 0};
+  csg::Solid merge;
+  merge.op = csg::SolidOp::kMerge;
+  merge.operands.resize(1);
+  merge.operands[0].solid = plane;
+  sdl::MeshData mesh;
+  std::string why;
+  EXPECT_FALSE(csg::ImplicitBooleanMesh(merge, shapes::Detail(), 10, mesh, &why));
+  EXPECT_NE(why.find("no end"), std::string::npos) << why;
 }
 
 }  // namespace

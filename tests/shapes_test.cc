@@ -76,7 +76,11 @@ const char kObjects[] =
     "#declare O28 = quartic { <1,0,0,0,2,0,0,2,0,-2.5,0,0,0,0,0,0,0,0,0,0,1,0,0,2,0,0.5,0,0,0,0,"
     "1,0,-2.5,0,0.5> }\n"
     "#declare O29 = poly { 2, <1,0,0,0,1,0,0,1,0,-1> }\n"
-    "#declare O30 = polynomial { 2, xyz(2,0,0):1, xyz(0,2,0):1, xyz(0,0,2):1, xyz(0,0,0):-1 }\n";
+    "#declare O30 = polynomial { 2, xyz(2,0,0):1, xyz(0,2,0):1, xyz(0,0,2):1, xyz(0,0,0):-1 }\n"
+    "#declare O31 = isosurface { function { x*x + y*y + z*z - 0.5 }"
+    " contained_by { box { <-1,-1,-1>, <1,0.5,1> } } }\n"
+    "#declare O32 = isosurface { function { x*x + y*y + z*z } threshold 0.25"
+    " contained_by { sphere { <0.1,0,0>, 2 } } }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -108,6 +112,8 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O23", {0, 0.45, 0}, {1, 0.784775, 1}},
       {"O25", {0.5, -2, -2}, {3, 2, 2}},
       {"O27", {-1, -0.707107, -0.57735}, {1, 0.707107, 0.57735}},
+      {"O31", {-1, -1, -1}, {1, 0.5, 1}},
+      {"O32", {-1.9, -2, -2}, {2.1, 2, 2}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -166,6 +172,10 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O28, <1,0,0>)", {1, 1, 1}, 0},
       {"inside(O29, <0.5,0.5,0.5>)", {1, 1, 1}, 0},
       {"inside(O30, <0.5,0.5,0.8>)", {0, 0, 0}, 0},
+      {"inside(O31, <0,0.4,0>)", {1, 1, 1}, 0},
+      {"inside(O31, <0,0.6,0>)", {0, 0, 0}, 0},
+      {"inside(O32, <0.4,0,0>)", {1, 1, 1}, 0},
+      {"inside(O32, <0.6,0,0>)", {0, 0, 0}, 0},
       {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
       {"N", {0, 0, -1}, 0.01},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
@@ -189,6 +199,9 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"trace(O24, <-5,0,0>, x)", {1, 0, 0}, 0.01},
       {"trace(O25, <-5,0.3,0>, x)", {2.97737, 0.3, 0}, 0.01},
       {"trace(O27, <5,0.2,0.1>, -x)", {0.9434, 0.2, 0.1}, 0.01},
+      // The container's top closes the ball it cuts.
+      {"trace(O31, <0.2,5,0.1>, -y, N)", {0.2, 0.5, 0.1}, 1e-6},
+      {"N", {0, 1, 0}, 1e-3},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -317,6 +330,9 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"sphere_sweep { b_spline 3, <0,0,0>, 1, <1,0,0>, 1, <2,0,0>, 1 }", "Too few modeling"},
       {"sphere_sweep { 2, <0,0,0>, 1, <1,0,0>, 1 }", "Invalid type of interpolation"},
       {"cubic { <1, 2, 3> }", "expected 20 coefficients for order 3, found 3"},
+      {"isosurface { threshold 1 }", "expected function { } in isosurface"},
+      {"isosurface { function { x } contained_by { cone { 0, 1, y, 0 } } }",
+       "expected box or sphere in contained_by"},
       {"poly { 1, <1, 2, 3, 4> }", "Order of poly is out of range."},
       {"polynomial { 2, xyz(3,0,0):1 }", "Coefficient of polynom is out of range."},
       {"height_field { png \"no_such.png\" }", "cannot find the image file \"no_such.png\""},
@@ -339,7 +355,7 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
 
 TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   const std::string scene =
-      "sphere { 0, 1 } isosurface { function { x } } isosurface { function { y } }\n"
+      "sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } julia_fractal { <0.4,0.4,0.1,0.2> }\n"
       "blob { threshold 0.5 sphere { 0, 1, 1 } }\n";
   PovrayReadOptions off = Placing();
   off.shapes.on = false;
@@ -352,9 +368,10 @@ TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   ASSERT_TRUE(on.scene);
   EXPECT_EQ(ObjectNames(*on.scene), std::vector<std::string>{"Sphere"});
   ASSERT_EQ(on.host_messages.size(), 2u) << "once per kind: " << Joined(on.host_messages);
-  EXPECT_NE(on.host_messages[0].find(":1:17: warning: isosurface passed over"), std::string::npos)
+  EXPECT_NE(on.host_messages[0].find(":1:17: warning: julia_fractal passed over"),
+            std::string::npos)
       << on.host_messages[0];
-  EXPECT_NE(on.log.find("2 isosurface objects passed over"), std::string::npos) << on.log;
+  EXPECT_NE(on.log.find("2 julia_fractal objects passed over"), std::string::npos) << on.log;
 
   PovrayReadOptions few = Placing();
   few.shapes.max_triangles = 2000;
@@ -384,8 +401,8 @@ TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
       {"#declare U = union { sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } }\n"
        "object { U }\n",
        ":1:38: warning: julia_fractal passed over", "1 julia_fractal objects passed over"},
-      {"difference { box { -1, 1 } isosurface { function { x } } }\n",
-       ":1:28: warning: isosurface passed over", "1 isosurface objects passed over"},
+      {"difference { box { -1, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } }\n",
+       ":1:28: warning: julia_fractal passed over", "1 julia_fractal objects passed over"},
   };
   for (const auto& c : cases) {
     const Reading r = ReadPovrayText(c.scene, Placing());
