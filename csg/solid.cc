@@ -218,6 +218,19 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.centre);
           h.Add(p.radius);
           h.Add(p.open);
+        } else if constexpr (std::is_same_v<T, shapes::Blob>) {
+          h.Add(p.threshold);
+          h.Add(p.components.size());
+          for (const shapes::BlobComponent& c : p.components) {
+            h.Add(c.cylinder);
+            h.Add(c.a);
+            h.Add(c.b);
+            h.Add(c.radius);
+            h.Add(c.strength);
+            double rows[12];
+            c.to_local.Rows(rows);
+            for (double r : rows) h.Add(r);
+          }
         } else {
           static_assert(std::is_same_v<T, void>, "every kind of shape is fingerprinted");
         }

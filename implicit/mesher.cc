@@ -43,7 +43,7 @@ class Mesher {
   MeshStats Run() {
     out_ = Surface();
     if (!(cell_ > 0) || !std::isfinite(cell_)) return stats_;
-    if (grid_.lipschitz > 0) {
+    if (grid_.lipschitz > 0 || grid_.may_cross) {
       const int64_t lo[3] = {0, 0, 0};
       Visit(lo, count_);
     } else {
@@ -77,6 +77,10 @@ class Mesher {
     const int64_t size[3] = {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
     if (size[0] == 1 && size[1] == 1 && size[2] == 1) {
       Cell(lo[0], lo[1], lo[2]);
+      return;
+    }
+    if (grid_.may_cross &&
+        !grid_.may_cross(Point(lo[0], lo[1], lo[2]), Point(hi[0], hi[1], hi[2]))) {
       return;
     }
     if (grid_.lipschitz > 0) {

@@ -35,6 +35,9 @@ struct Grid {
   // Where a crossing is taken to be found: this fraction of a cell's edge
   // (a field that only says inside or outside needs no finer).
   double precision = 1e-9;
+  // Whether the surface may cross the box lo..hi: a block it clears is
+  // skipped unseen, as the slope bound skips (null: no such test).
+  std::function<bool(const Vec3& lo, const Vec3& hi)> may_cross;
   // Asked now and then; true stops the meshing, the surface left partial.
   std::function<bool()> stop;
 };

@@ -51,6 +51,13 @@ class ParserShapeArgs final : public ShapeArgs {
     }
   }
   void Comma() override { p_.OptionalComma(); }
+  bool TakeModifier(Transform& transform) override {
+    if (p_.PeekRaw().kind != TokenKind::kWord) return false;
+    const Token token = p_.Next();
+    if (p_.Modifier(token, transform, nullptr, nullptr)) return true;
+    p_.Unget(token);
+    return false;
+  }
   bool TakePunct(char c) override {
     if (!p_.PeekRaw().Is(c)) return false;
     p_.Raw();

@@ -516,8 +516,76 @@ void ReadIsosurface(ShapeArgs& a, Shape& s) {
   s.params = std::move(iso);
 }
 
+// A component's modifiers up to its '}': its transformations kept (its
+// texture is read past: the blob's texture covers it).
+void ComponentModifiers(ShapeArgs& a, shapes::BlobComponent& c) {
+  Transform placed;
+  while (!a.TakePunct('}')) {
+    if (!a.TakeModifier(placed)) a.Fail("expected a modifier or '}' in the blob's component");
+  }
+  c.to_local = placed.Inverse();
+  // Its largest stretch: how far its ball reaches once placed.
+  const Vec3 o = placed.Point({0, 0, 0});
+  for (const Vec3& axis : {Vec3{1, 0, 0}, Vec3{0, 1, 0}, Vec3{0, 0, 1}}) {
+    const Vec3 p = placed.Point(axis);
+    c.scale = std::max(c.scale, std::sqrt((p.x - o.x) * (p.x - o.x) + (p.y - o.y) * (p.y - o.y) +
+                                          (p.z - o.z) * (p.z - o.z)));
+  }
+}
+
+void ReadBlob(ShapeArgs& a, Shape& s) {
+  shapes::Blob blob;
+  for (;;) {
+    shapes::BlobComponent c;
+    c.scale = 0;
+    if (a.TakeWord("threshold")) {
+      blob.threshold = a.Float();
+      continue;
+    }
+    if (a.TakeWord("sphere")) {
+      ExpectPunct(a, '{', "after sphere");
+      c.a = a.Vector();
+      a.Comma();
+      c.radius = a.Float();
+      a.Comma();
+      a.TakeWord("strength");
+      c.strength = a.Float();
+      ComponentModifiers(a, c);
+    } else if (a.TakeWord("cylinder")) {
+      ExpectPunct(a, '{', "after cylinder");
+      c.cylinder = true;
+      c.a = a.Vector();
+      a.Comma();
+      c.b = a.Vector();
+      a.Comma();
+      c.radius = a.Float();
+      a.Comma();
+      a.TakeWord("strength");
+      c.strength = a.Float();
+      ComponentModifiers(a, c);
+    } else if (a.TakeWord("component")) {
+      // The old form: strength, radius, centre.
+      c.strength = a.Float();
+      a.Comma();
+      c.radius = a.Float();
+      a.Comma();
+      c.a = a.Vector();
+      c.scale = 1;
+    } else if (a.TakeWord("sturm") || a.TakeWord("hierarchy")) {
+      OptionalSwitch(a);
+      continue;
+    } else {
+      break;
+    }
+    blob.components.push_back(c);
+  }
+  if (blob.components.empty()) a.Fail("a blob needs at least one component");
+  s.params = std::move(blob);
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
+    {"blob", ReadBlob},
     {"box", ReadBox},
     {"cone", ReadCone},
     {"cubic", ReadCubic},

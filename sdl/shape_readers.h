@@ -30,6 +30,9 @@ class ShapeArgs {
   virtual void Comma() = 0;  // a ',' if one comes next
   // Reads the character `c` if it comes next.
   virtual bool TakePunct(char c) = 0;
+  // Reads one object modifier if one comes next: a transformation goes into
+  // `transform`, a texture is read past. False (nothing read) otherwise.
+  virtual bool TakeModifier(Transform& transform) = 0;
   virtual bool CommaFollows() = 0;  // a ',' comes next (not read)
   // Reads `word` if it comes next.
   virtual bool TakeWord(std::string_view word) = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shapes/blob.h"
 #include "shapes/height_field.h"
 #include "shapes/isosurface.h"
 #include "shapes/overloaded.h"
@@ -157,6 +158,7 @@ Bounds BoundsOf(const Shape& shape) {
           [](const HeightField& h) { return HeightFieldBounds(h); },
           [](const Polynomial& p) { return PolynomialBounds(p); },
           [](const Isosurface& i) { return IsosurfaceBounds(i); },
+          [](const Blob& b) { return BlobBounds(b); },
       },
       shape.params);
 }
@@ -242,6 +244,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const HeightField& h) { return InsideHeightField(h, p); },
                      [&](const Polynomial& poly) { return PolynomialValue(poly, p) < 0; },
                      [&](const Isosurface& iso) { return InsideIsosurface(iso, p); },
+                     [&](const Blob& b) { return InsideBlob(b, p); },
                  },
                  shape.params);
   return in != shape.inverse;

@@ -139,9 +139,25 @@ struct Isosurface {
   double max_gradient = 1.1;  // POV-Ray's bound on the function's slope
 };
 
+// blob: where the summed density of its components passes the threshold.
+// A component's density at distance d from its centre (a sphere) or its
+// axis (a cylinder, with round ends) is strength * (1 - (d / radius)^2)^2
+// within its radius, measured in the component's own space.
+struct BlobComponent {
+  bool cylinder = false;
+  Vec3 a, b;  // centre, or the axis's ends
+  double radius = 1, strength = 1;
+  Transform to_local;  // from the blob's space into the component's
+  double scale = 1;    // the component's largest scale, for its box
+};
+struct Blob {
+  double threshold = 1;
+  std::vector<BlobComponent> components;
+};
+
 using ShapeParams =
     std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe, Text,
-                 SphereSweep, HeightField, Polynomial, Isosurface>;
+                 SphereSweep, HeightField, Polynomial, Isosurface, Blob>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "implicit/mesher.h"
+#include "shapes/blob.h"
 #include "shapes/height_field.h"
 #include "shapes/isosurface.h"
 #include "shapes/mesh_builder.h"
@@ -328,6 +329,7 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const SphereSweep& s) { SphereSweepMesh(s, detail.tolerance, out); },
                  [](const HeightField&) {},
                  [&](const Isosurface& i) { IsosurfaceMesh(i, detail.tolerance, out); },
+                 [&](const Blob& b) { BlobMesh(b, detail.tolerance, out); },
                  [&](const Polynomial& p) {
                    const Bounds own = PolynomialBounds(p);
                    const bool bounded = std::isfinite(own.min.x) || own.Empty();
@@ -370,6 +372,7 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             const double cell = SweepCell(field, tolerance);
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
           },
+          [&](const Blob& b) { return BlobTriangles(b, tolerance); },
           [&](const Isosurface&) -> int64_t {
             const int64_t cells = IsosurfaceCells(tolerance);
             return 4 * cells * cells;

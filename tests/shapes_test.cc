@@ -80,7 +80,12 @@ const char kObjects[] =
     "#declare O31 = isosurface { function { x*x + y*y + z*z - 0.5 }"
     " contained_by { box { <-1,-1,-1>, <1,0.5,1> } } }\n"
     "#declare O32 = isosurface { function { x*x + y*y + z*z } threshold 0.25"
-    " contained_by { sphere { <0.1,0,0>, 2 } } }\n";
+    " contained_by { sphere { <0.1,0,0>, 2 } } }\n"
+    "#declare O33 = blob { threshold 0.6 sphere { <0,0,0>, 1, 1 } sphere { <0.8,0.2,0>, 0.7,"
+    " strength 1.2 } cylinder { <-1,0,0>, <-1,1.5,0>, 0.5, 1 } }\n"
+    "#declare O34 = blob { threshold 0.5 sphere { 0, 1, 1 scale <2,1,1> }"
+    " component 1, 0.5, <0,1,0> }\n"
+    "#declare O35 = blob { threshold 0.5 sphere { 0, 1, 1 } sphere { <0.5,0,0>, 0.6, -0.8 } }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -114,6 +119,8 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O27", {-1, -0.707107, -0.57735}, {1, 0.707107, 0.57735}},
       {"O31", {-1, -1, -1}, {1, 0.5, 1}},
       {"O32", {-1.9, -2, -2}, {2.1, 2, 2}},
+      {"O33", {-1.901388, -1, -1}, {1.5, 2, 1}},
+      {"O34", {-2, -2, -2}, {2, 2, 2}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -176,6 +183,13 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O31, <0,0.6,0>)", {0, 0, 0}, 0},
       {"inside(O32, <0.4,0,0>)", {1, 1, 1}, 0},
       {"inside(O32, <0.6,0,0>)", {0, 0, 0}, 0},
+      {"inside(O33, <0.3,0.3,0>)", {1, 1, 1}, 0},
+      {"inside(O33, <-1,1.2,0>)", {1, 1, 1}, 0},
+      {"inside(O33, <0,0.9,0>)", {0, 0, 0}, 0},
+      {"inside(O34, <1.2,0,0>)", {0, 0, 0}, 0},
+      {"inside(O34, <0,1.2,0>)", {1, 1, 1}, 0},
+      {"inside(O35, <0.5,0,0>)", {0, 0, 0}, 0},
+      {"inside(O35, <-0.4,0,0>)", {1, 1, 1}, 0},
       {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
       {"N", {0, 0, -1}, 0.01},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
@@ -202,6 +216,8 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       // The container's top closes the ball it cuts.
       {"trace(O31, <0.2,5,0.1>, -y, N)", {0.2, 0.5, 0.1}, 1e-6},
       {"N", {0, 1, 0}, 1e-3},
+      {"trace(O33, <0.2,5,0.1>, -y)", {0.2, 0.434846, 0.1}, 1e-4},
+      {"trace(O34, <5,0.1,0.1>, -x)", {1.044784, 0.1, 0.1}, 1e-4},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -331,6 +347,8 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
       {"sphere_sweep { 2, <0,0,0>, 1, <1,0,0>, 1 }", "Invalid type of interpolation"},
       {"cubic { <1, 2, 3> }", "expected 20 coefficients for order 3, found 3"},
       {"isosurface { threshold 1 }", "expected function { } in isosurface"},
+      {"blob { threshold 0.5 }", "a blob needs at least one component"},
+      {"blob { sphere { 0, 1, 1 foo } }", "expected a modifier or '}' in the blob's component"},
       {"isosurface { function { x } contained_by { cone { 0, 1, y, 0 } } }",
        "expected box or sphere in contained_by"},
       {"poly { 1, <1, 2, 3, 4> }", "Order of poly is out of range."},
@@ -356,7 +374,7 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
 TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   const std::string scene =
       "sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } julia_fractal { <0.4,0.4,0.1,0.2> }\n"
-      "blob { threshold 0.5 sphere { 0, 1, 1 } }\n";
+      "parametric { function { u } function { v } function { 0 } <0,0>, <1,1> }\n";
   PovrayReadOptions off = Placing();
   off.shapes.on = false;
   const Reading none = ReadPovrayText(scene, off);
@@ -395,9 +413,13 @@ TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
     const char* warning;  // "" for none
     const char* count;
   } cases[] = {
-      {"#declare B = blob { sphere { 0, 1, 1 } }\nsphere { 0, 1 }\n", "", ""},
-      {"#declare B = blob { sphere { 0, 1, 1 } }\nobject { B }\nobject { B translate x }\n",
-       ":1:14: warning: blob passed over", "2 blob objects passed over"},
+      {"#declare B = parametric { function { u } function { v } function { 0 } <0,0>, <1,1> "
+       "}\nsphere { 0, 1 }\n",
+       "", ""},
+      {"#declare B = parametric { function { u } function { v } function { 0 } <0,0>, <1,1> "
+       "}\nobject { B }\n"
+       "object { B translate x }\n",
+       ":1:14: warning: parametric passed over", "2 parametric objects passed over"},
       {"#declare U = union { sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } }\n"
        "object { U }\n",
        ":1:38: warning: julia_fractal passed over", "1 julia_fractal objects passed over"},
