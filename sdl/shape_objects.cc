@@ -379,6 +379,8 @@ shapes::RayMesh::Hit Parser::TraceObject(const std::shared_ptr<const ObjectDef>&
   if (found == traced_.end()) {
     auto rays = std::make_unique<shapes::RayMesh>();
     for (const PlacedPart& part : def->parts) {
+      // What is not imported cannot be hit: said, as where it is placed.
+      if (part.PassedOver()) WarnPassedOver(part);
       if (part.solid != nullptr) {
         MeshData mesh;
         SolidMesh(part, part.transform, mesh);
