@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -476,7 +477,15 @@ int64_t KernelMeshTriangles(const Solid& solid, double tolerance) {
                          [](const auto&) { return false; },
                      },
                      solid.shape.params);
-      return exact ? 0 : shapes::EstimateTriangles(solid.shape, tolerance);
+      if (exact) return 0;
+      // An infinite shape as a mesh is cut to the box of the whole, which
+      // may be the whole scene's: coarse and slow in the kernel.
+      const shapes::Bounds b = shapes::BoundsOf(solid.shape);
+      if (!(std::isfinite(b.min.x) && std::isfinite(b.max.x) && std::isfinite(b.min.y) &&
+            std::isfinite(b.max.y) && std::isfinite(b.min.z) && std::isfinite(b.max.z))) {
+        return std::numeric_limits<int64_t>::max() / 4;
+      }
+      return shapes::EstimateTriangles(solid.shape, tolerance);
     }
     default:
       break;

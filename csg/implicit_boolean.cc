@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "implicit/mesher.h"
+#include "implicit/simplify.h"
 
 namespace csg {
 
@@ -47,35 +48,62 @@ sdl::Vec3 Normalized(const sdl::Vec3& v) {
 bool ImplicitBooleanMesh(const Solid& solid, const shapes::Detail& detail, double seconds,
                          sdl::MeshData& out, std::string* why) {
   out = sdl::MeshData();
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                       std::chrono::duration<double>(std::max(seconds, 0.0)));
+  const auto field = [&solid](const sdl::Vec3& p) { return Inside(solid, p) ? -1.0 : 1.0; };
+  // Over `box` at `cells` along its longest side; false when time ran out.
+  const auto mesh = [&](const shapes::Bounds& box, double cells, implicit::Surface& surface) {
+    const double size =
+        std::max({box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z});
+    const double cell = size / cells;
+    implicit::Grid grid;
+    grid.min = {box.min.x - cell, box.min.y - cell, box.min.z - cell};
+    grid.max = {box.max.x + cell, box.max.y + cell, box.max.z + cell};
+    grid.cell = cell;
+    grid.precision = 1e-4;
+    grid.stop = [end] { return std::chrono::steady_clock::now() > end; };
+    constexpr int64_t kMostTriangles = 8'000'000;
+    return !implicit::MeshSurface(field, grid, kMostTriangles, surface).stopped;
+  };
   shapes::Bounds box = BoundsOf(solid);
   if (!Finite(box)) {
-    *why = "it has no end";
-    return false;
+    // An infinite operand leaves no box: where a coarse look over the box
+    // infinite shapes are cut to finds the surface, grown by two cells.
+    if (!Finite(detail.clip)) {
+      *why = "it has no end";
+      return false;
+    }
+    constexpr double kCoarse = 32;
+    implicit::Surface coarse;
+    if (!mesh(detail.clip, kCoarse, coarse)) {
+      *why = "meshing it from its inside test took too long as well";
+      return false;
+    }
+    shapes::Bounds found;
+    for (const sdl::Vec3& v : coarse.positions) found.Add(v);
+    if (found.Empty()) return true;
+    const double margin =
+        2 *
+        std::max({detail.clip.max.x - detail.clip.min.x, detail.clip.max.y - detail.clip.min.y,
+                  detail.clip.max.z - detail.clip.min.z}) /
+        kCoarse;
+    box.min = {found.min.x - margin, found.min.y - margin, found.min.z - margin};
+    box.max = {found.max.x + margin, found.max.y + margin, found.max.z + margin};
   }
   const double size =
       std::max({box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z});
   if (!(size > 0)) return true;
   const double t =
       std::clamp(std::isfinite(detail.tolerance) ? detail.tolerance : 0.005, 1e-6, 0.5);
-  const double cell = size / std::clamp(std::ceil(3 / std::sqrt(t)), 16.0, 128.0);
-  implicit::Grid grid;
-  grid.min = {box.min.x - cell, box.min.y - cell, box.min.z - cell};
-  grid.max = {box.max.x + cell, box.max.y + cell, box.max.z + cell};
-  grid.cell = cell;
-  grid.precision = 1e-4;
-  const auto end = std::chrono::steady_clock::now() +
-                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                       std::chrono::duration<double>(std::max(seconds, 0.0)));
-  grid.stop = [end] { return std::chrono::steady_clock::now() > end; };
+  const double cells = std::clamp(std::ceil(3 / std::sqrt(t)), 16.0, 128.0);
+  const double cell = size / cells;
   implicit::Surface surface;
-  constexpr int64_t kMostTriangles = 8'000'000;
-  const implicit::MeshStats stats =
-      implicit::MeshSurface([&solid](const sdl::Vec3& p) { return Inside(solid, p) ? -1.0 : 1.0; },
-                            grid, kMostTriangles, surface);
-  if (stats.stopped) {
+  if (!mesh(box, cells, surface)) {
     *why = "meshing it from its inside test took too long as well";
     return false;
   }
+  implicit::Simplify(surface, t * size * 0.25);
 
   // Normals: the mean of the faces' around each vertex (the field has no
   // slope to give them).

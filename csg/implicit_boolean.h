@@ -15,8 +15,9 @@
 namespace csg {
 
 // The mesh of the boolean `solid` in its own space into `out` (emptied
-// first); false with `why` set when the solid has no finite box or it
-// would take more than `seconds`.
+// first); false with `why` set when it would take more than `seconds`, or
+// when neither the solid nor `detail.clip` (where infinite shapes are cut)
+// has an end. An infinite solid is meshed where it is within detail.clip.
 bool ImplicitBooleanMesh(const Solid& solid, const shapes::Detail& detail, double seconds,
                          sdl::MeshData& out, std::string* why);
 

@@ -114,7 +114,7 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
   constexpr int64_t kKernelTriangles = 20000;
   if (engine != nullptr && KernelMeshTriangles(solid, detail.tolerance) > kKernelTriangles) {
     error = "operands it would take as meshes of over " + std::to_string(kKernelTriangles) +
-            " triangles";
+            " triangles, or without an end";
   } else if (engine != nullptr && engine->Compute(solid, detail, out, &error)) {
     return true;
   }

@@ -210,7 +210,7 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.order);
           h.Add(p.coefficients);
         } else if constexpr (std::is_same_v<T, shapes::Isosurface>) {
-          h.Add(reinterpret_cast<uintptr_t>(p.function.get()));
+          h.Add(p.function_id);
           h.Add(p.threshold);
           h.Add(p.sphere);
           h.Add(p.corner1);
@@ -260,7 +260,33 @@ void AddSolid(const Solid& solid, Hasher& h) {
   }
 }
 
+void AddTextures(const Solid& solid, Hasher& h) {
+  for (const Operand& operand : solid.operands) {
+    h.Add(operand.has_texture);
+    if (operand.has_texture) {
+      const sdl::MaterialSlot& t = operand.texture;
+      h.Add(t.name.size());
+      for (char c : t.name) h.Add(c);
+      h.Add(t.defaulted);
+      h.Add(t.has_color);
+      for (double c : t.color) h.Add(c);
+      h.Add(t.has_finish);
+      const double finish[6] = {t.finish.phong,     t.finish.phong_size, t.finish.specular,
+                                t.finish.roughness, t.finish.reflection, t.finish.metallic};
+      for (double f : finish) h.Add(f);
+    }
+    AddTextures(*operand.solid, h);
+  }
+}
+
 }  // namespace
+
+uint64_t LookFingerprint(const Solid& solid) {
+  Hasher h;
+  AddSolid(solid, h);
+  AddTextures(solid, h);
+  return h.hash();
+}
 
 uint64_t Fingerprint(const Solid& solid) {
   Hasher h;

@@ -51,6 +51,9 @@ shapes::Bounds BoundsOf(const Solid& solid);
 // operations and transformations, not textures): a macro that makes the
 // same boolean a hundred times asks the kernel once.
 uint64_t Fingerprint(const Solid& solid);
+// The same with the operands' textures: solids that share it have the same
+// mesh, slots and all.
+uint64_t LookFingerprint(const Solid& solid);
 // Whether `p` is inside the solid, as POV-Ray's inside() answers.
 bool Inside(const Solid& solid, const sdl::Vec3& p);
 

@@ -4,6 +4,30 @@
 
 namespace sdl {
 
+uint64_t FunctionProgram::Fingerprint() const {
+  uint64_t h = 14695981039346656037ULL;
+  auto add = [&h](const void* data, size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i) h = (h ^ bytes[i]) * 1099511628211ULL;
+  };
+  const size_t count = params.size();
+  add(&count, sizeof count);
+  for (const Instruction& in : code) {
+    add(&in.op, sizeof in.op);
+    add(&in.index, sizeof in.index);
+    add(&in.value, sizeof in.value);
+    add(&in.f1, sizeof in.f1);
+    add(&in.f2, sizeof in.f2);
+    add(&in.internal, sizeof in.internal);
+    if (in.op == Op::kCallFunction && in.callee >= 0 &&
+        static_cast<size_t>(in.callee) < callees.size()) {
+      const uint64_t callee = callees[static_cast<size_t>(in.callee)]->Fingerprint();
+      add(&callee, sizeof callee);
+    }
+  }
+  return h;
+}
+
 double FunctionProgram::Evaluate(const double* args) const {
   constexpr int kSmallStack = 64;
   double small[kSmallStack];

@@ -63,6 +63,10 @@ struct FunctionProgram {
 
   // The function's value for `args` (as many as `params`).
   double Evaluate(const double* args) const;
+  // A number only programs that compute the same share: their code, the
+  // functions they call included (what a macro compiles anew each call
+  // is still the same function).
+  uint64_t Fingerprint() const;
 };
 
 }  // namespace sdl

@@ -463,7 +463,8 @@ class Parser {
       traced_;
   // Each finite solid's mesh in its own space, made at its first placement
   // (the solids are held by the parts that place them).
-  std::unordered_map<const csg::Solid*, std::shared_ptr<const MeshData>> solid_meshes_;
+  std::unordered_map<uint64_t, std::shared_ptr<const MeshData>>
+      solid_meshes_;  // by LookFingerprint
   std::optional<Vec3> camera_location_;
   std::unordered_set<std::string> missing_names_;  // warned of once each
   MemoryFiles memory_files_;

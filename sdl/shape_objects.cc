@@ -295,8 +295,11 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
   // A solid with an end is meshed once in its own space, whatever its
   // placements; planes are cut off where each placement puts them.
   const bool finite = Finite(csg::BoundsOf(solid));
+  // Keyed by what it is, not where it lives: a macro's solids are new
+  // each call and the same geometry and textures.
+  const uint64_t look = finite ? csg::LookFingerprint(solid) : 0;
   if (finite) {
-    const auto cached = solid_meshes_.find(&solid);
+    const auto cached = solid_meshes_.find(look);
     if (cached != solid_meshes_.end()) {
       out = *cached->second;
       return;
@@ -324,7 +327,7 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
   }
   if (finite) {
     budget_.Allocate(out.Bytes(), part.where);
-    solid_meshes_.emplace(&solid, std::make_shared<const MeshData>(out));
+    solid_meshes_.emplace(look, std::make_shared<const MeshData>(out));
   }
 }
 

@@ -505,6 +505,7 @@ void ReadIsosurface(ShapeArgs& a, Shape& s) {
   }
   if (!has_function) a.Fail("expected function { } in isosurface");
   if (program == nullptr) a.PassOver();  // a pattern's function: not computed here
+  iso.function_id = program->Fingerprint();
   // x, y and z in the order the function names its parameters.
   iso.function = std::make_shared<const shapes::PointFunction>([program](const Vec3& p) {
     double args[8] = {p.x, p.y, p.z, 0, 0, 0, 0, 0};

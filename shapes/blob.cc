@@ -175,7 +175,8 @@ void BlobMesh(const Blob& blob, double tolerance, MeshBuilder& out) {
   implicit::MeshSurface(
       [&field, &blob](const Vec3& p) { return blob.threshold - field.Density(p); }, grid,
       kMostTriangles, surface);
-  out.Surface(surface);
+  // Within the tolerance of the smallest ball it makes (the cell's basis).
+  out.Surface(std::move(surface), cell / 3.2 * std::sqrt(std::clamp(tolerance, 1e-6, 0.5)) * 0.5);
 }
 
 int64_t BlobTriangles(const Blob& blob, double tolerance) {

@@ -84,7 +84,7 @@ void IsosurfaceMesh(const Isosurface& iso, double tolerance, MeshBuilder& out) {
                 }),
             t.end());
   }
-  out.Surface(surface);
+  out.Surface(std::move(surface), std::clamp(tolerance, 1e-6, 0.5) * size * 0.25);
 }
 
 }  // namespace shapes

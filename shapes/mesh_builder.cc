@@ -1,5 +1,7 @@
 #include "shapes/mesh_builder.h"
 
+#include "implicit/simplify.h"
+
 namespace shapes {
 
 uint32_t MeshBuilder::Vertex(const sdl::Vec3& position, const sdl::Vec3& normal,
@@ -32,7 +34,8 @@ void MeshBuilder::Quad(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
   Triangle(a, c, d);
 }
 
-void MeshBuilder::Surface(const implicit::Surface& surface) {
+void MeshBuilder::Surface(implicit::Surface surface, double max_error) {
+  implicit::Simplify(surface, max_error);
   const uint32_t base = vertex_count();
   for (size_t i = 0; i < surface.positions.size(); ++i) {
     Vertex(surface.positions[i], surface.normals[i], {0, 0, 0});

@@ -23,8 +23,9 @@ class MeshBuilder {
   void Triangle(uint32_t a, uint32_t b, uint32_t c);
   // Two faces, a-b-c and a-c-d.
   void Quad(uint32_t a, uint32_t b, uint32_t c, uint32_t d);
-  // The implicit mesher's surface, its vertices without uv.
-  void Surface(const implicit::Surface& surface);
+  // The implicit mesher's surface, its vertices without uv, first thinned
+  // where that strays at most `max_error` from it (0: as it is).
+  void Surface(implicit::Surface surface, double max_error);
   uint32_t vertex_count() const { return static_cast<uint32_t>(mesh_.vertices.size()); }
   void Finish();
 

@@ -194,7 +194,9 @@ void PolynomialMesh(const Polynomial& p, const Bounds& domain, double tolerance,
   }
   implicit::Surface surface;
   MeshOver(value, where, PolynomialCells(tolerance), closed, surface);
-  out.Surface(surface);
+  const double extent =
+      std::max({where.max.x - where.min.x, where.max.y - where.min.y, where.max.z - where.min.z});
+  out.Surface(std::move(surface), std::clamp(tolerance, 1e-6, 0.5) * extent * 0.25);
 }
 
 }  // namespace shapes

@@ -130,6 +130,7 @@ using PointFunction = std::function<double(const Vec3&)>;
 // sphere; `open` leaves the container's faces off.
 struct Isosurface {
   std::shared_ptr<const PointFunction> function;
+  uint64_t function_id = 0;  // the same for functions that compute the same
   double threshold = 0;
   bool sphere = false;
   Vec3 corner1{-1, -1, -1}, corner2{1, 1, 1};  // the box

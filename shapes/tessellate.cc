@@ -294,7 +294,7 @@ void SphereSweepMesh(const SphereSweep& s, double tolerance, MeshBuilder& out) {
   constexpr int64_t kMostTriangles = 8'000'000;
   implicit::MeshSurface([&field](const Vec3& p) { return field.Value(p); }, grid, kMostTriangles,
                         surface);
-  out.Surface(surface);
+  out.Surface(std::move(surface), std::clamp(tolerance, 1e-6, 0.5) * field.FeatureRadius());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // field's zero, for fields that are distances and fields that are not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "csg/implicit_boolean.h"
 #include "implicit/mesher.h"
+#include "implicit/simplify.h"
 
 namespace {
 
@@ -102,6 +104,54 @@ TEST(ImplicitMesher, TheSlopeBoundSkipsEmptySpace) {
   const auto slow = implicit::MeshSurface(sphere, grid, 10'000'000, dense);
   EXPECT_EQ(bounded.triangles.size(), dense.triangles.size());
   EXPECT_LT(fast.cells * 100, slow.cells);
+}
+
+// Thinned, a closed surface stays closed and near the exact one; an open
+// one keeps its edge where it was.
+TEST(ImplicitSimplify, FewerTrianglesTheSameSurface) {
+  const struct {
+    const char* name;
+    implicit::Field field;
+    bool open;
+  } cases[] = {
+      {"ball", [](const Vec3& p) { return Length(p) - 1; }, false},
+      {"flat-sided box",
+       [](const Vec3& p) {
+         return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}) - 0.87;
+       },
+       false},
+      {"a plane cut to the grid", [](const Vec3& p) { return p.y - 0.3 * p.x; }, true},
+  };
+  for (const auto& c : cases) {
+    implicit::Grid grid;
+    grid.min = {-1.3, -1.3, -1.3};
+    grid.max = {1.3, 1.3, 1.3};
+    grid.cell = 0.05;
+    implicit::Surface s;
+    implicit::MeshSurface(c.field, grid, 10'000'000, s);
+    const size_t before = s.triangles.size();
+    double edge_before = 0;
+    for (const Vec3& p : s.positions) edge_before = std::max(edge_before, std::fabs(p.x));
+    const double max_error = 0.002;
+    implicit::Simplify(s, max_error);
+    EXPECT_LT(s.triangles.size() * 2, before) << c.name;
+    if (!c.open) {
+      EXPECT_EQ(ClosedAndTurned(s), "") << c.name;
+    }
+    // Every vertex is one of the mesher's, on the surface; each face's
+    // middle strays little.
+    for (const Vec3& p : s.positions) ASSERT_NEAR(c.field(p), 0, 1e-6) << c.name;
+    for (const auto& t : s.triangles) {
+      const Vec3 &a = s.positions[t[0]], &b = s.positions[t[1]], &d = s.positions[t[2]];
+      const Vec3 m{(a.x + b.x + d.x) / 3, (a.y + b.y + d.y) / 3, (a.z + b.z + d.z) / 3};
+      ASSERT_LT(std::fabs(c.field(m)), 0.02) << c.name;
+    }
+    if (c.open) {
+      double edge_after = 0;
+      for (const Vec3& p : s.positions) edge_after = std::max(edge_after, std::fabs(p.x));
+      EXPECT_DOUBLE_EQ(edge_after, edge_before) << c.name;
+    }
+  }
 }
 
 TEST(ImplicitMesher, StopsAtTheTriangleLimit) {
