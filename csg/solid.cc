@@ -218,6 +218,10 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.centre);
           h.Add(p.radius);
           h.Add(p.open);
+        } else if constexpr (std::is_same_v<T, shapes::BicubicPatch>) {
+          for (const sdl::Vec3& q : p.points) h.Add(q);
+          h.Add(p.u_steps);
+          h.Add(p.v_steps);
         } else if constexpr (std::is_same_v<T, shapes::Blob>) {
           h.Add(p.threshold);
           h.Add(p.components.size());

@@ -584,8 +584,36 @@ void ReadBlob(ShapeArgs& a, Shape& s) {
   s.params = std::move(blob);
 }
 
+void ReadBicubicPatch(ShapeArgs& a, Shape& s) {
+  shapes::BicubicPatch patch;
+  for (;;) {
+    if (a.TakeWord("type") || a.TakeWord("flatness")) {
+      a.Float();  // how POV-Ray traces it: nothing to a mesh
+    } else if (a.TakeWord("u_steps")) {
+      patch.u_steps = static_cast<int>(a.Float());
+    } else if (a.TakeWord("v_steps")) {
+      patch.v_steps = static_cast<int>(a.Float());
+    } else {
+      break;
+    }
+  }
+  for (int i = 0; i < 16; ++i) {
+    if (i > 0) a.Comma();
+    patch.points[i] = a.Vector();
+  }
+  if (a.TakeWord("uv_vectors")) {
+    for (int i = 0; i < 4; ++i) {
+      double uv[2];
+      a.Comma();
+      a.Vector2(uv);
+    }
+  }
+  s.params = patch;
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
+    {"bicubic_patch", ReadBicubicPatch},
     {"blob", ReadBlob},
     {"box", ReadBox},
     {"cone", ReadCone},

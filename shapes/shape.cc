@@ -159,6 +159,11 @@ Bounds BoundsOf(const Shape& shape) {
           [](const Polynomial& p) { return PolynomialBounds(p); },
           [](const Isosurface& i) { return IsosurfaceBounds(i); },
           [](const Blob& b) { return BlobBounds(b); },
+          [](const BicubicPatch& p) {
+            Bounds out;
+            for (const Vec3& q : p.points) out.Add(q);
+            return out;
+          },
       },
       shape.params);
 }
@@ -174,6 +179,7 @@ bool IsSolid(const Shape& shape) {
                         [](const Disc&) { return false; },
                         [](const Polygon&) { return false; },
                         [](const HeightField&) { return false; },
+                        [](const BicubicPatch&) { return false; },
                         [](const Isosurface& i) { return !i.open; },
                         [](const Prism& p) { return !p.open; },
                         [](const Lathe& l) { return !(l.sor && l.open); },
@@ -245,6 +251,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const Polynomial& poly) { return PolynomialValue(poly, p) < 0; },
                      [&](const Isosurface& iso) { return InsideIsosurface(iso, p); },
                      [&](const Blob& b) { return InsideBlob(b, p); },
+                     [&](const BicubicPatch&) { return false; },
                  },
                  shape.params);
   return in != shape.inverse;

@@ -156,9 +156,16 @@ struct Blob {
   std::vector<BlobComponent> components;
 };
 
+// bicubic_patch: a Bezier patch of 16 points, row by row; a surface.
+// u_steps and v_steps ask for at least 2^steps rows and columns.
+struct BicubicPatch {
+  Vec3 points[16];
+  int u_steps = 0, v_steps = 0;
+};
+
 using ShapeParams =
     std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe, Text,
-                 SphereSweep, HeightField, Polynomial, Isosurface, Blob>;
+                 SphereSweep, HeightField, Polynomial, Isosurface, Blob, BicubicPatch>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

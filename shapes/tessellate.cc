@@ -297,6 +297,60 @@ void SphereSweepMesh(const SphereSweep& s, double tolerance, MeshBuilder& out) {
   out.Surface(std::move(surface), std::clamp(tolerance, 1e-6, 0.5) * field.FeatureRadius());
 }
 
+// ---- bicubic_patch ----
+
+// The Bernstein weights of degree 3 at t, and their derivatives.
+void Bernstein(double t, double b[4], double d[4]) {
+  const double s = 1 - t;
+  b[0] = s * s * s;
+  b[1] = 3 * t * s * s;
+  b[2] = 3 * t * t * s;
+  b[3] = t * t * t;
+  d[0] = -3 * s * s;
+  d[1] = 3 * s * s - 6 * t * s;
+  d[2] = 6 * t * s - 3 * t * t;
+  d[3] = 3 * t * t;
+}
+
+int PatchSteps(int floor_steps, int n) {
+  const int asked = 1 << std::clamp(floor_steps, 0, 8);
+  return std::clamp(std::max(asked, n / 2), 1, 256);
+}
+
+void PatchMesh(const BicubicPatch& p, int n, MeshBuilder& out) {
+  const int nu = PatchSteps(p.u_steps, n), nv = PatchSteps(p.v_steps, n);
+  std::vector<uint32_t> previous, row;
+  for (int j = 0; j <= nv; ++j) {
+    const double v = static_cast<double>(j) / nv;
+    double bv[4], dv[4];
+    Bernstein(v, bv, dv);
+    row.clear();
+    for (int i = 0; i <= nu; ++i) {
+      const double u = static_cast<double>(i) / nu;
+      double bu[4], du[4];
+      Bernstein(u, bu, du);
+      Vec3 at{}, su{}, sv{};
+      for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+          const Vec3& q = p.points[r * 4 + c];
+          const double w = bv[r] * bu[c], wu = bv[r] * du[c], wv = dv[r] * bu[c];
+          at = {at.x + w * q.x, at.y + w * q.y, at.z + w * q.z};
+          su = {su.x + wu * q.x, su.y + wu * q.y, su.z + wu * q.z};
+          sv = {sv.x + wv * q.x, sv.y + wv * q.y, sv.z + wv * q.z};
+        }
+      }
+      Vec3 normal{su.y * sv.z - su.z * sv.y, su.z * sv.x - su.x * sv.z, su.x * sv.y - su.y * sv.x};
+      const double l = Length(normal);
+      normal = l > 0 ? Vec3{normal.x / l, normal.y / l, normal.z / l} : Vec3{0, 0, 1};
+      row.push_back(out.Vertex(at, normal, {u, v, 0}));
+    }
+    if (j > 0) {
+      for (int i = 0; i < nu; ++i) out.Quad(previous[i], previous[i + 1], row[i + 1], row[i]);
+    }
+    previous.swap(row);
+  }
+}
+
 }  // namespace
 
 int SegmentsPerTurn(double tolerance) {
@@ -330,6 +384,7 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [](const HeightField&) {},
                  [&](const Isosurface& i) { IsosurfaceMesh(i, detail.tolerance, out); },
                  [&](const Blob& b) { BlobMesh(b, detail.tolerance, out); },
+                 [&](const BicubicPatch& p) { PatchMesh(p, n, out); },
                  [&](const Polynomial& p) {
                    const Bounds own = PolynomialBounds(p);
                    const bool bounded = std::isfinite(own.min.x) || own.Empty();
@@ -373,6 +428,10 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
           },
           [&](const Blob& b) { return BlobTriangles(b, tolerance); },
+          [&](const BicubicPatch& p) -> int64_t {
+            return 2 * int64_t{PatchSteps(p.u_steps, static_cast<int>(n))} *
+                   PatchSteps(p.v_steps, static_cast<int>(n));
+          },
           [&](const Isosurface&) -> int64_t {
             const int64_t cells = IsosurfaceCells(tolerance);
             return 4 * cells * cells;

@@ -17,6 +17,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import re
 import time
 
 # The scene that does the sampling. Names start with S_ to stay out of the case's way.
@@ -51,7 +52,9 @@ global_settings { assumed_gamma 1 }
 #declare S_I = 0;
 #while (S_I < @POINTS@)
   #declare S_P = S_Lo + <rand(S_R), rand(S_R), rand(S_R)> * S_Size;
-  #write (S_F, vstr(3, S_P, " ", 0, 12), " ", str(inside(Shape, S_P), 0, 0), "\n")
+  // A surface (a bicubic patch) has no inside() to ask: its points say 0
+  // and are not judged.
+  #write (S_F, vstr(3, S_P, " ", 0, 12), " ", str(@INSIDE@, 0, 0), "\n")
   #declare S_I = S_I + 1;
 #end
 #fclose S_F
@@ -99,8 +102,10 @@ def main():
 
     with open(args.case, "rb") as f:
         case = f.read()
+    surface = re.search(rb"//\s*judge:\s*surface", case) is not None
     scene = (SCENE.replace("@SEED@", str(args.seed)).replace("@POINTS@", str(args.points))
-             .replace("@RAYS@", str(args.rays)))
+             .replace("@RAYS@", str(args.rays))
+             .replace("@INSIDE@", "0" if surface else "inside(Shape, S_P)"))
     key = hashlib.sha256(case + b"\0" + scene.encode() + b"\0" + FORMAT.encode()).hexdigest()[:16]
 
     cached = None
