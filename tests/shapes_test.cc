@@ -85,7 +85,10 @@ const char kObjects[] =
     " strength 1.2 } cylinder { <-1,0,0>, <-1,1.5,0>, 0.5, 1 } }\n"
     "#declare O34 = blob { threshold 0.5 sphere { 0, 1, 1 scale <2,1,1> }"
     " component 1, 0.5, <0,1,0> }\n"
-    "#declare O35 = blob { threshold 0.5 sphere { 0, 1, 1 } sphere { <0.5,0,0>, 0.6, -0.8 } }\n";
+    "#declare O35 = blob { threshold 0.5 sphere { 0, 1, 1 } sphere { <0.5,0,0>, 0.6, -0.8 } }\n"
+    "#declare O36 = bicubic_patch { type 1 u_steps 4 v_steps 4 <0,0,0>, <1,0,1>, <2,0,-1>,"
+    " <3,0,0>, <0,1,0.5>, <1,1,2>, <2,1,0>, <3,1,0.5>, <0,2,0>, <1,2,-1>, <2,2,1>, <3,2,0>,"
+    " <0,3,0>, <1,3,0.5>, <2,3,0.5>, <3,3,0> }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -121,6 +124,7 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O32", {-1.9, -2, -2}, {2.1, 2, 2}},
       {"O33", {-1.901388, -1, -1}, {1.5, 2, 1}},
       {"O34", {-2, -2, -2}, {2, 2, 2}},
+      {"O36", {0, 0, -1}, {3, 3, 2}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -218,6 +222,7 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"N", {0, 1, 0}, 1e-3},
       {"trace(O33, <0.2,5,0.1>, -y)", {0.2, 0.434846, 0.1}, 1e-4},
       {"trace(O34, <5,0.1,0.1>, -x)", {1.044784, 0.1, 0.1}, 1e-4},
+      {"trace(O36, <1.5,1.5,-5>, z)", {1.5, 1.5, 0.375}, 1e-3},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
