@@ -32,8 +32,8 @@ class BooleanEngine {
 // of a reading together `in_all`; `stop` (may be null, called from the
 // kernel's threads) ends one at once.
 struct BooleanLimits {
-  double per_solid = 4;
-  double in_all = 6;
+  double per_solid = 2;
+  double in_all = 4;
   bool (*stop)(void* context) = nullptr;
   void* context = nullptr;
 };

@@ -111,7 +111,7 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
   std::string error = "no boolean engine";
   // Past this many mesh triangles the kernel would spend its time limit
   // and give up: the inside test makes it at once.
-  constexpr int64_t kKernelTriangles = 20000;
+  constexpr int64_t kKernelTriangles = 8000;
   if (engine != nullptr && KernelMeshTriangles(solid, detail.tolerance) > kKernelTriangles) {
     error = "operands it would take as meshes of over " + std::to_string(kKernelTriangles) +
             " triangles, or without an end";

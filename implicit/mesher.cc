@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -106,31 +107,50 @@ class Mesher {
     }
   }
 
-  // Without a slope bound every cell is looked at: the corners' values a
-  // layer at a time, each once.
+  // Without a slope bound every cell is looked at: all corners' values
+  // first, the two halves of the grid by two threads when it is large (the
+  // field may be called from any thread: its own rule), then the cells.
   void Dense() {
-    const int64_t nx = count_[0] + 1, ny = count_[1] + 1;
-    std::vector<double> below(static_cast<size_t>(nx * ny)), above(below.size());
-    auto fill = [&](std::vector<double>& layer, int64_t k) {
-      for (int64_t j = 0; j < ny; ++j) {
-        for (int64_t i = 0; i < nx; ++i)
-          layer[static_cast<size_t>(j * nx + i)] = Evaluate(Point(i, j, k));
+    const int64_t nx = count_[0] + 1, ny = count_[1] + 1, nz = count_[2] + 1;
+    constexpr int64_t kMostCorners = 8'000'000;
+    if (nx * ny * nz > kMostCorners) {
+      stats_.stopped = true;  // a grid this fine wants a slope bound
+      return;
+    }
+    std::vector<double> values(static_cast<size_t>(nx * ny * nz));
+    auto layers = [&](int64_t from, int64_t to) {
+      for (int64_t k = from; k < to; ++k) {
+        for (int64_t j = 0; j < ny; ++j) {
+          for (int64_t i = 0; i < nx; ++i) {
+            values[static_cast<size_t>((k * ny + j) * nx + i)] = field_(Point(i, j, k));
+          }
+        }
       }
     };
-    fill(below, 0);
+    stats_.evaluations += nx * ny * nz;
+    bool shared = false;
+    if (nx * ny * nz >= 4096) {
+      try {
+        std::thread other([&] { layers(nz / 2, nz); });
+        layers(0, nz / 2);
+        other.join();
+        shared = true;
+      } catch (const std::system_error&) {
+        // No second thread to be had: this one does it all.
+      }
+    }
+    if (!shared) layers(0, nz);
     for (int64_t k = 0; k < count_[2] && !stats_.stopped; ++k) {
-      fill(above, k + 1);
       for (int64_t j = 0; j < count_[1] && !stats_.stopped; ++j) {
         for (int64_t i = 0; i < count_[0] && !stats_.stopped; ++i) {
           double value[8];
           for (int c = 0; c < 8; ++c) {
-            const auto& layer = c & 4 ? above : below;
-            value[c] = layer[static_cast<size_t>((j + (c >> 1 & 1)) * nx + i + (c & 1))];
+            value[c] = values[static_cast<size_t>(
+                ((k + (c >> 2 & 1)) * ny + j + (c >> 1 & 1)) * nx + i + (c & 1))];
           }
           Cell(i, j, k, value);
         }
       }
-      below.swap(above);
     }
   }
 
@@ -142,7 +162,10 @@ class Mesher {
   }
 
   void Cell(int64_t i, int64_t j, int64_t k, const double value[8]) {
-    if (++stats_.cells % 4096 == 0 && grid_.stop && grid_.stop()) stats_.stopped = true;
+    // The corners and crossings kept grow with the cells looked at: bounded.
+    constexpr int64_t kMostCells = 6'000'000;
+    if (++stats_.cells >= kMostCells) stats_.stopped = true;
+    if (stats_.cells % 4096 == 0 && grid_.stop && grid_.stop()) stats_.stopped = true;
     int inside = 0;
     for (int c = 0; c < 8; ++c) inside += Inside(value[c]);
     if (inside == 0 || inside == 8) return;

@@ -50,7 +50,10 @@ struct Surface {
 struct MeshStats {
   int64_t evaluations = 0;  // calls of the field
   int64_t cells = 0;        // cells looked at (not skipped by the slope bound)
-  bool stopped = false;     // the triangle limit was reached: the surface is partial
+  // The triangle limit, the cells' (six million looked at, eight million
+  // corners without a slope bound) or `stop` was reached: the surface is
+  // partial.
+  bool stopped = false;
 };
 
 // Meshes the zero crossing of `field` over `grid` into `out` (emptied

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <queue>
 #include <utility>
 #include <vector>
 
@@ -50,7 +49,6 @@ class Simplifier {
     faces_of_.assign(nv, {});
     alive_.assign(nf, true);
     removed_.assign(nv, false);
-    version_.assign(nv, 0);
     quadric_.assign(nv, Quadric());
     for (size_t f = 0; f < nf; ++f) {
       for (uint32_t v : s_.triangles[f]) faces_of_[v].push_back(static_cast<uint32_t>(f));
@@ -81,48 +79,42 @@ class Simplifier {
       }
       i = j;
     }
-    for (size_t f = 0; f < nf; ++f) {
-      const auto& t = s_.triangles[f];
-      for (int k = 0; k < 3; ++k) Push(t[k], t[(k + 1) % 3]);
-    }
-    while (!queue_.empty()) {
-      const Candidate c = queue_.top();
-      queue_.pop();
-      if (removed_[c.from] || removed_[c.to] || version_[c.from] != c.from_version ||
-          version_[c.to] != c.to_version) {
-        continue;
+    // Passes over the faces, each edge collapsed when it may be (greedy:
+    // not the cheapest first, which a queue would cost more than it saves).
+    for (int pass = 0; pass < 4; ++pass) {
+      int64_t collapsed = 0;
+      for (size_t f = 0; f < nf; ++f) {
+        for (int k = 0; k < 3 && alive_[f]; ++k) {
+          const auto& t = s_.triangles[f];
+          uint32_t from, to;
+          if (Cheaper(t[k], t[(k + 1) % 3], &from, &to) && Collapse(from, to)) ++collapsed;
+        }
       }
-      Collapse(c.from, c.to);
+      if (collapsed == 0) break;
     }
     Compact();
   }
 
  private:
-  struct Candidate {
-    double cost;
-    uint32_t from, to;  // `from` goes into `to`
-    uint32_t from_version, to_version;
-    bool operator<(const Candidate& o) const { return cost > o.cost; }  // least first
-  };
-
   Vec3 Normal(const std::array<uint32_t, 3>& t) const {
     const Vec3& a = s_.positions[t[0]];
     return Cross(Sub(s_.positions[t[1]], a), Sub(s_.positions[t[2]], a));
   }
 
   // The cheaper way to collapse the edge a-b, if within the limit.
-  void Push(uint32_t a, uint32_t b) {
+  bool Cheaper(uint32_t a, uint32_t b, uint32_t* from, uint32_t* to) const {
     Quadric q = quadric_[a];
     q.Add(quadric_[b]);
     const double into_b = q.At(s_.positions[b]), into_a = q.At(s_.positions[a]);
-    const bool to_b = into_b <= into_a;
-    const double cost = std::min(into_a, into_b);
-    if (!(cost <= limit_)) return;
-    const uint32_t from = to_b ? a : b, to = to_b ? b : a;
     // A vertex on an open surface's edge stays: moving it would move the
     // edge, which no plane here measures.
-    if (boundary_[from]) return;
-    queue_.push({cost, from, to, version_[from], version_[to]});
+    const bool can_b = !boundary_[a] && into_b <= limit_;
+    const bool can_a = !boundary_[b] && into_a <= limit_;
+    if (!can_a && !can_b) return false;
+    const bool to_b = can_b && (!can_a || into_b <= into_a);
+    *from = to_b ? a : b;
+    *to = to_b ? b : a;
+    return true;
   }
 
   std::vector<uint32_t> Neighbours(uint32_t v) const {
@@ -138,11 +130,11 @@ class Simplifier {
     return out;
   }
 
-  void Collapse(uint32_t from, uint32_t to) {
+  bool Collapse(uint32_t from, uint32_t to) {
     // The link condition: the ends share exactly the two vertices of the
     // faces on their edge, or the surface would touch itself.
     const std::vector<uint32_t> nf = Neighbours(from), nt = Neighbours(to);
-    if (!std::binary_search(nf.begin(), nf.end(), to)) return;
+    if (!std::binary_search(nf.begin(), nf.end(), to)) return false;
     std::vector<uint32_t> common;
     std::set_intersection(nf.begin(), nf.end(), nt.begin(), nt.end(), std::back_inserter(common));
     int shared_faces = 0;
@@ -151,7 +143,7 @@ class Simplifier {
       const auto& t = s_.triangles[f];
       if (t[0] == to || t[1] == to || t[2] == to) ++shared_faces;
     }
-    if (shared_faces != 2 || common.size() != 2) return;
+    if (shared_faces != 2 || common.size() != 2) return false;
     // No face left may turn over or lose its area.
     for (uint32_t f : faces_of_[from]) {
       if (!alive_[f]) continue;
@@ -163,7 +155,7 @@ class Simplifier {
       }
       const Vec3 after = Normal(t);
       const double lb = std::sqrt(Dot(before, before)), la = std::sqrt(Dot(after, after));
-      if (!(la > 1e-12 * lb) || Dot(before, after) < 0.5 * lb * la) return;
+      if (!(la > 1e-12 * lb) || Dot(before, after) < 0.5 * lb * la) return false;
     }
     // Collapse: the edge's faces go, the rest of `from`'s move to `to`.
     for (uint32_t f : faces_of_[from]) {
@@ -179,10 +171,14 @@ class Simplifier {
       faces_of_[to].push_back(f);
     }
     removed_[from] = true;
+    faces_of_[from].clear();
+    // Dead faces out of the list, or it grows with every collapse into it.
+    auto& around = faces_of_[to];
+    around.erase(
+        std::remove_if(around.begin(), around.end(), [this](uint32_t f) { return !alive_[f]; }),
+        around.end());
     quadric_[to].Add(quadric_[from]);
-    // Only `to` changed: its edges are weighed anew.
-    ++version_[to];
-    for (uint32_t w : Neighbours(to)) Push(to, w);
+    return true;
   }
 
   void Compact() {
@@ -210,9 +206,7 @@ class Simplifier {
   const double limit_;
   std::vector<std::vector<uint32_t>> faces_of_;
   std::vector<bool> alive_, removed_, boundary_;
-  std::vector<uint32_t> version_;
   std::vector<Quadric> quadric_;
-  std::priority_queue<Candidate> queue_;
 };
 
 }  // namespace

@@ -52,21 +52,23 @@ class ParserShapeArgs final : public ShapeArgs {
   }
   void Comma() override { p_.OptionalComma(); }
   bool TakeModifier(Transform& transform) override {
-    if (p_.PeekRaw().kind != TokenKind::kWord) return false;
+    if (p_.Peek().kind != TokenKind::kWord) return false;
     const Token token = p_.Next();
     if (p_.Modifier(token, transform, nullptr, nullptr)) return true;
     p_.Unget(token);
     return false;
   }
   bool TakePunct(char c) override {
-    if (!p_.PeekRaw().Is(c)) return false;
-    p_.Raw();
+    if (!p_.Peek().Is(c)) return false;
+    p_.Next();
     return true;
   }
   bool CommaFollows() override { return p_.PeekRaw().Is(','); }
+  // Directives between a shape's items (a #while making a blob's
+  // components) are carried out on the way.
   bool TakeWord(std::string_view word) override {
-    if (!p_.PeekRaw().IsWord(word)) return false;
-    p_.Raw();
+    if (!p_.Peek().IsWord(word)) return false;
+    p_.Next();
     return true;
   }
   std::string String() override { return p_.StringExpression(); }

@@ -36,10 +36,19 @@ double SurfaceRadius(const BlobComponent& c, double threshold) {
 double BlobCell(const Blob& blob, double tolerance) {
   double smallest = HUGE_VAL, largest = 0;
   for (const BlobComponent& c : blob.components) {
-    if (!(c.strength > 0)) continue;
+    // One too weak to pass the threshold alone only shapes the others.
+    if (!(c.strength >= blob.threshold) && blob.threshold > 0) continue;
     const double r = SurfaceRadius(c, blob.threshold);
     smallest = std::min(smallest, r);
     largest = std::max(largest, r);
+  }
+  if (!(largest > 0)) {
+    // Only weak components: they pass the threshold together, about their
+    // own sizes.
+    for (const BlobComponent& c : blob.components) {
+      if (c.strength > 0) largest = std::max(largest, std::fabs(c.radius) * c.scale);
+    }
+    smallest = largest * 0.3;
   }
   if (!(largest > 0)) return 0;
   const double t = std::clamp(std::isfinite(tolerance) ? tolerance : 0.005, 1e-6, 0.5);
