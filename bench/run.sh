@@ -119,7 +119,7 @@ if command -v povray >/dev/null && command -v hyperfine >/dev/null; then
   # the same file (its start-up and parse; +Q0 draws an 8 x 8 picture
   # without lights), whole processes.
   echo "## Shapes and CSG beside POV-Ray (hyperfine, whole processes)"
-  for f in shapes_only merge50 csg_scene; do
+  for f in shapes_only merge50 csg_scene iso_rounded_box blob1000; do
     hyperfine -N -w 1 -r 5 --export-markdown /dev/stdout \
       "$bin/korvan import bench/shapes/$f.pov --no-progress" \
       "povray +Ibench/shapes/$f.pov +O/dev/null -D +W8 +H8 +Q0 -GA" 2>/dev/null | tail -3

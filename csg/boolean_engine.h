@@ -32,7 +32,7 @@ class BooleanEngine {
 // of a reading together `in_all`; `stop` (may be null, called from the
 // kernel's threads) ends one at once.
 struct BooleanLimits {
-  double per_solid = 2;
+  double per_solid = 3;
   double in_all = 4;
   bool (*stop)(void* context) = nullptr;
   void* context = nullptr;

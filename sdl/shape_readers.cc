@@ -584,6 +584,15 @@ void ReadBlob(ShapeArgs& a, Shape& s) {
   s.params = std::move(blob);
 }
 
+// uv_vectors: four uv corners (the patch's uv is its own parameters here).
+void SkipUvVectors(ShapeArgs& a) {
+  for (int i = 0; i < 4; ++i) {
+    double uv[2];
+    a.Comma();
+    a.Vector2(uv);
+  }
+}
+
 void ReadBicubicPatch(ShapeArgs& a, Shape& s) {
   shapes::BicubicPatch patch;
   for (;;) {
@@ -593,21 +602,18 @@ void ReadBicubicPatch(ShapeArgs& a, Shape& s) {
       patch.u_steps = static_cast<int>(a.Float());
     } else if (a.TakeWord("v_steps")) {
       patch.v_steps = static_cast<int>(a.Float());
+    } else if (a.TakeWord("uv_vectors")) {
+      SkipUvVectors(a);
     } else {
       break;
     }
+    a.Comma();
   }
   for (int i = 0; i < 16; ++i) {
     if (i > 0) a.Comma();
     patch.points[i] = a.Vector();
   }
-  if (a.TakeWord("uv_vectors")) {
-    for (int i = 0; i < 4; ++i) {
-      double uv[2];
-      a.Comma();
-      a.Vector2(uv);
-    }
-  }
+  if (a.TakeWord("uv_vectors")) SkipUvVectors(a);
   s.params = patch;
 }
 

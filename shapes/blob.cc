@@ -52,7 +52,7 @@ double BlobCell(const Blob& blob, double tolerance) {
   }
   if (!(largest > 0)) return 0;
   const double t = std::clamp(std::isfinite(tolerance) ? tolerance : 0.005, 1e-6, 0.5);
-  return 3.2 * std::max(smallest, largest / 50) * std::sqrt(t);
+  return 4.5 * std::max(smallest, largest / 50) * std::sqrt(t);
 }
 
 }  // namespace
@@ -67,13 +67,19 @@ BlobField::BlobField(const Blob& blob) : blob_(blob) {
         {largest, reach.max.x - reach.min.x, reach.max.y - reach.min.y, reach.max.z - reach.min.z});
     smallest_ = std::min(smallest_, std::fabs(c.radius) * c.scale);
   }
-  bucket_ = largest > 0 ? largest : 1;
+  // A third of the largest reach: each lookup meets few components.
+  bucket_ = largest > 0 ? largest / 3 : 1;
   for (size_t i = 0; i < placed_.size(); ++i) {
     const Placed& p = placed_[i];
     for (int64_t x = std::floor(p.lo.x / bucket_); x <= std::floor(p.hi.x / bucket_); ++x) {
       for (int64_t y = std::floor(p.lo.y / bucket_); y <= std::floor(p.hi.y / bucket_); ++y) {
         for (int64_t z = std::floor(p.lo.z / bucket_); z <= std::floor(p.hi.z / bucket_); ++z) {
-          buckets_[Bucket(x, y, z)].push_back(static_cast<int32_t>(i));
+          // Cells may share a bucket (its key is a hash): a component
+          // goes into each list once.
+          auto& list = buckets_[Bucket(x, y, z)];
+          if (list.empty() || list.back() != static_cast<int32_t>(i)) {
+            list.push_back(static_cast<int32_t>(i));
+          }
         }
       }
     }
@@ -123,15 +129,34 @@ double BlobField::Density(const Vec3& p) const {
 
 bool BlobField::MayCross(const Vec3& lo, const Vec3& hi) const {
   // The most the density can be in the box: the positive strengths of the
-  // components that reach it (each counted once).
+  // components that reach it, found through the buckets it meets (one in
+  // several buckets counts more than once: the bound only grows).
+  const int64_t x0 = static_cast<int64_t>(std::floor(lo.x / bucket_)),
+                x1 = static_cast<int64_t>(std::floor(hi.x / bucket_)),
+                y0 = static_cast<int64_t>(std::floor(lo.y / bucket_)),
+                y1 = static_cast<int64_t>(std::floor(hi.y / bucket_)),
+                z0 = static_cast<int64_t>(std::floor(lo.z / bucket_)),
+                z1 = static_cast<int64_t>(std::floor(hi.z / bucket_));
+  if ((x1 - x0 + 1) * (y1 - y0 + 1) * (z1 - z0 + 1) > static_cast<int64_t>(buckets_.size())) {
+    return true;  // a block larger than the buckets: look inside it
+  }
   double most = 0;
-  for (const Placed& c : placed_) {
-    if (c.hi.x < lo.x || c.lo.x > hi.x || c.hi.y < lo.y || c.lo.y > hi.y || c.hi.z < lo.z ||
-        c.lo.z > hi.z) {
-      continue;
+  for (int64_t x = x0; x <= x1; ++x) {
+    for (int64_t y = y0; y <= y1; ++y) {
+      for (int64_t z = z0; z <= z1; ++z) {
+        const auto it = buckets_.find(Bucket(x, y, z));
+        if (it == buckets_.end()) continue;
+        for (int32_t i : it->second) {
+          const Placed& c = placed_[static_cast<size_t>(i)];
+          if (c.hi.x < lo.x || c.lo.x > hi.x || c.hi.y < lo.y || c.lo.y > hi.y || c.hi.z < lo.z ||
+              c.lo.z > hi.z) {
+            continue;
+          }
+          most += std::max(c.c->strength, 0.0);
+          if (most >= blob_.threshold) return true;
+        }
+      }
     }
-    most += std::max(c.c->strength, 0.0);
-    if (most >= blob_.threshold) return true;
   }
   return false;
 }
@@ -185,7 +210,7 @@ void BlobMesh(const Blob& blob, double tolerance, MeshBuilder& out) {
       [&field, &blob](const Vec3& p) { return blob.threshold - field.Density(p); }, grid,
       kMostTriangles, surface);
   // Within the tolerance of the smallest ball it makes (the cell's basis).
-  out.Surface(std::move(surface), cell / 3.2 * std::sqrt(std::clamp(tolerance, 1e-6, 0.5)) * 0.5);
+  out.Surface(std::move(surface), cell / 4.5 * std::sqrt(std::clamp(tolerance, 1e-6, 0.5)) * 0.5);
 }
 
 int64_t BlobTriangles(const Blob& blob, double tolerance) {
