@@ -3,8 +3,9 @@
 // grey one by its grey (8-bit g * 257, 16-bit as it is), an 8-bit colour
 // one by red * 256 + green, and a 16-bit colour one (or a PPM) by its
 // luminance. A POT file is a GIF twice as wide as its heights: the left
-// half's indices are their high bytes, the right half's their low bytes. Plain values, owned by whoever reads them; the readers are
-// pure functions, safe from any thread.
+// half's indices are their high bytes, the right half's their low bytes.
+// Plain values, owned by whoever reads them; the readers are pure
+// functions, safe from any thread.
 #pragma once
 
 #include <cstdint>
