@@ -534,6 +534,17 @@ void ComponentModifiers(ShapeArgs& a, shapes::BlobComponent& c) {
   }
 }
 
+// A component's radius, its strength (the word is optional) and its
+// modifiers, after its centre or axis.
+void ComponentRest(ShapeArgs& a, shapes::BlobComponent& c) {
+  a.Comma();
+  c.radius = a.Float();
+  a.Comma();
+  a.TakeWord("strength");
+  c.strength = a.Float();
+  ComponentModifiers(a, c);
+}
+
 void ReadBlob(ShapeArgs& a, Shape& s) {
   shapes::Blob blob;
   for (;;) {
@@ -546,24 +557,14 @@ void ReadBlob(ShapeArgs& a, Shape& s) {
     if (a.TakeWord("sphere")) {
       ExpectPunct(a, '{', "after sphere");
       c.a = a.Vector();
-      a.Comma();
-      c.radius = a.Float();
-      a.Comma();
-      a.TakeWord("strength");
-      c.strength = a.Float();
-      ComponentModifiers(a, c);
+      ComponentRest(a, c);
     } else if (a.TakeWord("cylinder")) {
       ExpectPunct(a, '{', "after cylinder");
       c.cylinder = true;
       c.a = a.Vector();
       a.Comma();
       c.b = a.Vector();
-      a.Comma();
-      c.radius = a.Float();
-      a.Comma();
-      a.TakeWord("strength");
-      c.strength = a.Float();
-      ComponentModifiers(a, c);
+      ComponentRest(a, c);
     } else if (a.TakeWord("component")) {
       // The old form: strength, radius, centre.
       c.strength = a.Float();
