@@ -218,6 +218,13 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.centre);
           h.Add(p.radius);
           h.Add(p.open);
+        } else if constexpr (std::is_same_v<T, shapes::JuliaFractal>) {
+          for (double v : p.c) h.Add(v);
+          h.Add(p.hypercomplex);
+          h.Add(p.cube);
+          h.Add(p.max_iteration);
+          for (double v : p.slice) h.Add(v);
+          h.Add(p.distance);
         } else if constexpr (std::is_same_v<T, shapes::BicubicPatch>) {
           for (const sdl::Vec3& q : p.points) h.Add(q);
           h.Add(p.u_steps);

@@ -618,6 +618,50 @@ void ReadBicubicPatch(ShapeArgs& a, Shape& s) {
   s.params = patch;
 }
 
+// julia_fractal { <c>, quaternion|hypercomplex, sqr|cube, max_iteration N,
+// precision P, slice <normal>, distance }: the other functions of the
+// hypercomplex form (and its cube) are not computed (passed over).
+void ReadJulia(ShapeArgs& a, Shape& s) {
+  shapes::JuliaFractal j;
+  double c[4] = {0, 0, 0, 0};
+  const std::vector<double> given = a.Numbers();
+  if (given.size() != 4) a.Fail("expected a 4-D vector for the julia_fractal's constant");
+  std::copy(given.begin(), given.end(), c);
+  std::copy(c, c + 4, j.c);
+  static constexpr std::string_view kOtherFunctions[] = {
+      "exp",  "reciprocal", "sin", "asin", "sinh", "asinh", "cos", "acos",
+      "cosh", "acosh",      "tan", "atan", "tanh", "atanh", "ln",  "pwr"};
+  for (;;) {
+    if (a.TakeWord("quaternion")) {
+      j.hypercomplex = false;
+    } else if (a.TakeWord("hypercomplex")) {
+      j.hypercomplex = true;
+    } else if (a.TakeWord("sqr")) {
+      j.cube = false;
+    } else if (a.TakeWord("cube")) {
+      j.cube = true;
+    } else if (a.TakeWord("max_iteration")) {
+      j.max_iteration = static_cast<int>(std::clamp(a.Float(), 1.0, 10000.0));
+    } else if (a.TakeWord("precision")) {
+      a.Float();  // how POV-Ray traces it: nothing to a mesh
+    } else if (a.TakeWord("slice")) {
+      const std::vector<double> normal = a.Numbers();
+      if (normal.size() != 4) a.Fail("expected a 4-D vector after slice");
+      std::copy(normal.begin(), normal.end(), j.slice);
+      a.Comma();
+      j.distance = a.Float();
+    } else {
+      bool other = false;
+      for (std::string_view word : kOtherFunctions) other = other || a.TakeWord(word);
+      if (!other) break;
+      a.PassOver();
+    }
+  }
+  // The hypercomplex cube did not come out as POV-Ray's: not made.
+  if (j.hypercomplex && j.cube) a.PassOver();
+  s.params = j;
+}
+
 // Sorted by keyword.
 constexpr ShapeReader kReaders[] = {
     {"bicubic_patch", ReadBicubicPatch},
@@ -629,6 +673,7 @@ constexpr ShapeReader kReaders[] = {
     {"disc", ReadDisc},
     {"height_field", ReadHeightField},
     {"isosurface", ReadIsosurface},
+    {"julia_fractal", ReadJulia},
     {"lathe", ReadLathe},
     {"plane", ReadPlane},
     {"poly", ReadPoly},

@@ -6,6 +6,7 @@
 #include "shapes/blob.h"
 #include "shapes/height_field.h"
 #include "shapes/isosurface.h"
+#include "shapes/julia.h"
 #include "shapes/overloaded.h"
 #include "shapes/polynomial.h"
 #include "shapes/profile.h"
@@ -159,6 +160,7 @@ Bounds BoundsOf(const Shape& shape) {
           [](const Polynomial& p) { return PolynomialBounds(p); },
           [](const Isosurface& i) { return IsosurfaceBounds(i); },
           [](const Blob& b) { return BlobBounds(b); },
+          [](const JuliaFractal& j) { return JuliaBounds(j); },
           [](const BicubicPatch& p) {
             Bounds out;
             for (const Vec3& q : p.points) out.Add(q);
@@ -252,6 +254,7 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const Isosurface& iso) { return InsideIsosurface(iso, p); },
                      [&](const Blob& b) { return InsideBlob(b, p); },
                      [&](const BicubicPatch&) { return false; },
+                     [&](const JuliaFractal& j) { return InsideJulia(j, p); },
                  },
                  shape.params);
   return in != shape.inverse;

@@ -163,9 +163,20 @@ struct BicubicPatch {
   int u_steps = 0, v_steps = 0;
 };
 
-using ShapeParams =
-    std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe, Text,
-                 SphereSweep, HeightField, Polynomial, Isosurface, Blob, BicubicPatch>;
+// julia_fractal: the points whose orbit under q -> q^2 + c (or q^3 + c)
+// stays within 2 for max_iteration steps, q the point in the 3-D slice of
+// 4-D space, quaternion or hypercomplex.
+struct JuliaFractal {
+  double c[4] = {0, 0, 0, 0};
+  bool hypercomplex = false;
+  bool cube = false;
+  int max_iteration = 20;
+  double slice[4] = {0, 0, 0, 1}, distance = 0;
+};
+
+using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
+                                 Prism, Lathe, Text, SphereSweep, HeightField, Polynomial,
+                                 Isosurface, Blob, BicubicPatch, JuliaFractal>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

@@ -8,6 +8,7 @@
 #include "shapes/blob.h"
 #include "shapes/height_field.h"
 #include "shapes/isosurface.h"
+#include "shapes/julia.h"
 #include "shapes/mesh_builder.h"
 #include "shapes/overloaded.h"
 #include "shapes/polynomial.h"
@@ -385,6 +386,7 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Isosurface& i) { IsosurfaceMesh(i, detail.tolerance, out); },
                  [&](const Blob& b) { BlobMesh(b, detail.tolerance, out); },
                  [&](const BicubicPatch& p) { PatchMesh(p, n, out); },
+                 [&](const JuliaFractal& j) { JuliaMesh(j, detail.tolerance, out); },
                  [&](const Polynomial& p) {
                    const Bounds own = PolynomialBounds(p);
                    const bool bounded = std::isfinite(own.min.x) || own.Empty();
@@ -428,6 +430,10 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
           },
           [&](const Blob& b) { return BlobTriangles(b, tolerance); },
+          [&](const JuliaFractal&) -> int64_t {
+            const int64_t cells = JuliaCells(tolerance);
+            return 4 * cells * cells;
+          },
           [&](const BicubicPatch& p) -> int64_t {
             return 2 * int64_t{PatchSteps(p.u_steps, static_cast<int>(n))} *
                    PatchSteps(p.v_steps, static_cast<int>(n));

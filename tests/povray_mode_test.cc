@@ -313,9 +313,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"read_of_no_file", "#read (F, X)",
                  "expected the identifier of a file open for reading", true},
         BadInput{"trace",
-                 "#declare B = julia_fractal { <0.4, 0.4, 0.1, 0.1> } "
+                 "#declare B = ovus { 1, 0.5 } "
                  "#declare P = trace(B, 2*y, -y, N) + N;",
-                 "julia_fractal passed over", false},
+                 "ovus passed over", false},
         BadInput{"inside", "#if (inside(3, 0)) #error \"\" #end",
                  "inside takes an object, found a float", true},
         BadInput{"user_function",

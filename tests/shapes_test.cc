@@ -381,7 +381,7 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
 
 TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   const std::string scene =
-      "sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } julia_fractal { <0.4,0.4,0.1,0.2> }\n"
+      "sphere { 0, 1 } ovus { 1, 0.5 } ovus { 1, 0.6 }\n"
       "parametric { function { u } function { v } function { 0 } <0,0>, <1,1> }\n";
   PovrayReadOptions off = Placing();
   off.shapes.on = false;
@@ -394,10 +394,9 @@ TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   ASSERT_TRUE(on.scene);
   EXPECT_EQ(ObjectNames(*on.scene), std::vector<std::string>{"Sphere"});
   ASSERT_EQ(on.host_messages.size(), 2u) << "once per kind: " << Joined(on.host_messages);
-  EXPECT_NE(on.host_messages[0].find(":1:17: warning: julia_fractal passed over"),
-            std::string::npos)
+  EXPECT_NE(on.host_messages[0].find(":1:17: warning: ovus passed over"), std::string::npos)
       << on.host_messages[0];
-  EXPECT_NE(on.log.find("2 julia_fractal objects passed over"), std::string::npos) << on.log;
+  EXPECT_NE(on.log.find("2 ovus objects passed over"), std::string::npos) << on.log;
 
   PovrayReadOptions few = Placing();
   few.shapes.max_triangles = 2000;
@@ -428,11 +427,11 @@ TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
        "}\nobject { B }\n"
        "object { B translate x }\n",
        ":1:14: warning: parametric passed over", "2 parametric objects passed over"},
-      {"#declare U = union { sphere { 0, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } }\n"
+      {"#declare U = union { sphere { 0, 1 } ovus { 1, 0.5 } }\n"
        "object { U }\n",
-       ":1:38: warning: julia_fractal passed over", "1 julia_fractal objects passed over"},
-      {"difference { box { -1, 1 } julia_fractal { <0.4,0.4,0.1,0.1> } }\n",
-       ":1:28: warning: julia_fractal passed over", "1 julia_fractal objects passed over"},
+       ":1:38: warning: ovus passed over", "1 ovus objects passed over"},
+      {"difference { box { -1, 1 } ovus { 1, 0.5 } }\n", ":1:28: warning: ovus passed over",
+       "1 ovus objects passed over"},
   };
   for (const auto& c : cases) {
     const Reading r = ReadPovrayText(c.scene, Placing());
