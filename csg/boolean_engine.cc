@@ -294,8 +294,10 @@ class ModuleEngine : public BooleanEngine {
     if (session_ != nullptr) close_(session_);
   }
 
-  double SecondsLeft() const override { return std::max(0.0, limits_.in_all - spent_); }
-  void Spend(double seconds) override { spent_ += seconds; }
+  double SecondsLeft() const override {
+    return std::max(0.0, limits_.implicit_in_all - implicit_spent_);
+  }
+  void Spend(double seconds) override { implicit_spent_ += seconds; }
 
   bool Compute(const Solid& solid, const shapes::Detail& detail, sdl::MeshData& out,
                std::string* error) override {
@@ -375,7 +377,8 @@ class ModuleEngine : public BooleanEngine {
   }
 
   BooleanLimits limits_;
-  double spent_ = 0;  // seconds
+  double spent_ = 0;           // seconds
+  double implicit_spent_ = 0;  // seconds of booleans meshed from their inside test
   void* handle_ = nullptr;
   tarvo_csg_compute_fn compute_ = nullptr;
   tarvo_csg_free_fn free_ = nullptr;

@@ -22,8 +22,9 @@ class BooleanEngine {
   // left empty.
   virtual bool Compute(const Solid& solid, const shapes::Detail& detail, sdl::MeshData& out,
                        std::string* error) = 0;
-  // What is left of the reading's time for booleans, in seconds, and time
-  // spent on them elsewhere (meshing one from its inside test).
+  // What is left of the reading's time for meshing booleans from their
+  // inside test (a budget of its own, beside the kernel's), in seconds, and
+  // time spent on that.
   virtual double SecondsLeft() const = 0;
   virtual void Spend(double seconds) = 0;
 };
@@ -31,9 +32,19 @@ class BooleanEngine {
 // How long booleans may take: each solid at most `per_solid` seconds, all
 // of a reading together `in_all`; `stop` (may be null, called from the
 // kernel's threads) ends one at once.
+// A build with sanitizers does the same work several times slower: its
+// clocks give it as much more.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr double kSlowBuild = 5;
+#else
+constexpr double kSlowBuild = 1;
+#endif
+
 struct BooleanLimits {
-  double per_solid = 3;
-  double in_all = 4;
+  double per_solid = 3 * kSlowBuild;
+  double in_all = 4 * kSlowBuild;
+  // Booleans meshed from their inside test once the kernel gives up.
+  double implicit_in_all = 4 * kSlowBuild;
   bool (*stop)(void* context) = nullptr;
   void* context = nullptr;
 };

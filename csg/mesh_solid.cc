@@ -121,7 +121,7 @@ bool MeshOf(const Solid& solid, const shapes::Detail& detail, BooleanEngine* eng
   // The kernel could not: from the inside test, its edges cut within a
   // cell, in what is left of the time for booleans.
   std::string why;
-  constexpr double kWithoutKernel = 2;  // seconds, when there is no engine
+  constexpr double kWithoutKernel = 2 * kSlowBuild;  // seconds, when there is no engine
   const double seconds =
       std::min(engine != nullptr ? engine->SecondsLeft() : kWithoutKernel, kWithoutKernel);
   const auto start = std::chrono::steady_clock::now();
