@@ -44,7 +44,7 @@ struct BooleanLimits {
   double per_solid = 3 * kSlowBuild;
   double in_all = 4 * kSlowBuild;
   // Booleans meshed from their inside test once the kernel gives up.
-  double implicit_in_all = 4 * kSlowBuild;
+  double implicit_in_all = 3 * kSlowBuild;
   bool (*stop)(void* context) = nullptr;
   void* context = nullptr;
 };
