@@ -62,6 +62,7 @@ bool ImplicitBooleanMesh(const Solid& solid, const shapes::Detail& detail, doubl
     grid.max = {box.max.x + cell, box.max.y + cell, box.max.z + cell};
     grid.cell = cell;
     grid.precision = 1e-4;
+    grid.gradient_normals = false;
     grid.stop = [end] { return std::chrono::steady_clock::now() > end; };
     constexpr int64_t kMostTriangles = 8'000'000;
     return !implicit::MeshSurface(field, grid, kMostTriangles, surface).stopped;
@@ -105,19 +106,12 @@ bool ImplicitBooleanMesh(const Solid& solid, const shapes::Detail& detail, doubl
   }
   implicit::Simplify(surface, t * size * 0.25);
 
-  // Normals: the mean of the faces' around each vertex (the field has no
-  // slope to give them).
-  std::vector<sdl::Vec3> normals(surface.positions.size(), sdl::Vec3{0, 0, 0});
-  for (const auto& f : surface.triangles) {
-    const sdl::Vec3 n =
-        sdl::FaceNormal(surface.positions[f[0]], surface.positions[f[1]], surface.positions[f[2]]);
-    for (uint32_t v : f) normals[v] = {normals[v].x + n.x, normals[v].y + n.y, normals[v].z + n.z};
-  }
+  implicit::NormalsFromFaces(surface);
   std::vector<Leaf> leaves;
   CollectLeaves(solid, sdl::Transform(), nullptr, leaves);
   for (size_t v = 0; v < surface.positions.size(); ++v) {
     out.vertices.push_back(surface.positions[v]);
-    out.normals.push_back(Normalized(normals[v]));
+    out.normals.push_back(surface.normals[v]);
     out.uvs.push_back({0, 0, 0});
   }
   for (const Leaf& leaf : leaves) {

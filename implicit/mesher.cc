@@ -232,7 +232,10 @@ class Mesher {
     const Vec3 p = Crossing(pa, va, pb, vb);
     it->second = static_cast<uint32_t>(out_.positions.size());
     out_.positions.push_back(p);
-    out_.normals.push_back(Normal(p, Inside(va) ? Sub(pb, pa) : Sub(pa, pb)));
+    const Vec3 outwards = Inside(va) ? Sub(pb, pa) : Sub(pa, pb);
+    out_.normals.push_back(grid_.gradient_normals
+                               ? Normal(p, outwards)
+                               : Scale(outwards, 1 / std::sqrt(Dot(outwards, outwards))));
     return it->second;
   }
 
@@ -298,6 +301,19 @@ class Mesher {
 
 MeshStats MeshSurface(const Field& field, const Grid& grid, int64_t max_triangles, Surface& out) {
   return Mesher(field, grid, max_triangles, out).Run();
+}
+
+void NormalsFromFaces(Surface& surface) {
+  std::vector<Vec3> sum(surface.positions.size(), Vec3{0, 0, 0});
+  for (const auto& f : surface.triangles) {
+    const Vec3& a = surface.positions[f[0]];
+    const Vec3 n = Cross(Sub(surface.positions[f[1]], a), Sub(surface.positions[f[2]], a));
+    for (uint32_t v : f) sum[v] = Add(sum[v], n);
+  }
+  for (size_t v = 0; v < sum.size(); ++v) {
+    const double l = std::sqrt(Dot(sum[v], sum[v]));
+    if (l > 0) surface.normals[v] = Scale(sum[v], 1 / l);
+  }
 }
 
 }  // namespace implicit

@@ -35,6 +35,10 @@ struct Grid {
   // Where a crossing is taken to be found: this fraction of a cell's edge
   // (a field that only says inside or outside needs no finer).
   double precision = 1e-9;
+  // Normals from the field's slope (six more calls per vertex); off for a
+  // field that only says inside or outside, whose normals come from
+  // NormalsFromFaces.
+  bool gradient_normals = true;
   // Whether the surface may cross the box lo..hi: a block it clears is
   // skipped unseen, as the slope bound skips (null: no such test).
   std::function<bool(const Vec3& lo, const Vec3& hi)> may_cross;
@@ -59,5 +63,10 @@ struct MeshStats {
 // Meshes the zero crossing of `field` over `grid` into `out` (emptied
 // first); stops, leaving a partial surface, once `max_triangles` are made.
 MeshStats MeshSurface(const Field& field, const Grid& grid, int64_t max_triangles, Surface& out);
+
+// Replaces each vertex's normal by the mean of its faces' (area weighted),
+// for a field that only says inside or outside and so has no slope to give
+// them; a vertex without faces keeps its own.
+void NormalsFromFaces(Surface& surface);
 
 }  // namespace implicit

@@ -137,23 +137,14 @@ void JuliaMesh(const JuliaFractal& j, double tolerance, MeshBuilder& out) {
   grid.max = {box.max.x + cell, box.max.y + cell, box.max.z + cell};
   grid.cell = cell;
   grid.precision = 1e-4;
+  grid.gradient_normals = false;
   implicit::Surface surface;
   constexpr int64_t kMostTriangles = 4'000'000;
   implicit::MeshSurface([&j](const Vec3& p) { return InsideJulia(j, p) ? -1.0 : 1.0; }, grid,
                         kMostTriangles, surface);
   // Normals from a field that only says inside or outside are poor: the
   // faces' own, averaged, serve better.
-  std::vector<Vec3> normals(surface.positions.size(), Vec3{0, 0, 0});
-  for (const auto& f : surface.triangles) {
-    const Vec3 n =
-        sdl::FaceNormal(surface.positions[f[0]], surface.positions[f[1]], surface.positions[f[2]]);
-    for (uint32_t v : f) normals[v] = {normals[v].x + n.x, normals[v].y + n.y, normals[v].z + n.z};
-  }
-  for (size_t v = 0; v < normals.size(); ++v) {
-    const Vec3 n = normals[v];
-    const double l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    surface.normals[v] = l > 0 ? Vec3{n.x / l, n.y / l, n.z / l} : surface.normals[v];
-  }
+  implicit::NormalsFromFaces(surface);
   out.Surface(std::move(surface), std::clamp(tolerance, 1e-6, 0.5) * size * 0.1);
 }
 
