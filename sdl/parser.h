@@ -124,6 +124,12 @@ class Parser {
   // The main file's line count (line ends read).
   int64_t main_lines() const { return main_lines_; }
   size_t main_size() const { return main_ != nullptr ? main_->text.size() : 0; }
+  // After Read(): the program of the function the file declared as `name`;
+  // null when there is none or it was read without a program.
+  std::shared_ptr<const FunctionProgram> DeclaredFunction(std::string_view name) const {
+    const ValueRef value = symbols_.Find(name);
+    return value != nullptr ? value->function : nullptr;
+  }
 
  private:
   // ---- the token layer (scanner.cc): directives, macro calls, includes ----
@@ -191,6 +197,9 @@ class Parser {
   void CloseFile(std::string_view id);
   // The next item of a file #read reads: a number, a vector or a string.
   bool ReadItem(Lexer& reader, Value* out);
+  // One argument of a macro call: a bare identifier binds the parameter to
+  // it (POV-Ray passes it by reference), anything else by its value.
+  SymbolTable::Binding MacroArgument();
   void CallMacro(const Token& name, const MacroValue& macro);
   // Skips raw tokens to the directive that ends the current block at depth
   // 0: one of `stops` (#else, #elseif, #end, #case, #range). Answers the
@@ -357,8 +366,20 @@ class Parser {
   shapes::Bounds ObjectBounds(const ObjectDef& def) const;
   // Whether `p` is inside one of the object's shapes (inside()).
   bool InsideObject(const ObjectDef& def, const Vec3& p) const;
+  // What trace() hits of an object: the parts with a closed form exactly,
+  // the others on their triangles; made at the object's first trace().
+  struct TraceTarget {
+    struct ExactPart {
+      std::shared_ptr<const csg::Solid> solid;  // a shape
+      Transform placed, to_local;
+    };
+    std::shared_ptr<const ObjectDef> def;  // held: `traced_` is keyed by it
+    std::unique_ptr<shapes::RayMesh> mesh;
+    std::vector<ExactPart> exact;
+  };
+  TraceTarget MakeTraceTarget(const std::shared_ptr<const ObjectDef>& def);
   // The first hit of a ray on the object's shapes and meshes (trace()); the
-  // object's triangles are gathered once and kept for the reading.
+  // object's target is made once and kept for the reading.
   shapes::RayMesh::Hit TraceObject(const std::shared_ptr<const ObjectDef>& def, const Vec3& origin,
                                    const Vec3& direction, const Position& at);
   // The box planes are cut off by (worked out once, at the first plane).
@@ -457,10 +478,7 @@ class Parser {
   double tolerance_ = 0.005;
   std::optional<shapes::Bounds> plane_clip_;
   bool placing_ = false;  // the scene is read: its parts are being meshed
-  // The traced objects' triangles, with the objects they belong to held.
-  std::unordered_map<const ObjectDef*,
-                     std::pair<std::shared_ptr<const ObjectDef>, std::unique_ptr<shapes::RayMesh>>>
-      traced_;
+  std::unordered_map<const ObjectDef*, TraceTarget> traced_;
   // Each finite solid's mesh in its own space, made at its first placement
   // (the solids are held by the parts that place them).
   std::unordered_map<uint64_t, std::shared_ptr<const MeshData>>

@@ -668,7 +668,7 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
   budget_.MacroCall(name.where);
   budget_.CheckOpenCalls(open_calls_, name.where);
   Expect('(', ("after the name of macro " + Quote(macro.name)).c_str());
-  std::unordered_map<std::string, ValueRef> arguments;
+  std::unordered_map<std::string, SymbolTable::Binding> arguments;
   size_t index = 0;
   if (!PeekRaw().Is(')')) {
     for (;;) {
@@ -681,8 +681,7 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
       if (index >= macro.params.size()) {
         Fail(name, "too many arguments for macro " + macro.name);
       }
-      arguments[macro.params[index]] =
-          std::make_shared<const Value>(RValue("", /*share_arrays=*/true));
+      arguments[macro.params[index]] = MacroArgument();
       ++index;
       const Token separator = Next();
       if (separator.Is(')')) break;
@@ -712,6 +711,20 @@ void Parser::CallMacro(const Token& name, const MacroValue& macro) {
   symbols_.OpenWith(std::move(arguments));
   ++open_calls_;
   lexer_.Seek(macro.body);
+}
+
+SymbolTable::Binding Parser::MacroArgument() {
+  // A bare identifier is passed by reference.
+  const Token first = PeekRaw();
+  if (first.kind == TokenKind::kWord) {
+    if (std::optional<SymbolTable::Reference> reference = symbols_.ReferenceTo(first.text)) {
+      Raw();
+      const Token after = PeekRaw();
+      if (after.Is(',') || after.Is(')')) return {nullptr, std::move(reference)};
+      Unget(first);
+    }
+  }
+  return {std::make_shared<const Value>(RValue("", /*share_arrays=*/true)), std::nullopt};
 }
 
 DirectiveWord Parser::SkipBlock(const Token& at, std::initializer_list<DirectiveWord> stops) {

@@ -8,6 +8,8 @@
 #include "csg/mesh_solid.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
+#include "shapes/ray_shape.h"
+#include "shapes/vec_math.h"
 
 namespace sdl {
 
@@ -377,29 +379,57 @@ bool Parser::InsideObject(const ObjectDef& def, const Vec3& p) const {
   return false;
 }
 
+Parser::TraceTarget Parser::MakeTraceTarget(const std::shared_ptr<const ObjectDef>& def) {
+  TraceTarget target;
+  target.def = def;
+  target.mesh = std::make_unique<shapes::RayMesh>();
+  for (const PlacedPart& part : def->parts) {
+    // What is not imported cannot be hit: said, as where it is placed.
+    if (part.PassedOver()) WarnPassedOver(part);
+    if (part.solid != nullptr && part.solid->op == csg::SolidOp::kShape &&
+        !part.solid->shape.inverse && shapes::HasClosedFormTrace(part.solid->shape) &&
+        part.transform.Invertible()) {
+      target.exact.push_back({part.solid, part.transform, part.transform.Inverse()});
+    } else if (part.solid != nullptr) {
+      MeshData mesh;
+      SolidMesh(part, part.transform, mesh);
+      target.mesh->Add(mesh, part.transform);
+    } else if (part.mesh != nullptr) {
+      target.mesh->Add(*part.mesh, part.transform);
+    }
+  }
+  target.mesh->Build();
+  return target;
+}
+
 shapes::RayMesh::Hit Parser::TraceObject(const std::shared_ptr<const ObjectDef>& def,
                                          const Vec3& origin, const Vec3& direction,
                                          const Position& at) {
   auto found = traced_.find(def.get());
   if (found == traced_.end()) {
-    auto rays = std::make_unique<shapes::RayMesh>();
-    for (const PlacedPart& part : def->parts) {
-      // What is not imported cannot be hit: said, as where it is placed.
-      if (part.PassedOver()) WarnPassedOver(part);
-      if (part.solid != nullptr) {
-        MeshData mesh;
-        SolidMesh(part, part.transform, mesh);
-        rays->Add(mesh, part.transform);
-      } else if (part.mesh != nullptr) {
-        rays->Add(*part.mesh, part.transform);
-      }
-    }
-    rays->Build();
-    budget_.Allocate(rays->Bytes(), at);
-    found = traced_.emplace(def.get(), std::make_pair(def, std::move(rays))).first;
+    TraceTarget target = MakeTraceTarget(def);
+    budget_.Allocate(target.mesh->Bytes(), at);
+    found = traced_.emplace(def.get(), std::move(target)).first;
   }
-  budget_.Work(64, at);
-  return found->second.second->Trace(origin, direction);
+  const TraceTarget& target = found->second;
+  budget_.Work(16 + 64 * (target.mesh->triangle_count() > 0), at);
+  shapes::RayMesh::Hit best = target.mesh->Trace(origin, direction);
+  const double length = shapes::vec::Length(direction);
+  if (!(length > 0)) return best;
+  const Vec3 unit = shapes::vec::Scale(direction, 1 / length);
+  // Distances along the ray of unit length, as the mesh's epsilon is.
+  double nearest = best.hit ? shapes::vec::Length(shapes::vec::Sub(best.point, origin)) : HUGE_VAL;
+  constexpr double kEpsilon = 1e-6;
+  for (const TraceTarget::ExactPart& part : target.exact) {
+    const std::optional<shapes::ShapeHit> hit = shapes::TraceShape(
+        part.solid->shape, part.to_local.Point(origin), part.to_local.Vector(unit), kEpsilon);
+    if (!hit || hit->t >= nearest) continue;
+    nearest = hit->t;
+    best.hit = true;
+    best.point = shapes::vec::Add(origin, shapes::vec::Scale(unit, hit->t));
+    best.normal = shapes::vec::Normalized(part.placed.Normal(hit->normal));
+  }
+  return best;
 }
 
 }  // namespace sdl

@@ -13,7 +13,26 @@ void SymbolTable::Reset() {
 ValueRef SymbolTable::Find(std::string_view name) const {
   const auto found = names_.find(name);
   if (found == names_.end() || found->second.empty()) return nullptr;
-  return found->second.back().value;
+  return ValueOf(found->second.back());
+}
+
+ValueRef SymbolTable::ValueOf(const Entry& entry) const {
+  if (!entry.reference) return entry.value;
+  // References are made to plain declarations only: one step.
+  const auto found = names_.find(entry.reference->name);
+  if (found == names_.end()) return nullptr;
+  for (const Entry& e : found->second) {
+    if (e.scope == entry.reference->scope && !e.reference) return e.value;
+  }
+  return nullptr;  // #undef'd while the macro ran
+}
+
+std::optional<SymbolTable::Reference> SymbolTable::ReferenceTo(std::string_view name) const {
+  const auto found = names_.find(name);
+  if (found == names_.end() || found->second.empty()) return std::nullopt;
+  const Entry& entry = found->second.back();
+  if (entry.reference) return entry.reference;
+  return Reference{found->first, entry.scope};
 }
 
 void SymbolTable::Set(const std::string& name, size_t scope, ValueRef value) {
@@ -21,16 +40,26 @@ void SymbolTable::Set(const std::string& name, size_t scope, ValueRef value) {
   auto at = std::find_if(entries.begin(), entries.end(),
                          [scope](const Entry& e) { return e.scope >= scope; });
   if (at != entries.end() && at->scope == scope) {
+    if (at->reference) {
+      const Reference target = *at->reference;
+      Set(target.name, target.scope, std::move(value));
+      return;
+    }
     at->value = std::move(value);
     return;
   }
-  entries.insert(at, Entry{scope, std::move(value)});
+  entries.insert(at, Entry{scope, std::move(value), std::nullopt});
   scope_names_[scope].push_back(name);
 }
 
-void SymbolTable::OpenWith(std::unordered_map<std::string, ValueRef> scope) {
+void SymbolTable::OpenWith(std::unordered_map<std::string, Binding> scope) {
   Open();
-  for (auto& [name, value] : scope) Set(name, depth() - 1, std::move(value));
+  const size_t inner = depth() - 1;
+  for (auto& [name, binding] : scope) {
+    std::vector<Entry>& entries = names_[name];
+    entries.push_back(Entry{inner, std::move(binding.value), std::move(binding.reference)});
+    scope_names_[inner].push_back(name);
+  }
 }
 
 void SymbolTable::DeclareIn(size_t depth, const std::string& name, Value value, bool local) {
@@ -46,7 +75,7 @@ void SymbolTable::DeclareIn(size_t depth, const std::string& name, Value value, 
   if (found != names_.end()) {
     for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) {
       if (it->scope >= 1 && it->scope < depth) {
-        it->value = std::move(stored);
+        Set(name, it->scope, std::move(stored));
         return;
       }
     }

@@ -4,10 +4,13 @@
 // does (#undef, a redeclaration, leaving a macro or include) can free a
 // value that a reader still holds. Arrays are the one mutable kind: an
 // element assignment writes into the ArrayValue that every holder shares.
-// One reading, one thread.
+// A macro's parameter given a bare identifier is that identifier (POV-Ray
+// passes it by reference): reading it reads the caller's, #local and
+// #declare of it assign the caller's. One reading, one thread.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,6 +25,17 @@ using ValueRef = std::shared_ptr<const Value>;
 
 class SymbolTable {
  public:
+  // The declaration of `name` in the scope at `scope` (0: the global one).
+  struct Reference {
+    std::string name;
+    size_t scope = 0;
+  };
+  // A macro parameter's binding: a value, or a reference to an identifier.
+  struct Binding {
+    ValueRef value;
+    std::optional<Reference> reference;
+  };
+
   SymbolTable() { Reset(); }
 
   // One global scope, empty.
@@ -45,14 +59,18 @@ class SymbolTable {
   // Scopes of macro calls and includes: Open gives the depth to return to.
   size_t depth() const { return scope_names_.size(); }
   void Open() { scope_names_.emplace_back(); }
-  void OpenWith(std::unordered_map<std::string, ValueRef> scope);
+  void OpenWith(std::unordered_map<std::string, Binding> scope);
   void CloseTo(size_t depth);
+  // The declaration that `name` reads now (the identifier it refers to, for
+  // a parameter bound by reference); none when it is not declared.
+  std::optional<Reference> ReferenceTo(std::string_view name) const;
 
  private:
   // A declaration of a name in the scope at `scope` (0: the global one).
   struct Entry {
     size_t scope;
-    ValueRef value;
+    ValueRef value;                      // unless `reference`
+    std::optional<Reference> reference;  // a parameter bound by reference
   };
   // Finds a std::string key from a string_view without making a string.
   struct Hash {
@@ -66,8 +84,11 @@ class SymbolTable {
   // The names each open scope declared, to take back when it closes.
   std::vector<std::vector<std::string>> scope_names_;
 
-  // Sets `name` in `scope`, keeping its declarations in scope order.
+  // Sets `name` in `scope`, keeping its declarations in scope order; a
+  // reference there is written through.
   void Set(const std::string& name, size_t scope, ValueRef value);
+  // The value of an entry, through its reference.
+  ValueRef ValueOf(const Entry& entry) const;
 };
 
 }  // namespace sdl

@@ -43,6 +43,42 @@ TEST(SceneLanguage, ExpressionsAsPovrayEvaluatesThem) {
   for (const auto& c : cases) EXPECT_EQ(VectorOf(c.expression), c.expected) << c.expression;
 }
 
+// A macro's parameter given a bare identifier is that identifier: #local
+// and #declare of the parameter assign the caller's (POV-Ray passes it by
+// reference); an expression is passed by value. Values from POV-Ray.
+TEST(SceneLanguage, MacroParametersNamingAnIdentifierAreReferences) {
+  const char kMacros[] =
+      "#macro L(P) #local P = P + 1; #end\n"
+      "#macro D(P) #declare P = P + 10; #end\n"
+      "#macro LL(P) L(P) #end\n"
+      "#macro M2(P) #local P = P + 1; #local P = P + 1; #end\n"
+      "#macro Shadow(P) #local Q = 5; L(Q) #declare A = Q; #end\n"
+      "#macro Keep(P) #local R = P; #local R = R + 1; #end\n"
+      "#macro LV(P) #local P = <7, 7, 7>; #end\n";
+  const struct {
+    const char* statements;
+    const char* expected;  // A, then V
+  } cases[] = {
+      {"L(A)", "2.000,1.000,2.000"},    {"D(A)", "11.000,1.000,2.000"},
+      {"LL(A)", "2.000,1.000,2.000"},   {"L(A+0)", "1.000,1.000,2.000"},
+      {"M2(A)", "3.000,1.000,2.000"},   {"Shadow(1)", "6.000,1.000,2.000"},
+      {"Keep(A)", "1.000,1.000,2.000"}, {"LV(V)", "1.000,7.000,7.000"},
+  };
+  for (const auto& c : cases) {
+    const Reading r = ReadPovrayText(std::string(kMacros) +
+                                     "#declare A = 1;\n#declare V = <1, 2, 3>;\n" + c.statements +
+                                     "\nmesh2 { vertex_vectors { 3, <A, V.x, V.y>,"
+                                     " <1,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
+    MMesh_P* mesh = r.scene ? FindMesh(*r.scene, "obj_1") : nullptr;
+    ASSERT_NE(mesh, nullptr) << c.statements << ": " << Joined(r.host_messages);
+    const MVector3 v = mesh->Get_Vertex(0);
+    char text[96];
+    std::snprintf(text, sizeof text, "%.3f,%.3f,%.3f", v.x + 0.0, v.y + 0.0, v.z + 0.0);
+    EXPECT_EQ(std::string(text), c.expected) << c.statements;
+    EXPECT_TRUE(r.host_messages.empty()) << c.statements << ": " << Joined(r.host_messages);
+  }
+}
+
 // A condition that cannot be evaluated runs the #else, not both branches.
 TEST(SceneLanguage, FailedConditionRunsOneBranch) {
   const Reading r = ReadPovrayText(

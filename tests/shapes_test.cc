@@ -197,8 +197,8 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O34, <0,1.2,0>)", {1, 1, 1}, 0},
       {"inside(O35, <0.5,0,0>)", {0, 0, 0}, 0},
       {"inside(O35, <-0.4,0,0>)", {1, 1, 1}, 0},
-      {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 0.02},
-      {"N", {0, 0, -1}, 0.01},
+      {"trace(O1, <1,2,-10>, z, N)", {1, 2, 1}, 1e-12},
+      {"N", {0, 0, -1}, 1e-12},
       {"trace(O5, <0,0,-10>, <0.1,0.2,1>, N)", {0, 0, 0}, 0},
       {"N", {0, 0, 0}, 0},
       {"trace(O6, <0.9,0.9,-5>, z, N)", {0.9, 0.9, -1}, 1e-9},
@@ -240,6 +240,49 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
     for (int k = 0; k < 3; ++k) {
       EXPECT_NEAR(got[i][k], cases[i].expected[k], cases[i].tolerance + 1e-12)
           << cases[i].call << " [" << k << "]";
+    }
+  }
+}
+
+// trace() on the shapes with a closed form meets their true surface, with
+// its exact normal, as POV-Ray's trace() (values from POV-Ray 3.7): macros
+// that walk along a surface by trace() go where POV-Ray's go.
+TEST(Shapes, TraceMeetsTheTrueSurface) {
+  const char kDeclarations[] =
+      "#declare O2 = cylinder { 0, <1,1,0>, 0.5 }\n"
+      "#declare O3 = cone { <0,0,0>, 1, <0,0,2>, 0.5 rotate 30*x }\n"
+      "#declare O5 = box { <-1,-2,-3>, <1,2,3> rotate <10,20,30> }\n"
+      "#declare O12 = disc { <1,0,0>, <0,1,1>, 2, 0.5 }\n"
+      "#declare O40 = union { cylinder { 0, 2*y, 0.2 } plane { y, -0.02 }\n"
+      "  sphere { <1,0,0>, 0.3 scale <1,2,1> } }\n"
+      "#declare N = <9, 9, 9>;\n";
+  const struct {
+    const char* trace;
+    std::array<double, 3> point, normal;
+  } cases[] = {
+      {"O2, <0.5,0.5,-5>, z", {0.5, 0.5, -0.5}, {0, 0, -1}},
+      {"O2, <0.3,5,0.1>, -y", {0.3, 0.992820323, 0.1}, {-0.692820323, 0.692820323, 0.2}},
+      {"O3, <0.1,5,0.5>, -y", {0.1, 0.859255285, 0.5}, {0.097096419, 0.714681688, 0.692677682}},
+      {"O3, <0.1,-5,0.2>, y", {0.1, -1.060123808, 0.2}, {0.117709562, -0.955228661, -0.271445508}},
+      {"O5, <0.2,0.1,-10>, z", {0.2, 0.1, -2.310553481}, {0.813797681, 0.469846310, -0.342020143}},
+      {"O12, <1.5,5,0.3>, -y", {1.5, -0.3, 0.3}, {0, 0.707106781, 0.707106781}},
+      {"O12, <1.1,5,0.1>, -y", {0, 0, 0}, {0, 0, 0}},  // through the hole
+      {"O40, <0.5,3,0.1>, <-0.1,-1,0.05>", {0.198, -0.02, 0.251}, {0, 1, 0}},
+      {"O40, <1.1,3,0.1>, -y", {1.1, 0.529150262, 0.1}, {0.516397779, 0.683130051, 0.516397779}},
+      {"O40, <-3,0.5,0.05>, x", {-0.193649167, 0.5, 0.05}, {-0.968245837, 0, 0.25}},
+  };
+  std::vector<std::string> vectors;
+  for (const auto& c : cases) {
+    vectors.push_back("<0,0,0> + trace(" + std::string(c.trace) + ", N)");
+    vectors.push_back("<0,0,0> + N");
+  }
+  std::string messages;
+  const auto got = Evaluate(kDeclarations, vectors, &messages);
+  ASSERT_EQ(got.size(), vectors.size()) << messages;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_NEAR(got[2 * i][k], cases[i].point[k], 1e-8) << cases[i].trace << " point " << k;
+      EXPECT_NEAR(got[2 * i + 1][k], cases[i].normal[k], 1e-8) << cases[i].trace << " normal " << k;
     }
   }
 }
