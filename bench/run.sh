@@ -2,7 +2,8 @@
 # Speed and memory figures of the reader and the plug-in on grid scenes:
 # 300 x 300 and 1000 x 1000 vertices, as one mesh2 and as smooth_triangle
 # objects. Files go to a temporary folder, removed afterwards. When POV-Ray
-# is installed, it parses the same mesh2 file for comparison.
+# is installed, it parses the same mesh2 file for comparison. Compiled
+# function { } bodies are timed beside C++ lambdas of the same expressions.
 # Usage: bench/run.sh [BUILD_BIN] (default build/release/bin)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -98,6 +99,9 @@ for pace in "60 8" "125 88" "1400 100"; do  # mesh2 300², smooth 300², smooth 
     xvfb-run -a "$bin/progress_bench" $pace | tail -1
   fi
 done
+
+echo "## Compiled function { } bodies beside C++ lambdas of the same expressions"
+"$bin/function_bench"
 
 if command -v xvfb-run >/dev/null; then
   echo "## ImportFile with the progress window shown (Xvfb); compare with the runs above"
