@@ -149,6 +149,14 @@ class Hasher {
   uint64_t hash_ = 14695981039346656037ULL;
 };
 
+void AddContainer(const shapes::Container& c, Hasher& h) {
+  h.Add(c.sphere);
+  h.Add(c.corner1);
+  h.Add(c.corner2);
+  h.Add(c.centre);
+  h.Add(c.radius);
+}
+
 void AddShape(const shapes::Shape& shape, Hasher& h) {
   h.Add(shape.params.index());
   h.Add(shape.inverse);
@@ -212,12 +220,15 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
         } else if constexpr (std::is_same_v<T, shapes::Isosurface>) {
           h.Add(p.function_id);
           h.Add(p.threshold);
-          h.Add(p.sphere);
-          h.Add(p.corner1);
-          h.Add(p.corner2);
-          h.Add(p.centre);
-          h.Add(p.radius);
+          AddContainer(p.container, h);
           h.Add(p.open);
+        } else if constexpr (std::is_same_v<T, shapes::Parametric>) {
+          h.Add(p.function_id);
+          h.Add(p.u0);
+          h.Add(p.v0);
+          h.Add(p.u1);
+          h.Add(p.v1);
+          AddContainer(p.container, h);
         } else if constexpr (std::is_same_v<T, shapes::JuliaFractal>) {
           for (double v : p.c) h.Add(v);
           h.Add(p.hypercomplex);
@@ -225,6 +236,16 @@ void AddShape(const shapes::Shape& shape, Hasher& h) {
           h.Add(p.max_iteration);
           for (double v : p.slice) h.Add(v);
           h.Add(p.distance);
+        } else if constexpr (std::is_same_v<T, shapes::Ovus>) {
+          h.Add(p.bottom);
+          h.Add(p.top);
+        } else if constexpr (std::is_same_v<T, shapes::Lemon>) {
+          h.Add(p.base);
+          h.Add(p.cap);
+          h.Add(p.base_radius);
+          h.Add(p.cap_radius);
+          h.Add(p.inner_radius);
+          h.Add(p.open);
         } else if constexpr (std::is_same_v<T, shapes::BicubicPatch>) {
           for (const sdl::Vec3& q : p.points) h.Add(q);
           h.Add(p.u_steps);

@@ -211,6 +211,14 @@ class FunctionCompiler {
         return;
       }
     }
+    // With the parameters x, y, z, u and v are x and y (a parametric's).
+    if ((w == "u" || w == "v") && program_.params.size() == 3 && program_.params[0] == "x" &&
+        program_.params[1] == "y") {
+      FunctionProgram::Instruction in{Op::kParam};
+      in.index = w == "u" ? 0 : 1;
+      Emit(in, 1, 0);
+      return;
+    }
     if (parser_.PeekRaw().Is('(')) {
       Call(token);
       return;

@@ -8,6 +8,7 @@
 #include "csg/mesh_solid.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
+#include "shapes/parametric.h"
 #include "shapes/ray_shape.h"
 #include "shapes/vec_math.h"
 
@@ -85,6 +86,7 @@ class ParserShapeArgs final : public ShapeArgs {
   [[noreturn]] void Fail(const std::string& message) override {
     p_.Fail(p_.PeekRaw().where, message);
   }
+  void Warn(const std::string& message) override { p_.Warn(keyword_.where, message); }
   [[noreturn]] void PassOver() override { throw ShapePassedOver{}; }
 
  private:
@@ -154,6 +156,16 @@ void Parser::ShapeObject(const Token& keyword, const std::string& name, const Sh
     } else {
       RejectUndeclared(token, keyword.text);
     }
+  }
+  // A parametric is what of its surface lies in its container.
+  if (const auto* parametric = std::get_if<shapes::Parametric>(&solid->shape.params)) {
+    ClipBlock container;
+    auto box = std::make_shared<csg::Solid>();
+    box->shape = shapes::ContainerShape(parametric->container);
+    csg::Operand region;
+    region.solid = std::move(box);
+    container.operands.push_back(std::move(region));
+    clips.insert(clips.begin(), std::move(container));
   }
   std::shared_ptr<const csg::Solid> result = std::move(solid);
   for (const ClipBlock& clip : clips) result = Clipped(std::move(result), Transform(), clip);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "csg/boolean_engine.h"
 #include "images/height_map.h"
 #include "sdl/function.h"
+#include "shapes/arc_solid.h"
 #include "shapes/polynomial.h"
 #include "shapes/profile.h"
 
@@ -91,6 +93,45 @@ void ReadPlane(ShapeArgs& a, Shape& s) {
     a.Fail("degenerate plane normal");
   }
   s.params = plane;
+}
+
+void ReadOvus(ShapeArgs& a, Shape& s) {
+  shapes::Ovus ovus;
+  ovus.bottom = a.Float();
+  a.Comma();
+  ovus.top = a.Float();
+  if (!(ovus.bottom > 0) || !(ovus.top >= 0)) {
+    a.Fail("an ovus's radii must be positive (its bottom radius more than 0)");
+  }
+  if (ovus.top >= 2 * ovus.bottom) {
+    a.Warn("the ovus's top radius is twice its bottom radius or more: it is a sphere");
+  }
+  s.params = ovus;
+}
+
+void ReadLemon(ShapeArgs& a, Shape& s) {
+  shapes::Lemon lemon;
+  lemon.base = a.Vector();
+  a.Comma();
+  lemon.base_radius = a.Float();
+  a.Comma();
+  lemon.cap = a.Vector();
+  a.Comma();
+  lemon.cap_radius = a.Float();
+  a.Comma();
+  lemon.inner_radius = a.Float();
+  if (SamePoint(lemon.base, lemon.cap)) a.Fail("degenerate lemon: its base point is its cap point");
+  if (!(lemon.base_radius >= 0) || !(lemon.cap_radius >= 0)) {
+    a.Fail("a lemon's end radii must not be negative");
+  }
+  const double least = shapes::LemonLeastInnerRadius(lemon);
+  if (!(lemon.inner_radius >= least)) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g", least);
+    a.Warn(std::string("the lemon's inner radius is too small; the least, ") + text + ", is used");
+    lemon.inner_radius = least;
+  }
+  s.params = lemon;
 }
 
 void ReadSuperellipsoid(ShapeArgs& a, Shape& s) {
@@ -455,7 +496,7 @@ void ExpectPunct(ShapeArgs& a, char c, const char* where) {
 }
 
 // contained_by { box { A, B } } or contained_by { sphere { C, R } }.
-void ReadContainer(ShapeArgs& a, shapes::Isosurface& iso) {
+void ReadContainer(ShapeArgs& a, shapes::Container& iso) {
   ExpectPunct(a, '{', "after contained_by");
   if (a.TakeWord("box")) {
     ExpectPunct(a, '{', "after box");
@@ -485,7 +526,7 @@ void ReadIsosurface(ShapeArgs& a, Shape& s) {
       program = a.Function();
       has_function = true;
     } else if (a.TakeWord("contained_by")) {
-      ReadContainer(a, iso);
+      ReadContainer(a, iso.container);
     } else if (a.TakeWord("threshold")) {
       iso.threshold = a.Float();
     } else if (a.TakeWord("max_gradient")) {
@@ -515,6 +556,57 @@ void ReadIsosurface(ShapeArgs& a, Shape& s) {
     return program->Evaluate(many.data());
   });
   s.params = std::move(iso);
+}
+
+// The point function of three compiled functions of (u, v).
+std::shared_ptr<const shapes::SurfaceFunction> SurfaceOf(
+    std::shared_ptr<const FunctionProgram> f[3]) {
+  return std::make_shared<const shapes::SurfaceFunction>(
+      [fx = f[0], fy = f[1], fz = f[2]](double u, double v) {
+        double args[8] = {u, v, 0, 0, 0, 0, 0, 0};
+        auto value = [&](const FunctionProgram& program) {
+          if (program.params.size() <= std::size(args)) return program.Evaluate(args);
+          std::vector<double> many(program.params.size(), 0.0);
+          std::copy(args, args + 2, many.begin());
+          return program.Evaluate(many.data());
+        };
+        return Vec3{value(*fx), value(*fy), value(*fz)};
+      });
+}
+
+void ReadParametric(ShapeArgs& a, Shape& s) {
+  shapes::Parametric parametric;
+  std::shared_ptr<const FunctionProgram> f[3];
+  for (auto& function : f) {
+    if (!a.TakeWord("function")) a.Fail("expected three functions { } in parametric");
+    function = a.Function();
+  }
+  double from[2], to[2];
+  a.Vector2(from);
+  a.Comma();
+  a.Vector2(to);
+  parametric.u0 = from[0];
+  parametric.v0 = from[1];
+  parametric.u1 = to[0];
+  parametric.v1 = to[1];
+  for (;;) {
+    if (a.TakeWord("contained_by")) {
+      ReadContainer(a, parametric.container);
+    } else if (a.TakeWord("max_gradient") || a.TakeWord("accuracy")) {
+      a.Float();  // how POV-Ray finds its rays' hits: nothing to a mesh
+    } else if (a.TakeWord("precompute")) {
+      a.Float();
+      while (a.TakeWord("x") || a.TakeWord("y") || a.TakeWord("z")) a.Comma();
+    } else {
+      break;
+    }
+  }
+  if (f[0] == nullptr || f[1] == nullptr || f[2] == nullptr) a.PassOver();  // a pattern's
+  uint64_t id = 0;
+  for (const auto& function : f) id = id * 1099511628211ULL ^ function->Fingerprint();
+  parametric.function_id = id;
+  parametric.point = SurfaceOf(f);
+  s.params = std::move(parametric);
 }
 
 // A component's modifiers up to its '}': its transformations kept (its
@@ -675,6 +767,9 @@ constexpr ShapeReader kReaders[] = {
     {"isosurface", ReadIsosurface},
     {"julia_fractal", ReadJulia},
     {"lathe", ReadLathe},
+    {"lemon", ReadLemon},
+    {"ovus", ReadOvus},
+    {"parametric", ReadParametric},
     {"plane", ReadPlane},
     {"poly", ReadPoly},
     {"polygon", ReadPolygon},
@@ -713,6 +808,7 @@ bool ShapeModifier(std::string_view word, shapes::Shape& shape) {
     if (auto* prism = std::get_if<shapes::Prism>(&shape.params)) prism->open = true;
     if (auto* lathe = std::get_if<shapes::Lathe>(&shape.params)) lathe->open = true;
     if (auto* iso = std::get_if<shapes::Isosurface>(&shape.params)) iso->open = true;
+    if (auto* lemon = std::get_if<shapes::Lemon>(&shape.params)) lemon->open = true;
     return true;
   }
   if (auto* field = std::get_if<shapes::HeightField>(&shape.params); field && word == "smooth") {

@@ -45,6 +45,8 @@ class ShapeArgs {
   // Charges `steps` of work (function calls) to the reading's budget.
   virtual void Work(int64_t steps) = 0;
   [[noreturn]] virtual void Fail(const std::string& message) = 0;
+  // A warning at the shape's keyword; the shape is still made.
+  virtual void Warn(const std::string& message) = 0;
   // The shape cannot be made: the rest of its block is passed over and
   // the object said to be passed over, as a kind not imported is.
   [[noreturn]] virtual void PassOver() = 0;

@@ -10,7 +10,8 @@ namespace shapes {
 namespace {
 
 // Below 0 inside the container, its distance outside it (about, for a box).
-double ContainerField(const Isosurface& iso, const Vec3& p) {
+double ContainerField(const Isosurface& isosurface, const Vec3& p) {
+  const Container& iso = isosurface.container;
   if (iso.sphere) {
     const Vec3 d{p.x - iso.centre.x, p.y - iso.centre.y, p.z - iso.centre.z};
     return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z) - std::fabs(iso.radius);
@@ -28,7 +29,8 @@ double Value(const Isosurface& iso, const Vec3& p) {
 
 }  // namespace
 
-Bounds IsosurfaceBounds(const Isosurface& iso) {
+Bounds IsosurfaceBounds(const Isosurface& isosurface) {
+  const Container& iso = isosurface.container;
   Bounds out;
   if (iso.sphere) {
     const double r = std::fabs(iso.radius);
@@ -71,7 +73,7 @@ void IsosurfaceMesh(const Isosurface& iso, double tolerance, MeshBuilder& out) {
   implicit::Surface surface;
   constexpr int64_t kMostTriangles = 8'000'000;
   implicit::MeshSurface(field, grid, kMostTriangles, surface);
-  if (iso.open && iso.sphere) {
+  if (iso.open && iso.container.sphere) {
     // Only the faces within the sphere.
     auto& t = surface.triangles;
     t.erase(std::remove_if(

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shapes/arc_solid.h"
 #include "shapes/blob.h"
 #include "shapes/height_field.h"
 #include "shapes/isosurface.h"
 #include "shapes/julia.h"
 #include "shapes/overloaded.h"
+#include "shapes/parametric.h"
 #include "shapes/polynomial.h"
 #include "shapes/profile.h"
 #include "shapes/sphere_sweep.h"
@@ -161,6 +163,12 @@ Bounds BoundsOf(const Shape& shape) {
           [](const Isosurface& i) { return IsosurfaceBounds(i); },
           [](const Blob& b) { return BlobBounds(b); },
           [](const JuliaFractal& j) { return JuliaBounds(j); },
+          [](const Ovus& o) { return OvusBounds(o); },
+          [](const Parametric& p) { return ContainerBounds(p.container); },
+          [](const Lemon& l) {
+            const Vec3 axis = Sub(l.cap, l.base);
+            return FrameBox(l.base, axis, LemonReach(l), 0, Length(axis));
+          },
           [](const BicubicPatch& p) {
             Bounds out;
             for (const Vec3& q : p.points) out.Add(q);
@@ -185,6 +193,8 @@ bool IsSolid(const Shape& shape) {
                         [](const Isosurface& i) { return !i.open; },
                         [](const Prism& p) { return !p.open; },
                         [](const Lathe& l) { return !(l.sor && l.open); },
+                        [](const Lemon& l) { return !l.open; },
+                        [](const Parametric&) { return false; },
                         [](const auto&) { return true; },
                     },
                     shape.params);
@@ -255,6 +265,9 @@ bool Inside(const Shape& shape, const Vec3& p) {
                      [&](const Blob& b) { return InsideBlob(b, p); },
                      [&](const BicubicPatch&) { return false; },
                      [&](const JuliaFractal& j) { return InsideJulia(j, p); },
+                     [&](const Ovus& o) { return InsideArcOutline(OvusOutline(o), p); },
+                     [&](const Lemon& l) { return InsideArcOutline(LemonOutline(l), p); },
+                     [&](const Parametric&) { return false; },
                  },
                  shape.params);
   return in != shape.inverse;

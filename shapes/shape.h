@@ -126,16 +126,21 @@ struct Polynomial {
 // A function of a point, safe to call from any thread.
 using PointFunction = std::function<double(const Vec3&)>;
 
-// isosurface: where a function is below its threshold, inside a box or a
-// sphere; `open` leaves the container's faces off.
-struct Isosurface {
-  std::shared_ptr<const PointFunction> function;
-  uint64_t function_id = 0;  // the same for functions that compute the same
-  double threshold = 0;
+// contained_by: the box or sphere an isosurface or a parametric is cut to.
+struct Container {
   bool sphere = false;
   Vec3 corner1{-1, -1, -1}, corner2{1, 1, 1};  // the box
   Vec3 centre;                                 // the sphere
   double radius = 1;
+};
+
+// isosurface: where a function is below its threshold, inside its
+// container; `open` leaves the container's faces off.
+struct Isosurface {
+  std::shared_ptr<const PointFunction> function;
+  uint64_t function_id = 0;  // the same for functions that compute the same
+  double threshold = 0;
+  Container container;
   bool open = false;
   double max_gradient = 1.1;  // POV-Ray's bound on the function's slope
 };
@@ -174,9 +179,37 @@ struct JuliaFractal {
   double slice[4] = {0, 0, 0, 1}, distance = 0;
 };
 
-using ShapeParams = std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon,
-                                 Prism, Lathe, Text, SphereSweep, HeightField, Polynomial,
-                                 Isosurface, Blob, BicubicPatch, JuliaFractal>;
+// parametric: the surface of the points (fx(u, v), fy(u, v), fz(u, v)) for
+// u from u0 to u1 and v from v0 to v1, cut to its container.
+using SurfaceFunction = std::function<Vec3(double u, double v)>;
+struct Parametric {
+  std::shared_ptr<const SurfaceFunction> point;
+  uint64_t function_id = 0;  // the same for functions that compute the same
+  double u0 = 0, v0 = 0, u1 = 1, v1 = 1;
+  Container container;
+};
+
+// ovus: an egg on the y axis: a sphere of the bottom radius about the
+// origin and one of the top radius about <0, bottom, 0>, joined by a band
+// tangent to both; a top radius of twice the bottom's or more leaves the
+// top sphere alone.
+struct Ovus {
+  double bottom = 1, top = 0.5;
+};
+
+// lemon: turned about the axis from base to cap from the arc of
+// inner_radius through the rims of its end discs, bulging outwards;
+// `open` leaves the discs off.
+struct Lemon {
+  Vec3 base, cap{0, 1, 0};
+  double base_radius = 0, cap_radius = 0, inner_radius = 1;
+  bool open = false;
+};
+
+using ShapeParams =
+    std::variant<Box, Sphere, Cone, Torus, Disc, Plane, Superellipsoid, Polygon, Prism, Lathe, Text,
+                 SphereSweep, HeightField, Polynomial, Isosurface, Blob, BicubicPatch, JuliaFractal,
+                 Ovus, Lemon, Parametric>;
 
 // The map between a text's prism (swept along y) and the text (along z).
 Transform TextFrame();

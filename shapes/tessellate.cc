@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "implicit/mesher.h"
+#include "shapes/arc_solid.h"
 #include "shapes/blob.h"
 #include "shapes/height_field.h"
 #include "shapes/isosurface.h"
 #include "shapes/julia.h"
 #include "shapes/mesh_builder.h"
 #include "shapes/overloaded.h"
+#include "shapes/parametric.h"
 #include "shapes/polynomial.h"
 #include "shapes/profile.h"
 #include "shapes/revolve.h"
@@ -387,6 +389,9 @@ void Tessellate(const Shape& shape, const Detail& detail, sdl::MeshData& mesh) {
                  [&](const Blob& b) { BlobMesh(b, detail.tolerance, out); },
                  [&](const BicubicPatch& p) { PatchMesh(p, n, out); },
                  [&](const JuliaFractal& j) { JuliaMesh(j, detail.tolerance, out); },
+                 [&](const Ovus& o) { ArcOutlineMesh(OvusOutline(o), n, out); },
+                 [&](const Lemon& l) { ArcOutlineMesh(LemonOutline(l), n, out); },
+                 [&](const Parametric& p) { ParametricMesh(p, detail.tolerance, out); },
                  [&](const Polynomial& p) {
                    const Bounds own = PolynomialBounds(p);
                    const bool bounded = std::isfinite(own.min.x) || own.Empty();
@@ -430,6 +435,9 @@ int64_t EstimateTriangles(const Shape& shape, double tolerance) {
             return static_cast<int64_t>(std::min(4 * field.Area() / (cell * cell), 1e12));
           },
           [&](const Blob& b) { return BlobTriangles(b, tolerance); },
+          [&](const Ovus&) { return n * n; },
+          [&](const Lemon&) { return n * n / 2 + 2 * n; },
+          [&](const Parametric& p) { return ParametricTriangles(p, tolerance); },
           [&](const JuliaFractal&) -> int64_t {
             const int64_t cells = JuliaCells(tolerance);
             return 4 * cells * cells;

@@ -313,9 +313,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"read_of_no_file", "#read (F, X)",
                  "expected the identifier of a file open for reading", true},
         BadInput{"trace",
-                 "#declare B = ovus { 1, 0.5 } "
+                 "#declare Pf = function { pigment { bozo } } "
+                 "#declare B = isosurface { function { Pf(x, y, z).gray } } "
                  "#declare P = trace(B, 2*y, -y, N) + N;",
-                 "ovus passed over", false},
+                 "isosurface passed over", false},
         BadInput{"inside", "#if (inside(3, 0)) #error \"\" #end",
                  "inside takes an object, found a float", true},
         BadInput{"user_function",
