@@ -2,8 +2,8 @@
 // (f_sphere, f_rounded_box, f_torus ...): one constant table by number,
 // each entry with its name, its parameters and how it is computed. The
 // table is immutable and each function pure, so calls may run on any
-// thread. Those built on POV-Ray's noise, and a few whose values are not
-// yet matched to POV-Ray's, are not in it.
+// thread. A few whose values are not yet matched to POV-Ray's are not in
+// it; those built on noise use this reader's noise, not POV-Ray's numbers.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,7 @@ struct InternalFunction {
 };
 
 // The function internal(number) computes; null for one this reader does
-// not compute (noise) or that does not exist.
+// not compute or that does not exist.
 const InternalFunction* FindInternalFunction(int number);
 
 }  // namespace sdl

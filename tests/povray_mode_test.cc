@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"inside", "#if (inside(3, 0)) #error \"\" #end",
                  "inside takes an object, found a float", true},
         BadInput{"user_function",
-                 "#declare F = function { internal(76) } #declare V = F(1, 2, 3) + 1;",
+                 "#declare F = function { internal(62) } #declare V = F(1, 2, 3) + 1;",
                  "F() and the others give 0 here", false},
         BadInput{"unknown_directive", "#frobnicate 3", "unknown directive #frobnicate", true},
         BadInput{"error_directive", "#error \"stop here\"", "#error: stop here", true},

@@ -389,7 +389,7 @@ TEST(SceneLanguage, FunctionsGiveTheirValues) {
       "#declare G = function(a, b) { select(a - b, -1, 0, 1) + F(a, b, 1) }\n"
       "#declare H = function { max(sin(x), cos(y), 0.25) + (x > 1) * 10 + mod(7, 3) - abs(-x) / 4 "
       "}\n"
-      "#declare P = function { internal(76) }\n"
+      "#declare P = function { internal(62) }\n"
       "#declare V = <F(1, 2, 3), G(3, 2), H(2, 0, 0)>;\n"
       "#declare W = P(1, 2, 3) + P(0, 0, 0);\n"
       "mesh2 { vertex_vectors { 3, V, <W,0,0>, <0,1,0> } face_indices { 1, <0,1,2> } }\n");
