@@ -377,6 +377,10 @@ class Parser {
     std::unique_ptr<shapes::RayMesh> mesh;
     std::vector<ExactPart> exact;
   };
+  // An isosurface's function that never meets its threshold, is steeper
+  // than its max_gradient or is not a number somewhere: said once each per
+  // reading.
+  void WarnOfIsosurface(const shapes::Isosurface& iso, const MeshData& mesh, const Position& where);
   TraceTarget MakeTraceTarget(const std::shared_ptr<const ObjectDef>& def);
   // The first hit of a ray on the object's shapes and meshes (trace()); the
   // object's target is made once and kept for the reading.
@@ -475,6 +479,7 @@ class Parser {
   std::unique_ptr<csg::BooleanEngine> booleans_;
   bool warned_boolean_ = false, warned_clip_ = false, warned_triangles_ = false;
   bool warned_implicit_boolean_ = false;
+  bool warned_no_crossing_ = false, warned_gradient_ = false, warned_not_a_number_ = false;
   double tolerance_ = 0.005;
   std::optional<shapes::Bounds> plane_clip_;
   bool placing_ = false;  // the scene is read: its parts are being meshed

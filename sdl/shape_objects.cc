@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 
 #include "csg/mesh_solid.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
+#include "shapes/isosurface.h"
 #include "shapes/parametric.h"
 #include "shapes/ray_shape.h"
 #include "shapes/vec_math.h"
@@ -341,9 +343,48 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
     Warn(part.where, "a " + part.kind + " was meshed from its inside test, its sharp edges " +
                          "rounded within the tolerance (the boolean kernel: " + warning + ")");
   }
+  if (const auto* iso = solid.op == csg::SolidOp::kShape
+                            ? std::get_if<shapes::Isosurface>(&solid.shape.params)
+                            : nullptr) {
+    WarnOfIsosurface(*iso, out, part.where);
+  }
   if (finite) {
     budget_.Allocate(out.Bytes(), part.where);
     solid_meshes_.emplace(look, std::make_shared<const MeshData>(out));
+  }
+}
+
+void Parser::WarnOfIsosurface(const shapes::Isosurface& iso, const MeshData& mesh,
+                              const Position& where) {
+  const shapes::IsosurfaceSurvey survey = shapes::SurveyIsosurface(iso, mesh, tolerance_);
+  if (!survey.crosses && !warned_no_crossing_) {
+    warned_no_crossing_ = true;
+    Warn(where, survey.below_everywhere
+                    ? "the isosurface's function stays below its threshold all through its "
+                      "container: the isosurface is its container"
+                    : "the isosurface's function stays above its threshold all through its "
+                      "container: nothing of it is made");
+  }
+  if (survey.not_a_number && !warned_not_a_number_) {
+    warned_not_a_number_ = true;
+    const Vec3& p = survey.where_not_a_number;
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "the isosurface's function is not a number at <%.4g, %.4g, %.4g> (a division "
+                  "by zero?): such points are taken as outside",
+                  p.x, p.y, p.z);
+    Warn(where, text);
+  }
+  // POV-Ray's own warning, from its renderer: it may miss parts of such a
+  // surface. The mesh does not rely on max_gradient.
+  if (survey.steepest > iso.max_gradient * 1.05 && !warned_gradient_) {
+    warned_gradient_ = true;
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "the isosurface's function is steeper than its max_gradient (%.4g found, %.4g "
+                  "given): POV-Ray may leave holes in it; the mesh is made without it",
+                  survey.steepest, iso.max_gradient);
+    Warn(where, text);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "implicit/mesher.h"
 
@@ -87,6 +88,60 @@ void IsosurfaceMesh(const Isosurface& iso, double tolerance, MeshBuilder& out) {
             t.end());
   }
   out.Surface(std::move(surface), std::clamp(tolerance, 1e-6, 0.5) * size * 0.25);
+}
+
+IsosurfaceSurvey SurveyIsosurface(const Isosurface& iso, const sdl::MeshData& mesh,
+                                  double tolerance) {
+  IsosurfaceSurvey survey;
+  if (iso.function == nullptr) return survey;
+  const Bounds box = IsosurfaceBounds(iso);
+  const double size =
+      std::max({box.max.x - box.min.x, box.max.y - box.min.y, box.max.z - box.min.z});
+  if (!(size > 0) || !std::isfinite(size)) return survey;
+  const double cell = size / IsosurfaceCells(tolerance);
+  // A grid through the container's middle planes, where a division by a
+  // coordinate meets its zero.
+  constexpr int kSteps = 16;
+  for (int k = 0; k <= kSteps && !survey.not_a_number; ++k) {
+    for (int j = 0; j <= kSteps && !survey.not_a_number; ++j) {
+      for (int i = 0; i <= kSteps; ++i) {
+        const Vec3 p{box.min.x + (box.max.x - box.min.x) * i / kSteps,
+                     box.min.y + (box.max.y - box.min.y) * j / kSteps,
+                     box.min.z + (box.max.z - box.min.z) * k / kSteps};
+        if (ContainerField(iso, p) <= 0 && !std::isfinite(Value(iso, p))) {
+          survey.not_a_number = true;
+          survey.where_not_a_number = p;
+          break;
+        }
+      }
+    }
+  }
+  // The function's own surface: the points of the mesh well inside the
+  // container (those on it may be the container's faces).
+  std::vector<Vec3> own;
+  for (const Vec3& p : mesh.vertices) {
+    if (ContainerField(iso, p) < -cell / 2) own.push_back(p);
+  }
+  if (own.empty()) {
+    survey.crosses = false;
+    const Vec3 centre{(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2,
+                      (box.min.z + box.max.z) / 2};
+    survey.below_everywhere = Value(iso, centre) < 0;
+    return survey;
+  }
+  // The slope by central differences a hundredth of a cell wide.
+  constexpr size_t kMostPoints = 4000;
+  const size_t step = std::max<size_t>(1, own.size() / kMostPoints);
+  const double h = cell / 100;
+  for (size_t i = 0; i < own.size(); i += step) {
+    const Vec3& p = own[i];
+    const double gx = Value(iso, {p.x + h, p.y, p.z}) - Value(iso, {p.x - h, p.y, p.z});
+    const double gy = Value(iso, {p.x, p.y + h, p.z}) - Value(iso, {p.x, p.y - h, p.z});
+    const double gz = Value(iso, {p.x, p.y, p.z + h}) - Value(iso, {p.x, p.y, p.z - h});
+    const double slope = std::sqrt(gx * gx + gy * gy + gz * gz) / (2 * h);
+    if (std::isfinite(slope)) survey.steepest = std::max(survey.steepest, slope);
+  }
+  return survey;
 }
 
 }  // namespace shapes

@@ -17,4 +17,22 @@ void IsosurfaceMesh(const Isosurface& iso, double tolerance, MeshBuilder& out);
 // The cells along the container's longest side.
 int IsosurfaceCells(double tolerance);
 
+// What an isosurface's mesh shows of its function, for the reader's
+// warnings.
+struct IsosurfaceSurvey {
+  // The function meets its threshold inside the container; when it does
+  // not, whether it stays below it (the container is all there is).
+  bool crosses = true;
+  bool below_everywhere = false;
+  // The steepest slope of the function found where it meets its threshold
+  // (at up to a few thousand of the mesh's points).
+  double steepest = 0;
+  // A point of the container where the function is not a number (a
+  // division by zero), taken as outside; when `not_a_number`.
+  bool not_a_number = false;
+  Vec3 where_not_a_number;
+};
+IsosurfaceSurvey SurveyIsosurface(const Isosurface& iso, const sdl::MeshData& mesh,
+                                  double tolerance);
+
 }  // namespace shapes

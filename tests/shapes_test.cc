@@ -539,6 +539,38 @@ TEST(Shapes, BadParametersSayWhereAndTheRestComesIn) {
   }
 }
 
+// An isosurface whose function misbehaves is still made as far as it can
+// be, with a warning at the shape; the rest of the file comes in.
+TEST(Shapes, MisbehavingIsosurfacesWarnAtTheShape) {
+  const struct {
+    const char* isosurface;
+    const char* message;
+    bool made;
+  } cases[] = {
+      {"function { x*x+y*y+z*z - 100 }",
+       ":2:1: warning: the isosurface's function stays below its threshold", true},
+      {"function { x*x+y*y+z*z + 1 }",
+       ":2:1: warning: the isosurface's function stays above its threshold", false},
+      {"function { 50*(x*x+y*y+z*z) - 0.5 } max_gradient 1",
+       ":2:1: warning: the isosurface's function is steeper than its max_gradient (10", true},
+      {"function { 1/x + y }", ":2:1: warning: the isosurface's function is not a number at <0,",
+       true},
+  };
+  for (const auto& c : cases) {
+    const std::string text = std::string("box { 0, 1 }\nisosurface { ") + c.isosurface +
+                             " contained_by { box { -1, 1 } } }\nsphere { 3*x, 1 }\n";
+    const Reading r = ReadPovrayText(text, Placing());
+    ASSERT_TRUE(r.scene) << text;
+    const std::vector<std::string> names = ObjectNames(*r.scene);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Isosurface"), c.made ? 1 : 0)
+        << text << ::testing::PrintToString(names);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Sphere"), 1) << text;
+    const std::string messages = Joined(r.host_messages);
+    EXPECT_NE(messages.find(c.message), std::string::npos) << text << messages;
+    EXPECT_EQ(messages.find("error"), std::string::npos) << text << messages;
+  }
+}
+
 TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
   // Isosurfaces of a pigment's function are not made.
   const std::string scene =
