@@ -357,7 +357,16 @@ void Parser::SolidMesh(const PlacedPart& part, const Transform& transform, MeshD
 void Parser::WarnOfIsosurface(const shapes::Isosurface& iso, const MeshData& mesh,
                               const Position& where) {
   const shapes::IsosurfaceSurvey survey = shapes::SurveyIsosurface(iso, mesh, tolerance_);
-  if (!survey.crosses && !warned_no_crossing_) {
+  if (survey.thinner_than_cells && !warned_no_crossing_) {
+    warned_no_crossing_ = true;
+    char text[240];
+    std::snprintf(text, sizeof text,
+                  "the isosurface is thinner than the cells it is meshed in (%.3g, from the "
+                  "tessellation tolerance and the container's longest side): nothing of it is "
+                  "made; a smaller tolerance finds it",
+                  survey.cell);
+    Warn(where, text);
+  } else if (!survey.crosses && !warned_no_crossing_) {
     warned_no_crossing_ = true;
     Warn(where, survey.below_everywhere
                     ? "the isosurface's function stays below its threshold all through its "

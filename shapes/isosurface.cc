@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "implicit/mesher.h"
@@ -116,17 +117,42 @@ IsosurfaceSurvey SurveyIsosurface(const Isosurface& iso, const sdl::MeshData& me
       }
     }
   }
-  // The function's own surface: the points of the mesh well inside the
-  // container (those on it may be the container's faces).
+  // The function's own surface: the points of the mesh inside the
+  // container (those on it, found to a billionth of a cell, are of the
+  // container's faces).
   std::vector<Vec3> own;
   for (const Vec3& p : mesh.vertices) {
-    if (ContainerField(iso, p) < -cell / 2) own.push_back(p);
+    if (ContainerField(iso, p) < -cell * 1e-6) own.push_back(p);
   }
   if (own.empty()) {
+    // No surface of its own in the mesh: all inside, all outside, or both
+    // in parts thinner than the cells (points spread through the
+    // container tell).
+    int inside = 0, outside = 0;
+    constexpr int kSamples = 4096;
+    uint32_t state = 12345;
+    auto next = [&state] {
+      state = state * 1664525u + 1013904223u;
+      return (state >> 8) / 16777216.0;
+    };
+    for (int i = 0; i < kSamples; ++i) {
+      const Vec3 p{box.min.x + (box.max.x - box.min.x) * next(),
+                   box.min.y + (box.max.y - box.min.y) * next(),
+                   box.min.z + (box.max.z - box.min.z) * next()};
+      if (ContainerField(iso, p) > 0) continue;
+      const double v = Value(iso, p);
+      if (v < 0) {
+        ++inside;
+      } else if (v > 0) {
+        ++outside;
+      }
+    }
     survey.crosses = false;
+    survey.thinner_than_cells = inside > 0 && outside > 0;
+    survey.cell = cell;
     const Vec3 centre{(box.min.x + box.max.x) / 2, (box.min.y + box.max.y) / 2,
                       (box.min.z + box.max.z) / 2};
-    survey.below_everywhere = Value(iso, centre) < 0;
+    survey.below_everywhere = inside > 0 ? outside == 0 : Value(iso, centre) < 0;
     return survey;
   }
   // The slope by central differences a hundredth of a cell wide.

@@ -24,6 +24,10 @@ struct IsosurfaceSurvey {
   // not, whether it stays below it (the container is all there is).
   bool crosses = true;
   bool below_everywhere = false;
+  // It does, in parts the mesh's cells (of edge `cell`) are too coarse to
+  // find.
+  bool thinner_than_cells = false;
+  double cell = 0;
   // The steepest slope of the function found where it meets its threshold
   // (at up to a few thousand of the mesh's points).
   double steepest = 0;
