@@ -2,8 +2,9 @@
 // costs beside a C++ lambda of the same expression. Each function is read
 // from its POV-Ray text as a scene declares it, then it and the lambda are
 // evaluated at the N³ points of a grid over [-1.5, 1.5]³ (default N 160),
-// side by side in 7 rounds; prints the best round of each in ns per call
-// and their ratio (goal: within 3×). INCLUDE_DIR holds functions.inc
+// side by side in 7 rounds, the program both a point per call and a row
+// of N points per call (EvaluateMany); prints the best round of each in ns
+// per point and their ratios to the lambda (goal: within 3×). INCLUDE_DIR holds functions.inc
 // (default POV-Ray 3.7's); without it f_rounded_box is declared as
 // functions.inc declares it.
 #include <algorithm>
@@ -98,6 +99,24 @@ double SumOverGrid(const std::vector<double>& axis, F f) {
   return sum;
 }
 
+// The sum of the program over the same grid as SumOverGrid, a row of
+// points (z running) per EvaluateMany.
+double SumOverGridInRows(const std::vector<double>& axis, const sdl::FunctionProgram& program) {
+  const size_t n = axis.size();
+  std::vector<double> xs(n), ys(n), values(n);
+  const double* args[3] = {xs.data(), ys.data(), axis.data()};
+  double sum = 0;
+  for (size_t i = 0; i < n; ++i) {
+    for (size_t j = 0; j < n; ++j) {
+      std::fill(xs.begin(), xs.end(), axis[i]);
+      std::fill(ys.begin(), ys.end(), axis[j]);
+      program.EvaluateMany(args, n, values.data());
+      for (double v : values) sum += v;
+    }
+  }
+  return sum;
+}
+
 // One pass over the grid: its time per call, and the sum of the values,
 // which the caller compares (so that no call can be left out).
 struct Pass {
@@ -105,11 +124,11 @@ struct Pass {
   double sum = 0;
 };
 
-template <class F>
-Pass TimedPass(const std::vector<double>& axis, F f) {
+template <class Sum>
+Pass TimedPass(const std::vector<double>& axis, Sum sum) {
   const Clock::time_point start = Clock::now();
   Pass pass;
-  pass.sum = SumOverGrid(axis, f);
+  pass.sum = sum();
   const double calls = std::pow(static_cast<double>(axis.size()), 3);
   pass.ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count() / calls;
   return pass;
@@ -129,21 +148,26 @@ bool Row(const std::string& declarations, const std::string& body, Lambda lambda
     const double args[3] = {x, y, z};
     return program->Evaluate(args);
   };
-  Pass best_evaluator, best_lambda;
+  Pass best_evaluator, best_rows, best_lambda;
   for (int round = 0; round < kRounds; ++round) {
-    const Pass e = TimedPass(axis, evaluator);
-    const Pass l = TimedPass(axis, lambda);
+    const Pass e = TimedPass(axis, [&] { return SumOverGrid(axis, evaluator); });
+    const Pass r = TimedPass(axis, [&] { return SumOverGridInRows(axis, *program); });
+    const Pass l = TimedPass(axis, [&] { return SumOverGrid(axis, lambda); });
     if (round == 0 || e.ns < best_evaluator.ns) best_evaluator = e;
+    if (round == 0 || r.ns < best_rows.ns) best_rows = r;
     if (round == 0 || l.ns < best_lambda.ns) best_lambda = l;
   }
-  const double difference = std::fabs(best_evaluator.sum - best_lambda.sum);
-  if (!(difference <= 1e-9 * std::max(1.0, std::fabs(best_lambda.sum)))) {
-    std::fprintf(stderr, "function_bench: %s: the evaluator's sum %.17g, the lambda's %.17g\n",
-                 body.c_str(), best_evaluator.sum, best_lambda.sum);
-    return false;
+  for (const Pass& pass : {best_evaluator, best_rows}) {
+    const double difference = std::fabs(pass.sum - best_lambda.sum);
+    if (!(difference <= 1e-9 * std::max(1.0, std::fabs(best_lambda.sum)))) {
+      std::fprintf(stderr, "function_bench: %s: the evaluator's sum %.17g, the lambda's %.17g\n",
+                   body.c_str(), pass.sum, best_lambda.sum);
+      return false;
+    }
   }
-  std::printf("%-56s %9.2f %9.2f %7.2f\n", body.c_str(), best_evaluator.ns, best_lambda.ns,
-              best_evaluator.ns / best_lambda.ns);
+  std::printf("%-56s %9.2f %9.2f %9.2f %7.2f %7.2f\n", body.c_str(), best_evaluator.ns,
+              best_rows.ns, best_lambda.ns, best_evaluator.ns / best_lambda.ns,
+              best_rows.ns / best_lambda.ns);
   return true;
 }
 
@@ -162,7 +186,8 @@ int main(int argc, char** argv) {
   std::printf("%lld points, best of %d rounds; functions.inc: %s\n",
               static_cast<long long>(n) * n * n, kRounds,
               HasFunctionsInc(include_dir) ? include_dir.c_str() : "not found, internal(60)");
-  std::printf("%-56s %9s %9s %7s\n", "function { }", "eval ns", "C++ ns", "ratio");
+  std::printf("%-56s %9s %9s %9s %7s %7s\n", "function { }", "one ns", "rows ns", "C++ ns", "one",
+              "rows");
   bool ok = Row(
       "", "x*x + y*y + z*z - 1",
       [](double x, double y, double z) { return x * x + y * y + z * z - 1; }, axis, include_dir);

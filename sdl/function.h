@@ -5,6 +5,7 @@
 // that holds it; Evaluate is reentrant and may run on any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -60,9 +61,18 @@ struct FunctionProgram {
   // Instructions one call runs, those of the functions it calls included
   // (saturating): what a call costs the reading's budget.
   int64_t cost = 0;
+  // Rows of values EvaluateMany needs for a block of points: this
+  // program's stack, its result and those of the functions it calls.
+  int block_rows = 1;
 
   // The function's value for `args` (as many as `params`).
   double Evaluate(const double* args) const;
+  // The function's values at `count` points at once: args[i][p] is
+  // argument i of point p (as many arrays as `params`), out[p] its value,
+  // exactly what Evaluate gives for it. Each instruction runs over a block
+  // of points, so its dispatch is paid once per block: what a mesher that
+  // samples a grid wants.
+  void EvaluateMany(const double* const* args, size_t count, double* out) const;
   // A number only programs that compute the same share: their code, the
   // functions they call included (what a macro compiles anew each call
   // is still the same function).

@@ -359,12 +359,15 @@ Value Parser::FunctionDeclaration(const Token& keyword) {
       }
       program->cost =
           SaturatingAdd(static_cast<int64_t>(program->code.size()), compiler.internal_cost());
+      int callee_rows = 0;
       for (const FunctionProgram::Instruction& in : program->code) {
         if (in.op == FunctionProgram::Op::kCallFunction) {
-          program->cost =
-              SaturatingAdd(program->cost, program->callees[static_cast<size_t>(in.callee)]->cost);
+          const FunctionProgram& callee = *program->callees[static_cast<size_t>(in.callee)];
+          program->cost = SaturatingAdd(program->cost, callee.cost);
+          callee_rows = std::max(callee_rows, callee.block_rows);
         }
       }
+      program->block_rows = program->max_stack + 1 + callee_rows;
       value.function = std::move(program);
       return value;
     } catch (const NotCompiled&) {
