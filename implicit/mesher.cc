@@ -119,6 +119,21 @@ class Mesher {
     }
     std::vector<double> values(static_cast<size_t>(nx * ny * nz));
     auto layers = [&](int64_t from, int64_t to) {
+      if (grid_.many) {
+        // A row of corners per call, their coordinates as Point makes them.
+        std::vector<double> xs(static_cast<size_t>(nx)), ys(xs.size()), zs(xs.size());
+        for (int64_t i = 0; i < nx; ++i) xs[static_cast<size_t>(i)] = Point(i, 0, 0).x;
+        for (int64_t k = from; k < to; ++k) {
+          for (int64_t j = 0; j < ny; ++j) {
+            const Vec3 start = Point(0, j, k);
+            std::fill(ys.begin(), ys.end(), start.y);
+            std::fill(zs.begin(), zs.end(), start.z);
+            grid_.many(xs.data(), ys.data(), zs.data(), xs.size(),
+                       &values[static_cast<size_t>((k * ny + j) * nx)]);
+          }
+        }
+        return;
+      }
       for (int64_t k = from; k < to; ++k) {
         for (int64_t j = 0; j < ny; ++j) {
           for (int64_t i = 0; i < nx; ++i) {

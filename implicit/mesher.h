@@ -23,6 +23,10 @@ using sdl::Vec3;
 
 // The field: negative inside the solid, positive outside.
 using Field = std::function<double(const Vec3&)>;
+// The same field at `count` points at once (xs[i], ys[i], zs[i]) into
+// out[i], exactly the values Field gives.
+using FieldMany = std::function<void(const double* xs, const double* ys, const double* zs,
+                                     size_t count, double* out)>;
 
 struct Grid {
   Vec3 min, max;    // the box meshed
@@ -42,6 +46,9 @@ struct Grid {
   // Whether the surface may cross the box lo..hi: a block it clears is
   // skipped unseen, as the slope bound skips (null: no such test).
   std::function<bool(const Vec3& lo, const Vec3& hi)> may_cross;
+  // When set, the corners of a grid without a slope bound are asked of it
+  // a row at a time (the crossings and normals still of the Field).
+  FieldMany many;
   // Asked now and then; true stops the meshing, the surface left partial.
   std::function<bool()> stop;
 };

@@ -555,6 +555,16 @@ void ReadIsosurface(ShapeArgs& a, Shape& s) {
     std::copy(args, args + 3, many.begin());
     return program->Evaluate(many.data());
   });
+  iso.function_many = std::make_shared<const shapes::PointsFunction>(
+      [program](const double* xs, const double* ys, const double* zs, size_t count, double* out) {
+        std::vector<double> zeros;
+        std::vector<const double*> args = {xs, ys, zs};
+        if (program->params.size() > args.size()) {
+          zeros.assign(count, 0.0);
+          args.resize(program->params.size(), zeros.data());
+        }
+        program->EvaluateMany(args.data(), count, out);
+      });
   s.params = std::move(iso);
 }
 

@@ -72,6 +72,16 @@ void IsosurfaceMesh(const Isosurface& iso, double tolerance, MeshBuilder& out) {
   grid.min = {box.min.x - margin, box.min.y - margin, box.min.z - margin};
   grid.max = {box.max.x + margin, box.max.y + margin, box.max.z + margin};
   grid.cell = cell;
+  if (iso.function_many != nullptr) {
+    grid.many = [&iso](const double* xs, const double* ys, const double* zs, size_t count,
+                       double* out) {
+      (*iso.function_many)(xs, ys, zs, count, out);
+      for (size_t i = 0; i < count; ++i) {
+        out[i] -= iso.threshold;
+        if (!iso.open) out[i] = std::max(out[i], ContainerField(iso, {xs[i], ys[i], zs[i]}));
+      }
+    };
+  }
   implicit::Surface surface;
   constexpr int64_t kMostTriangles = 8'000'000;
   implicit::MeshSurface(field, grid, kMostTriangles, surface);

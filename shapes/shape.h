@@ -125,6 +125,11 @@ struct Polynomial {
 
 // A function of a point, safe to call from any thread.
 using PointFunction = std::function<double(const Vec3&)>;
+// The same function at `count` points at once (xs[i], ys[i], zs[i]), its
+// values into out[i]: exactly those of the PointFunction, faster where
+// the points share the function's work. Safe to call from any thread.
+using PointsFunction = std::function<void(const double* xs, const double* ys, const double* zs,
+                                          size_t count, double* out)>;
 
 // contained_by: the box or sphere an isosurface or a parametric is cut to.
 struct Container {
@@ -138,6 +143,7 @@ struct Container {
 // container; `open` leaves the container's faces off.
 struct Isosurface {
   std::shared_ptr<const PointFunction> function;
+  std::shared_ptr<const PointsFunction> function_many;  // may be null
   uint64_t function_id = 0;  // the same for functions that compute the same
   double threshold = 0;
   Container container;
