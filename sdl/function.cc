@@ -149,6 +149,16 @@ void EvaluateBlock(const FunctionProgram& program, const double* const* args, si
         for (int l = 0; l < lanes; ++l) a[l] = a[l] == 0 ? 1 : 0;
         break;
       }
+      case Op::kSqrt: {
+        double* a = stack.Materialize(top - 1, lanes);
+        for (int l = 0; l < lanes; ++l) a[l] = std::sqrt(a[l]);
+        break;
+      }
+      case Op::kAbs: {
+        double* a = stack.Materialize(top - 1, lanes);
+        for (int l = 0; l < lanes; ++l) a[l] = std::fabs(a[l]);
+        break;
+      }
       case Op::kCall1: {
         double* a = stack.Materialize(top - 1, lanes);
         for (int l = 0; l < lanes; ++l) a[l] = in.f1(a[l]);
@@ -216,13 +226,19 @@ void EvaluateBlock(const FunctionProgram& program, const double* const* args, si
       }
       case Op::kCallInternal: {
         top -= in.index;
-        // An internal function takes one point's arguments side by side.
-        std::vector<double>& point = rows.gathered;
-        point.resize(static_cast<size_t>(std::max(in.index, 1)));
+        // An internal function takes one point's arguments side by side:
+        // each lane's gathered first, an argument at a time.
+        const int count = std::max(in.index, 1);
+        std::vector<double>& points = rows.gathered;
+        points.resize(static_cast<size_t>(count) * kLanes);
+        for (int i = 0; i < in.index; ++i) {
+          const Slot argument = stack[top + i];
+          for (int l = 0; l < lanes; ++l)
+            points[static_cast<size_t>(l * count + i)] = argument.At(l);
+        }
         double* result = rows.Row(free_row);
         for (int l = 0; l < lanes; ++l) {
-          for (int i = 0; i < in.index; ++i) point[static_cast<size_t>(i)] = stack[top + i].At(l);
-          result[l] = in.internal(point.data());
+          result[l] = in.internal(points.data() + static_cast<ptrdiff_t>(l) * count);
         }
         std::copy_n(result, lanes, stack.Own(top));
         stack[top] = Slot{stack.Own(top), 0};
@@ -247,10 +263,11 @@ void EvaluateBlock(const FunctionProgram& program, const double* const* args, si
       }
     }
   }
-  if (top > 0) {
-    for (int l = 0; l < lanes; ++l) out[l] = stack[top - 1].At(l);
+  const Slot result = top > 0 ? stack[top - 1] : Slot{};
+  if (result.row != nullptr) {
+    std::copy_n(result.row, lanes, out);
   } else {
-    std::fill_n(out, lanes, 0.0);
+    std::fill_n(out, lanes, result.constant);
   }
 }
 
@@ -303,6 +320,12 @@ double FunctionProgram::Evaluate(const double* args) const {
         break;
       case Op::kNot:
         stack[top - 1] = stack[top - 1] == 0 ? 1 : 0;
+        break;
+      case Op::kSqrt:
+        stack[top - 1] = std::sqrt(stack[top - 1]);
+        break;
+      case Op::kAbs:
+        stack[top - 1] = std::fabs(stack[top - 1]);
         break;
       case Op::kCall1:
         stack[top - 1] = in.f1(stack[top - 1]);

@@ -31,9 +31,11 @@ struct FunctionProgram {
     kNotEqual,
     kAnd,
     kOr,
-    kChoose,        // c a b -> c != 0 ? a : b
-    kSelect,        // c a b -> c < 0 ? a : b
-    kSelect4,       // c a b d -> c < 0 ? a : c == 0 ? b : d
+    kChoose,   // c a b -> c != 0 ? a : b
+    kSelect,   // c a b -> c < 0 ? a : b
+    kSelect4,  // c a b d -> c < 0 ? a : c == 0 ? b : d
+    kSqrt,     // sqrt(a) and abs(a), computed in place rather than called
+    kAbs,
     kCall1,         // f1(a)
     kCall2,         // f2(a, b)
     kMin,           // `index` values -> the least

@@ -11,6 +11,9 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "sdl/builtins.h"
 #include "sdl/internal_functions.h"
@@ -37,6 +40,14 @@ struct NotCompiled {};
 // Functions called inside one another at most: each call's frame holds a
 // small stack of its own, and a host thread's stack may be small.
 constexpr int kCallDepth = 64;
+
+// Built-ins the program computes itself rather than calling through a
+// pointer: one machine instruction each, which a block of points runs side
+// by side.
+constexpr std::pair<std::string_view, FunctionProgram::Op> kInlineMath[] = {
+    {"abs", FunctionProgram::Op::kAbs},
+    {"sqrt", FunctionProgram::Op::kSqrt},
+};
 
 // a + b, held at the largest int64_t.
 int64_t SaturatingAdd(int64_t a, int64_t b) { return a > INT64_MAX - b ? INT64_MAX : a + b; }
@@ -274,6 +285,13 @@ class FunctionCompiler {
                                " arguments, found " + std::to_string(count));
       }
     };
+    if (const auto inline_op = std::find_if(
+            std::begin(kInlineMath), std::end(kInlineMath),
+            [&w](const std::pair<std::string_view, Op>& entry) { return entry.first == w; });
+        inline_op != std::end(kInlineMath)) {
+      arity(1, 1);
+      return Emit(inline_op->second, 1);
+    }
     if (const MathFunction1 f = FindMath1(w)) {
       arity(1, 1);
       FunctionProgram::Instruction in{Op::kCall1};
