@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "sdl/pigment_function.h"
+
 namespace sdl {
 
 namespace {
@@ -245,6 +247,18 @@ void EvaluateBlock(const FunctionProgram& program, const double* const* args, si
         ++top;
         break;
       }
+      case Op::kPigment: {
+        top -= 3;
+        const Slot x = stack[top], y = stack[top + 1], z = stack[top + 2];
+        const PigmentFunction& pigment = *program.pigments[static_cast<size_t>(in.callee)];
+        double* result = stack.Own(top);
+        for (int l = 0; l < lanes; ++l) {
+          result[l] = pigment.Component({x.At(l), y.At(l), z.At(l)}, in.index);
+        }
+        stack[top] = Slot{result, 0};
+        ++top;
+        break;
+      }
       default: {
         // The binary operators: b on top, a below it; the result in a's
         // own row.
@@ -292,6 +306,10 @@ uint64_t FunctionProgram::Fingerprint() const {
         static_cast<size_t>(in.callee) < callees.size()) {
       const uint64_t callee = callees[static_cast<size_t>(in.callee)]->Fingerprint();
       add(&callee, sizeof callee);
+    }
+    if (in.op == Op::kPigment && in.callee >= 0 &&
+        static_cast<size_t>(in.callee) < pigments.size()) {
+      add(&pigments[static_cast<size_t>(in.callee)]->fingerprint, sizeof(uint64_t));
     }
   }
   return h;
@@ -362,6 +380,13 @@ double FunctionProgram::Evaluate(const double* args) const {
       case Op::kCallInternal: {
         top -= in.index;
         stack[top] = in.internal(stack + top);
+        ++top;
+        break;
+      }
+      case Op::kPigment: {
+        top -= 3;
+        stack[top] = pigments[static_cast<size_t>(in.callee)]->Component(
+            {stack[top], stack[top + 1], stack[top + 2]}, in.index);
         ++top;
         break;
       }

@@ -13,6 +13,8 @@
 
 namespace sdl {
 
+struct PigmentFunction;
+
 struct FunctionProgram {
   enum class Op : uint8_t {
     kConst,  // push value
@@ -42,6 +44,7 @@ struct FunctionProgram {
     kMax,           // `index` values -> the greatest
     kCallFunction,  // `index` values -> callees[count] (the callee)
     kCallInternal,  // `index` values -> internal(them)
+    kPigment,       // x y z -> component `index` of pigments[callee] there
   };
   struct Instruction {
     Op op;
@@ -56,7 +59,8 @@ struct FunctionProgram {
   std::vector<std::string> params;  // x, y, z unless the declaration names them
   std::vector<Instruction> code;
   std::vector<std::shared_ptr<const FunctionProgram>> callees;
-  int max_stack = 0;  // values on the stack at most
+  std::vector<std::shared_ptr<const PigmentFunction>> pigments;  // kPigment's
+  int max_stack = 0;                                             // values on the stack at most
   // Functions called inside one another, this one included (each calls
   // only functions declared before it: no recursion).
   int call_depth = 1;

@@ -28,8 +28,7 @@ using Op = FunctionProgram::Op;
 
 // Words that make a function this reader does not compile.
 bool IsUncompiledKind(std::string_view w) {
-  return w == "pigment" || w == "transform" || w == "spline" || w == "pattern" || w == "noise3d" ||
-         w == "f_noise3d";
+  return w == "transform" || w == "spline" || w == "pattern" || w == "noise3d" || w == "f_noise3d";
 }
 
 // Thrown where a body uses what this reader does not compile (a function
@@ -321,6 +320,7 @@ class FunctionCompiler {
     if (value == nullptr || value->function == nullptr) throw NotCompiled{};
     const int params = static_cast<int>(value->function->params.size());
     arity(params, params);
+    if (value->pigment != nullptr) return PigmentCall(w, value->pigment);
     if (value->function->call_depth >= kCallDepth) {
       parser_.Fail(name, "functions calling functions more than " + std::to_string(kCallDepth) +
                              " deep (a bound of the reader)");
@@ -331,6 +331,28 @@ class FunctionCompiler {
     in.callee = static_cast<int32_t>(program_.callees.size());
     program_.callees.push_back(value->function);
     Emit(in, 1, count);
+  }
+
+  // A pigment's function called: the component of its colour named after
+  // the call (.gray when none is).
+  void PigmentCall(std::string_view name, const std::shared_ptr<const PigmentFunction>& pigment) {
+    int component = ColourComponentOfWord("gray");
+    if (parser_.PeekRaw().Is('.')) {
+      parser_.Raw();
+      const Token part = parser_.Raw();
+      component = part.kind == TokenKind::kWord ? ColourComponentOfWord(part.text) : -1;
+      if (component < 0) {
+        parser_.Fail(part,
+                     "expected .red, .green, .blue, .filter, .transmit, .gray, .x, .y or "
+                     ".z of " +
+                         Parser::Quote(name));
+      }
+    }
+    FunctionProgram::Instruction in{Op::kPigment};
+    in.index = component;
+    in.callee = static_cast<int32_t>(program_.pigments.size());
+    program_.pigments.push_back(pigment);
+    Emit(in, 1, 3);
   }
 
   Parser& parser_;
@@ -362,7 +384,34 @@ Value Parser::FunctionDeclaration(const Token& keyword) {
   Expect('{', "to begin the function");
   const int64_t depth = brace_depth_;
   const Token first = Peek();
-  if (!(first.kind == TokenKind::kWord && IsUncompiledKind(first.text))) {
+  if (first.IsWord("pigment")) {
+    // A pigment's function: x, y, z to its colour, its gray as a float.
+    Next();
+    if (std::shared_ptr<const PigmentFunction> pigment = PigmentFunctionBlock(first)) {
+      const Token close = Next();
+      if (!close.Is('}')) {
+        Fail(close, "expected the end of the function, found " + Describe(close));
+      }
+      program->params = {"x", "y", "z"};
+      for (int i = 0; i < 3; ++i) {
+        FunctionProgram::Instruction in{FunctionProgram::Op::kParam};
+        in.index = i;
+        program->code.push_back(in);
+      }
+      FunctionProgram::Instruction in{FunctionProgram::Op::kPigment};
+      in.index = ColourComponentOfWord("gray");
+      program->code.push_back(in);
+      program->pigments.push_back(pigment);
+      program->max_stack = 3;
+      program->block_rows = program->max_stack + 1;
+      program->cost = SaturatingAdd(4, pigment->cost);
+      value.function = std::move(program);
+      value.pigment = std::move(pigment);
+      return value;
+    }
+  }
+  if (!first.IsWord("pigment") &&
+      !(first.kind == TokenKind::kWord && IsUncompiledKind(first.text))) {
     try {
       FunctionCompiler compiler(*this, *program);
       if (first.kind == TokenKind::kWord && first.text == "internal") {
@@ -383,6 +432,9 @@ Value Parser::FunctionDeclaration(const Token& keyword) {
           const FunctionProgram& callee = *program->callees[static_cast<size_t>(in.callee)];
           program->cost = SaturatingAdd(program->cost, callee.cost);
           callee_rows = std::max(callee_rows, callee.block_rows);
+        } else if (in.op == FunctionProgram::Op::kPigment) {
+          program->cost =
+              SaturatingAdd(program->cost, program->pigments[static_cast<size_t>(in.callee)]->cost);
         }
       }
       program->block_rows = program->max_stack + 1 + callee_rows;

@@ -280,6 +280,15 @@ class Parser {
   // not compiled.
   Value FunctionDeclaration(const Token& keyword);
 
+  // ---- pigments as functions (pigment_reader.cc) ----
+  // pigment { ... } after its keyword, inside a function { }: null where
+  // it uses what is not computed here (the caller passes the rest over).
+  std::shared_ptr<const PigmentFunction> PigmentFunctionBlock(const Token& keyword);
+  // A colour: a colour keyword and its values, or an expression.
+  Colour ColourItem();
+  // Whether the next token begins a colour.
+  bool AtColour();
+
   // ---- objects (objects.cc) ----
   void Statement(const Token& token);
   // One object after its keyword; meshes go to the sink. `name`: the

@@ -13,6 +13,7 @@
 #include "sdl/function.h"
 #include "sdl/lexer.h"
 #include "sdl/mesh_data.h"
+#include "sdl/pigment_function.h"
 #include "sdl/spline.h"
 #include "sdl/transform.h"
 
@@ -91,7 +92,9 @@ struct Value {
   std::shared_ptr<const ObjectDef> object;          // kObject, when objects are placed
   std::shared_ptr<const MaterialSlot> finish;       // kTexture: its finish, when it has one
   std::shared_ptr<const FunctionProgram> function;  // a function this reader evaluates
-  std::shared_ptr<const Spline> spline;             // a spline { }
+  // A function of a pigment: its colour (`function` gives its gray).
+  std::shared_ptr<const PigmentFunction> pigment;
+  std::shared_ptr<const Spline> spline;  // a spline { }
 
   static Value Float(double f) {
     Value value;

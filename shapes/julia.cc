@@ -136,7 +136,10 @@ void JuliaMesh(const JuliaFractal& j, double tolerance, MeshBuilder& out) {
   grid.min = {box.min.x - cell, box.min.y - cell, box.min.z - cell};
   grid.max = {box.max.x + cell, box.max.y + cell, box.max.z + cell};
   grid.cell = cell;
-  grid.precision = 1e-4;
+  // Crossings to a thousandth of a cell: the surface is only as exact
+  // as the cells (its normals come from the faces), and each halving is
+  // a full orbit at the point.
+  grid.precision = 1e-3;
   grid.gradient_normals = false;
   implicit::Surface surface;
   constexpr int64_t kMostTriangles = 4'000'000;

@@ -56,6 +56,8 @@ TEST(Functions, ManyPointsAtOnceGiveEachPointsOwnValue) {
       "#declare F = function { 1 / x + y / (z - 0.25) }",
       "#declare F = function(p, q) { p * 3 + q }",  // parameters named, two of them
       "#declare F = function { 7 }",
+      "#declare P = function { pigment { bozo color_map { [0 rgb 0] [1 rgb <1, 0.5, 0>] } "
+      "warp { turbulence 0.3 } scale 0.5 } }\n#declare F = function { P(x, y, z).green - x }",
       "#declare S = function(a, b, c, d, e, f, g, h, i, j) { a+b+c+d+e+f+g+h+i+j }\n"
       "#declare F = function { S(x, y, z, x, y, z, x, y, z, 1) }",
       "#declare F = function(a, b, c, d, e, f, g, h, i, j) { a*b - c/d + e*f - g + h*i*j }",
@@ -84,6 +86,125 @@ TEST(Functions, ManyPointsAtOnceGiveEachPointsOwnValue) {
       const double one = program->Evaluate(one_point);
       ASSERT_TRUE(SameBits(many[p], one) || (std::isnan(many[p]) && std::isnan(one)))
           << scene << "\nat point " << p << ": " << many[p] << " over many, " << one << " alone";
+    }
+  }
+}
+
+// Pigments as functions, against POV-Ray 3.7's #debug of the same calls
+// (its colours are single floats: 2e-7 apart at most).
+TEST(Functions, PigmentsGivePovraysColours) {
+  const std::string pigments =
+      "#declare Ramp = function { pigment { function { x } color_map { [0 rgb 0] [1 rgb 1] } } }\n"
+      "#declare Bands = function { pigment { gradient x color_map { [0 rgb <1,0,0>] [0.5 rgb "
+      "<0,1,0>] [1 rgb <0,0,1>] } translate 0.25*x } }\n"
+      "#declare Part = function { pigment { function { x } color_map { [0.2 rgb 0.2] [0.6 rgb 1] } "
+      "scale 2 } }\n"
+      "#declare Solid = function { pigment { rgb <0.2, 0.4, 0.6> } }\n"
+      "#declare Check = function { pigment { checker color rgb 1 color rgb 0 } }\n"
+      "#declare Onion = function { pigment { onion } }\n"
+      "#declare Sph = function { pigment { spherical color_map { [0 rgb 0] [1 rgb 1] } rotate 30*z "
+      "} }\n"
+      "#declare Boxed = function { pigment { boxed scale <2,1,1> } }\n"
+      "#declare Planar = function { pigment { planar } }\n"
+      "#declare Diag = function { pigment { gradient <1,1,0> } }\n"
+      "#declare Freq = function { pigment { function { x } frequency 2 phase 0.1 } }\n"
+      "#declare Square = function { pigment { function { x } poly_wave 2 } }\n"
+      "#declare Tri = function { pigment { function { x } frequency 2 triangle_wave } }\n"
+      "#declare Sine = function { pigment { function { x } sine_wave } }\n"
+      "#declare Cubic = function { pigment { function { x } cubic_wave } }\n"
+      "#declare Scallop = function { pigment { function { x } scallop_wave } }\n"
+      "#declare Old = function { pigment { function { x } color_map { [0 0.5 color rgb 0 color rgb "
+      "1] [0.5 1 color rgb <1,0,0> color rgb <0,0,1>] } } }\n";
+  const struct {
+    const char* call;
+    double expected;
+  } cases[] = {
+      {"Ramp(-0.5, 0, 0).gray", 0.500000000},
+      {"Ramp(1, 0, 0).gray", 1.000000000},
+      {"Ramp(1.25, 0, 0).gray", 0.250000000},
+      {"Ramp(2, 0, 0).gray", 0.000000000},
+      {"Ramp(-0.0001, 0, 0).gray", 0.999899983},
+      {"Bands(0, 0, 0).green", 0.500000000},
+      {"Bands(0, 0, 0).blue", 0.500000000},
+      {"Bands(0.25, 0, 0).red", 1.000000000},
+      {"Bands(-0.5, 0, 0).red", 0.500000000},
+      {"Bands(1.3, 0, 0).blue", 0.000000000},
+      {"Part(0.5, 0, 0).x", 0.299999982},
+      {"Part(0.75, 0, 0).x", 0.549999952},
+      {"Part(0, 0, 0).x", 0.200000003},
+      {"Part(-0.5, 0, 0).x", 1.000000000},
+      {"Solid(3, 1, 2).gray", 0.363400007},
+      {"Solid(3, 1, 2).y", 0.400000006},
+      {"Solid(3, 1, 2).filter", 0.000000000},
+      {"Check(0.5, 0.3, 0.3).gray", 1.000000000},
+      {"Check(-0.5, 0.3, 0.3).gray", 0.000000000},
+      {"Check(1, 0.3, 0.3).gray", 0.000000000},
+      {"Check(0.999, 0.3, 0.3).gray", 1.000000000},
+      {"Check(0.5, -0.3, 0.3).gray", 0.000000000},
+      {"Check(-1.5, -0.3, -2.3).gray", 1.000000000},
+      {"Onion(-0.75, 0.2, 0).gray", 0.776208758},
+      {"Onion(1, 0.2, 0.1).gray", 0.024695076},
+      {"Sph(-0.75, 0.2, 0).gray", 0.223791271},
+      {"Sph(0.1, 0.2, 0.3).gray", 0.625834286},
+      {"Boxed(0.5, 0.2, 0).gray", 0.750000000},
+      {"Boxed(1.5, 0.2, 0.7).gray", 0.250000000},
+      {"Planar(0.3, -0.75, 0).gray", 0.250000000},
+      {"Diag(-0.75, 0.2, 0).gray", 0.611091256},
+      {"Freq(-0.75, 0, 0).gray", 0.600009978},
+      {"Freq(-0.5, 0, 0).gray", 0.100000001},
+      {"Freq(1, 0, 0).gray", 0.099980004},
+      {"Square(-0.3, 0, 0).gray", 0.49},
+      {"Tri(0.7, 0, 0).gray", 0.79998},
+      {"Tri(-0.3, 0, 0).gray", 0.8},
+      {"Tri(0.5, 0, 0).gray", 0},
+      {"Sine(0.1, 0, 0).gray", 0.7938926},
+      {"Cubic(-0.1, 0, 0).gray", 0.972},
+      {"Scallop(0.3, 0, 0).gray", 0.8090170},
+      {"Old(0.25, 0, 0).gray", 0.500000000},
+      {"Old(0.75, 0, 0).red", 0.500000000},
+      {"Old(0.75, 0, 0).blue", 0.500000000},
+  };
+  for (const auto& c : cases) {
+    const std::string scene = pigments + "#declare F = function { " + c.call + " }\n";
+    std::string messages;
+    const std::shared_ptr<const sdl::FunctionProgram> program = Declared(scene, messages);
+    ASSERT_NE(program, nullptr) << c.call << "\n" << messages;
+    const double origin[3] = {0, 0, 0};
+    EXPECT_NEAR(program->Evaluate(origin), c.expected, 2e-7) << c.call;
+  }
+}
+
+// What POV-Ray computes differently (its noise) or this reader does not
+// (other patterns, maps) still reads; the latter leave the function
+// uncomputed, which its user then passes over.
+TEST(Functions, PigmentsNotComputedAreLeftUncomputed) {
+  const struct {
+    const char* pigment;
+    bool computed;
+  } cases[] = {
+      {"bozo color_map { [0 rgb 0] [1 rgb 1] } warp { turbulence 0.4 lambda 2.2 octaves 8 }", true},
+      {"granite scale 0.05 turbulence 0.3 octaves 3", true},
+      {"agate", true},
+      {"checker rgb 1, rgb 0 scale 1/8", true},
+      {"crackle", false},
+      {"bozo color_map { Map }", false},
+      {"bozo warp { repeat x }", false},
+      {"P0", false},
+  };
+  for (const auto& c : cases) {
+    const std::string scene = std::string("#declare P0 = pigment { rgb 1 }\n") +
+                              "#declare F = function { pigment { " + c.pigment + " } }\n" +
+                              "#declare G = function { x }\n";
+    std::string messages;
+    const std::shared_ptr<const sdl::FunctionProgram> program = Declared(scene, messages);
+    EXPECT_EQ(program != nullptr, c.computed) << c.pigment << "\n" << messages;
+    EXPECT_EQ(messages.find("error"), std::string::npos) << c.pigment << "\n" << messages;
+    if (program != nullptr) {
+      for (double x = -2; x <= 2; x += 0.37) {
+        const double at[3] = {x, 0.3 * x, 1 - x};
+        const double v = program->Evaluate(at);
+        EXPECT_TRUE(v >= 0 && v <= 1) << c.pigment << " at " << x << ": " << v;
+      }
     }
   }
 }

@@ -98,7 +98,14 @@ const char kObjects[] =
     // the sphere of radius 1 about <0,1,0>; O42's arc, of radius 2.5 in
     // units of its length, is centred sqrt(6) beyond its rims.
     "#declare O41 = lemon { <0,0,0>, 0, <0,2,0>, 0, 1 }\n"
-    "#declare O42 = lemon { <0,0,0>, 1, <0,2,0>, 1, 5 }\n";
+    "#declare O42 = lemon { <0,0,0>, 1, <0,2,0>, 1, 5 }\n"
+    // Pigments as functions: a height field and an isosurface of them.
+    "#declare O43 = height_field { function 9, 9 { pigment { checker color rgb 1 color rgb 0.5"
+    " scale 0.25 } } scale <2,1,2> }\n"
+    "#declare O44P = function { pigment { gradient x color_map { [0 rgb 0] [1 rgb 1] } scale 4"
+    " translate -2*x } }\n"
+    "#declare O44 = isosurface { function { y - O44P(x, z, 0).gray * 0.5 }"
+    " contained_by { box { -1, 1 } } }\n";
 
 TEST(Shapes, ExtentsArePovraysBoxes) {
   const struct {
@@ -139,6 +146,8 @@ TEST(Shapes, ExtentsArePovraysBoxes) {
       {"O38", {-1.554173, -0.983905, -0.928579}, {1.104173, 1.763327, 0.928579}},
       {"O41", {-1, 0, -1}, {1, 2, 1}},
       {"O42", {-1.101021, 0, -1.101021}, {1.101021, 2, 1.101021}},
+      {"O43", {0, 0.499985, 0}, {2, 0.999969, 2}},
+      {"O44", {-1, -1, -1}, {1, 1, 1}},
   };
   std::vector<std::string> vectors;
   for (const auto& c : cases) {
@@ -219,6 +228,16 @@ TEST(Shapes, InsideAndTraceAnswerAsPovray) {
       {"inside(O42, <1.102,1,0>)", {0, 0, 0}, 0},
       {"inside(O42, <0.5,0.01,0.5>)", {1, 1, 1}, 0},
       {"inside(O42, <0.5,-0.01,0.5>)", {0, 0, 0}, 0},
+      {"inside(O43, <0.3,0.9,0.3>)", {0, 0, 0}, 0},
+      {"inside(O43, <0.8,0.7,0.3>)", {1, 1, 1}, 0},
+      {"inside(O43, <0.8,0.4,0.3>)", {1, 1, 1}, 0},
+      {"inside(O44, <0.5,0.3,0.2>)", {1, 1, 1}, 0},
+      {"inside(O44, <0.5,0.4,0.2>)", {0, 0, 0}, 0},
+      {"inside(O44, <-1.5,0.3,0.2>)", {0, 0, 0}, 0},
+      {"trace(O43, <0.3,5,0.3>, -y, N)", {0.3, 0.599982, 0.3}, 1e-4},
+      {"N", {-0.894422, 0.447225, 0}, 1e-4},
+      {"trace(O43, <0.8,5,0.3>, -y, N)", {0.8, 0.899973, 0.3}, 1e-4},
+      {"trace(O44, <0.6,5,0.2>, -y)", {0.6, 0.325, 0.2}, 3e-3},
       // On its mesh, where the surface slopes at 50 degrees to the ray.
       {"trace(O37, <0.5,5,0.2>, -y, N)", {0.5, 1.371362, 0.2}, 5e-3},
       {"N", {0.712406, 0.641306, 0.284963}, 2e-2},
@@ -577,9 +596,9 @@ TEST(Shapes, MisbehavingIsosurfacesWarnAtTheShape) {
 }
 
 TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
-  // Isosurfaces of a pigment's function are not made.
+  // Isosurfaces of a pigment's function not computed here (crackle) are not made.
   const std::string scene =
-      "#declare P = function { pigment { bozo } }\n"
+      "#declare P = function { pigment { crackle } }\n"
       "sphere { 0, 1 } isosurface { function { P(x,y,z).gray - 0.5 } }\n"
       "isosurface { function { P(x,y,z).gray - 0.4 } }\n";
   PovrayReadOptions off = Placing();
@@ -631,7 +650,7 @@ TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
   };
   for (const auto& c : cases) {
     const Reading r = ReadPovrayText(
-        "#declare P = function { pigment { bozo } }\n" + std::string(c.scene), Placing());
+        "#declare P = function { pigment { crackle } }\n" + std::string(c.scene), Placing());
     ASSERT_TRUE(r.scene) << c.scene;
     const std::string messages = Joined(r.host_messages);
     if (*c.warning == '\0') {
