@@ -115,8 +115,8 @@ double Waved(Wave wave, double exponent, double v) {
 
 Colour InMap(const std::vector<PigmentFunction::MapEntry>& map, double v) {
   if (map.empty()) return {v, v, v, 0, 0};
-  if (v <= map.front().value) return map.front().colour;
-  if (v >= map.back().value) return map.back().colour;
+  if (!(v > map.front().value)) return map.front().colour;  // NaN too
+  if (!(v < map.back().value)) return map.back().colour;
   const auto above = std::upper_bound(
       map.begin(), map.end(), v,
       [](double value, const PigmentFunction::MapEntry& e) { return value < e.value; });
