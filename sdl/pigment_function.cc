@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "sdl/function.h"
@@ -12,13 +13,13 @@ namespace sdl {
 namespace {
 
 constexpr std::pair<std::string_view, PatternKind> kPatterns[] = {
-    {"agate", PatternKind::kAgate},         {"boxed", PatternKind::kBoxed},
-    {"bozo", PatternKind::kBozo},           {"bumps", PatternKind::kBozo},
-    {"checker", PatternKind::kChecker},     {"function", PatternKind::kFunction},
-    {"gradient", PatternKind::kGradient},   {"granite", PatternKind::kGranite},
-    {"onion", PatternKind::kOnion},         {"planar", PatternKind::kPlanar},
-    {"spherical", PatternKind::kSpherical}, {"spotted", PatternKind::kBozo},
-    {"wrinkles", PatternKind::kWrinkles},
+    {"agate", PatternKind::kAgate},       {"boxed", PatternKind::kBoxed},
+    {"bozo", PatternKind::kBozo},         {"bumps", PatternKind::kBozo},
+    {"checker", PatternKind::kChecker},   {"crackle", PatternKind::kCrackle},
+    {"function", PatternKind::kFunction}, {"gradient", PatternKind::kGradient},
+    {"granite", PatternKind::kGranite},   {"onion", PatternKind::kOnion},
+    {"planar", PatternKind::kPlanar},     {"spherical", PatternKind::kSpherical},
+    {"spotted", PatternKind::kBozo},      {"wrinkles", PatternKind::kWrinkles},
 };
 
 constexpr std::pair<std::string_view, Wave> kWaves[] = {
@@ -55,6 +56,72 @@ double Octaves(const Vec3& p, int octaves, bool absolute) {
   return sum;
 }
 
+// A number in 0..1 from a cell's coordinates and a salt (splitmix64).
+double CellRandom(int64_t i, int64_t j, int64_t k, uint64_t salt) {
+  uint64_t z = static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ULL ^
+               static_cast<uint64_t>(j) * 0xC2B2AE3D27D4EB4FULL ^
+               static_cast<uint64_t>(k) * 0x165667B19E3779F9ULL ^ salt * 0x27D4EB2F165667C5ULL;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+  z ^= z >> 31;
+  return static_cast<double>(z >> 11) * 0x1.0p-53;
+}
+
+// v^metric for v >= 0: by multiplication (and a square root) for whole
+// and half exponents up to 8, which is what scenes give.
+double Power(double v, double metric) {
+  const double twice = 2 * metric;
+  if (twice == std::floor(twice) && metric >= 1 && metric <= 8) {
+    const int whole = static_cast<int>(metric);
+    double r = v;
+    for (int i = 1; i < whole; ++i) r *= v;
+    return metric == whole ? r : r * std::sqrt(v);
+  }
+  return std::pow(v, metric);
+}
+
+// Crackle: the distances from p to the three nearest of the points, one in
+// each unit cube, looked for in the cubes about p's. The distances are
+// compared by the sums of their powers and rooted once at the end.
+double CrackleValue(const PigmentFunction& f, const Vec3& p) {
+  const double cell[3] = {std::floor(p.x), std::floor(p.y), std::floor(p.z)};
+  for (double c : cell) {
+    if (!(std::fabs(c) < 1e15)) return 0;  // and not a number
+  }
+  const int64_t ci = static_cast<int64_t>(cell[0]), cj = static_cast<int64_t>(cell[1]),
+                ck = static_cast<int64_t>(cell[2]);
+  double nearest[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
+  double nearest_value = 0;
+  for (int64_t i = ci - 1; i <= ci + 1; ++i) {
+    for (int64_t j = cj - 1; j <= cj + 1; ++j) {
+      for (int64_t k = ck - 1; k <= ck + 1; ++k) {
+        const double dx = std::fabs(static_cast<double>(i) + CellRandom(i, j, k, 1) - p.x);
+        const double dy = std::fabs(static_cast<double>(j) + CellRandom(i, j, k, 2) - p.y);
+        const double dz = std::fabs(static_cast<double>(k) + CellRandom(i, j, k, 3) - p.z);
+        const double d = Power(dx, f.metric) + Power(dy, f.metric) + Power(dz, f.metric);
+        if (d < nearest[0]) {
+          nearest[2] = nearest[1];
+          nearest[1] = nearest[0];
+          nearest[0] = d;
+          nearest_value = CellRandom(i, j, k, 4);
+        } else if (d < nearest[1]) {
+          nearest[2] = nearest[1];
+          nearest[1] = d;
+        } else if (d < nearest[2]) {
+          nearest[2] = d;
+        }
+      }
+    }
+  }
+  if (f.solid) return nearest_value;
+  const double root = 1 / f.metric;
+  auto distance = [&](double sum) {
+    return (f.metric == 2 ? std::sqrt(sum) : f.metric == 1 ? sum : std::pow(sum, root)) + f.offset;
+  };
+  return f.form.x * distance(nearest[0]) + f.form.y * distance(nearest[1]) +
+         f.form.z * distance(nearest[2]);
+}
+
 // The pattern's own value at p (in its space), before wrapping.
 double PatternValue(const PigmentFunction& f, const Vec3& p) {
   switch (f.kind) {
@@ -88,6 +155,8 @@ double PatternValue(const PigmentFunction& f, const Vec3& p) {
     }
     case PatternKind::kWrinkles:
       return std::min(1.0, 0.5 + 0.5 * Octaves(p, 10, true) - 0.25);
+    case PatternKind::kCrackle:
+      return CrackleValue(f, p);
     case PatternKind::kSolid:
     case PatternKind::kChecker:
       break;

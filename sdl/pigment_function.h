@@ -35,6 +35,7 @@ enum class PatternKind : uint8_t {
   kGranite,
   kAgate,
   kWrinkles,
+  kCrackle,  // cells about a point in each unit cube (its own points, not POV-Ray's)
 };
 // The pattern a pigment's word names, if it is one computed here.
 std::optional<PatternKind> PatternOfWord(std::string_view word);
@@ -70,6 +71,12 @@ struct PigmentFunction {
   PatternKind kind = PatternKind::kSolid;
   std::shared_ptr<const FunctionProgram> function;  // kFunction
   Vec3 gradient{1, 0, 0};                           // kGradient, of unit length
+  // kCrackle: the weights of the distances to the nearest, second and third
+  // cell points, the distance's metric (its exponent), what is added to
+  // each distance; `solid`: each cell one value.
+  Vec3 form{-1, 1, 0};
+  double metric = 2, offset = 0;
+  bool solid = false;
   Colour colours[2] = {};            // kSolid: the first; kChecker: even and odd cells
   std::vector<MapEntry> colour_map;  // by value; empty: black to white
   std::vector<Step> steps;           // in the order read

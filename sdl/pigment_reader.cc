@@ -42,6 +42,10 @@ uint64_t FingerprintOf(const PigmentFunction& f) {
     h.Add(&program, sizeof program);
   }
   h.Add(f.gradient);
+  h.Add(f.form);
+  h.Add(f.metric);
+  h.Add(f.offset);
+  h.Add(&f.solid, sizeof f.solid);
   h.Add(f.colours[0]);
   h.Add(f.colours[1]);
   for (const PigmentFunction::MapEntry& e : f.colour_map) {
@@ -215,6 +219,15 @@ std::shared_ptr<const PigmentFunction> Parser::PigmentFunctionBlock(const Token&
           f->exponent = Float();
         }
       }
+    } else if (f->kind == PatternKind::kCrackle && w == "form") {
+      f->form = Vector3();
+    } else if (f->kind == PatternKind::kCrackle && w == "metric") {
+      // Exponents past a few dozen add nothing a double can hold.
+      f->metric = std::clamp(Float(), 0.1, 40.0);
+    } else if (f->kind == PatternKind::kCrackle && w == "offset") {
+      f->offset = Float();
+    } else if (f->kind == PatternKind::kCrackle && w == "solid") {
+      f->solid = true;
     } else if (w == "frequency") {
       f->frequency = Float();
     } else if (w == "phase") {

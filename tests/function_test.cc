@@ -174,6 +174,27 @@ TEST(Functions, PigmentsGivePovraysColours) {
   }
 }
 
+// Crackle's distances under a whole or half metric are computed by
+// multiplication: they must agree with the power a metric a hair away
+// takes.
+TEST(Functions, CrackleMetricsAgreeWithThePower) {
+  for (const char* metric : {"1", "2", "2.5", "3", "4"}) {
+    std::string messages;
+    const auto exact = Declared(
+        std::string("#declare F = function { pigment { crackle metric ") + metric + " } }\n",
+        messages);
+    const auto near = Declared(
+        std::string("#declare F = function { pigment { crackle metric ") + metric + "+1e-9 } }\n",
+        messages);
+    ASSERT_TRUE(exact != nullptr && near != nullptr) << metric << messages;
+    for (double t = -3; t < 3; t += 0.173) {
+      const double at[3] = {t, 0.7 * t + 0.2, 1.3 - t};
+      EXPECT_NEAR(exact->Evaluate(at), near->Evaluate(at), 1e-6)
+          << "metric " << metric << " at " << t;
+    }
+  }
+}
+
 // What POV-Ray computes differently (its noise) or this reader does not
 // (other patterns, maps) still reads; the latter leave the function
 // uncomputed, which its user then passes over.
@@ -186,7 +207,10 @@ TEST(Functions, PigmentsNotComputedAreLeftUncomputed) {
       {"granite scale 0.05 turbulence 0.3 octaves 3", true},
       {"agate", true},
       {"checker rgb 1, rgb 0 scale 1/8", true},
-      {"crackle", false},
+      {"crackle", true},
+      {"crackle form <1, 0.2, 0> metric 1 offset 0.1 scale 0.5", true},
+      {"crackle solid", true},
+      {"leopard", false},
       {"bozo color_map { Map }", false},
       {"bozo warp { repeat x }", false},
       {"P0", false},

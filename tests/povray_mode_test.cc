@@ -313,7 +313,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"read_of_no_file", "#read (F, X)",
                  "expected the identifier of a file open for reading", true},
         BadInput{"trace",
-                 "#declare Pf = function { pigment { crackle } } "
+                 "#declare Pf = function { pigment { leopard } } "
                  "#declare B = isosurface { function { Pf(x, y, z).gray } } "
                  "#declare P = trace(B, 2*y, -y, N) + N;",
                  "isosurface passed over", false},

@@ -596,9 +596,9 @@ TEST(Shapes, MisbehavingIsosurfacesWarnAtTheShape) {
 }
 
 TEST(Shapes, SettingsTurnThemOffAndBoundTheTriangles) {
-  // Isosurfaces of a pigment's function not computed here (crackle) are not made.
+  // Isosurfaces of a pigment's function not computed here (leopard) are not made.
   const std::string scene =
-      "#declare P = function { pigment { crackle } }\n"
+      "#declare P = function { pigment { leopard } }\n"
       "sphere { 0, 1 } isosurface { function { P(x,y,z).gray - 0.5 } }\n"
       "isosurface { function { P(x,y,z).gray - 0.4 } }\n";
   PovrayReadOptions off = Placing();
@@ -650,7 +650,7 @@ TEST(Shapes, PassedOverIsSaidWhereItIsPlaced) {
   };
   for (const auto& c : cases) {
     const Reading r = ReadPovrayText(
-        "#declare P = function { pigment { crackle } }\n" + std::string(c.scene), Placing());
+        "#declare P = function { pigment { leopard } }\n" + std::string(c.scene), Placing());
     ASSERT_TRUE(r.scene) << c.scene;
     const std::string messages = Joined(r.host_messages);
     if (*c.warning == '\0') {
