@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "sdl/pigment_function.h"
@@ -442,6 +443,14 @@ double FunctionProgram::Evaluate(const double* args) const {
     }
   }
   return top > 0 ? stack[top - 1] : 0;
+}
+
+double FunctionProgram::EvaluateAt(double x, double y, double z) const {
+  double args[8] = {x, y, z, 0, 0, 0, 0, 0};
+  if (params.size() <= std::size(args)) return Evaluate(args);
+  std::vector<double> many(params.size(), 0.0);
+  std::copy(args, args + 3, many.begin());
+  return Evaluate(many.data());
 }
 
 void FunctionProgram::EvaluateMany(const double* const* args, size_t count, double* out) const {

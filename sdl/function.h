@@ -73,6 +73,9 @@ struct FunctionProgram {
 
   // The function's value for `args` (as many as `params`).
   double Evaluate(const double* args) const;
+  // Its value with x, y and z its first arguments (as many as it has) and
+  // any others 0: a function of a point, as surfaces and patterns call it.
+  double EvaluateAt(double x, double y, double z) const;
   // The function's values at `count` points at once: args[i][p] is
   // argument i of point p (as many arrays as `params`), out[p] its value,
   // exactly what Evaluate gives for it. Each instruction runs over a block

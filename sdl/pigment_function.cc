@@ -127,11 +127,7 @@ double PatternValue(const PigmentFunction& f, const Vec3& p) {
   switch (f.kind) {
     case PatternKind::kFunction: {
       if (f.function == nullptr) return 0;
-      double args[8] = {p.x, p.y, p.z, 0, 0, 0, 0, 0};
-      if (f.function->params.size() <= std::size(args)) return f.function->Evaluate(args);
-      std::vector<double> many(f.function->params.size(), 0.0);
-      std::copy(args, args + 3, many.begin());
-      return f.function->Evaluate(many.data());
+      return f.function->EvaluateAt(p.x, p.y, p.z);
     }
     case PatternKind::kGradient:
       return p.x * f.gradient.x + p.y * f.gradient.y + p.z * f.gradient.z;

@@ -548,13 +548,8 @@ void ReadIsosurface(ShapeArgs& a, Shape& s) {
   if (program == nullptr) a.PassOver();  // a pattern's function: not computed here
   iso.function_id = program->Fingerprint();
   // x, y and z in the order the function names its parameters.
-  iso.function = std::make_shared<const shapes::PointFunction>([program](const Vec3& p) {
-    double args[8] = {p.x, p.y, p.z, 0, 0, 0, 0, 0};
-    if (program->params.size() <= std::size(args)) return program->Evaluate(args);
-    std::vector<double> many(program->params.size(), 0.0);
-    std::copy(args, args + 3, many.begin());
-    return program->Evaluate(many.data());
-  });
+  iso.function = std::make_shared<const shapes::PointFunction>(
+      [program](const Vec3& p) { return program->EvaluateAt(p.x, p.y, p.z); });
   iso.function_many = std::make_shared<const shapes::PointsFunction>(
       [program](const double* xs, const double* ys, const double* zs, size_t count, double* out) {
         std::vector<double> zeros;
@@ -573,14 +568,7 @@ std::shared_ptr<const shapes::SurfaceFunction> SurfaceOf(
     std::shared_ptr<const FunctionProgram> f[3]) {
   return std::make_shared<const shapes::SurfaceFunction>(
       [fx = f[0], fy = f[1], fz = f[2]](double u, double v) {
-        double args[8] = {u, v, 0, 0, 0, 0, 0, 0};
-        auto value = [&](const FunctionProgram& program) {
-          if (program.params.size() <= std::size(args)) return program.Evaluate(args);
-          std::vector<double> many(program.params.size(), 0.0);
-          std::copy(args, args + 2, many.begin());
-          return program.Evaluate(many.data());
-        };
-        return Vec3{value(*fx), value(*fy), value(*fz)};
+        return Vec3{fx->EvaluateAt(u, v, 0), fy->EvaluateAt(u, v, 0), fz->EvaluateAt(u, v, 0)};
       });
 }
 
