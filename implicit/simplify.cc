@@ -1,7 +1,11 @@
 #include "implicit/simplify.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -209,9 +213,49 @@ class Simplifier {
   std::vector<Quadric> quadric_;
 };
 
+// Vertices at the very same place become one (the mesher makes several
+// where the field is zero at a grid corner), and the triangles that then
+// have two corners alike, slivers of no area, go.
+void WeldCoincident(Surface& s) {
+  struct PositionHash {
+    size_t operator()(const Vec3& p) const {
+      uint64_t h = 14695981039346656037ULL;
+      for (double v : {p.x, p.y, p.z}) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        h = (h ^ bits) * 1099511628211ULL;
+      }
+      return static_cast<size_t>(h);
+    }
+  };
+  struct PositionEqual {
+    bool operator()(const Vec3& a, const Vec3& b) const {
+      return a.x == b.x && a.y == b.y && a.z == b.z;
+    }
+  };
+  std::unordered_map<Vec3, uint32_t, PositionHash, PositionEqual> first;
+  first.reserve(s.positions.size());
+  std::vector<uint32_t> to(s.positions.size());
+  bool welded = false;
+  for (size_t i = 0; i < s.positions.size(); ++i) {
+    const auto [it, added] = first.try_emplace(s.positions[i], static_cast<uint32_t>(i));
+    to[i] = it->second;
+    welded |= !added;
+  }
+  if (!welded) return;
+  std::vector<std::array<uint32_t, 3>> kept;
+  kept.reserve(s.triangles.size());
+  for (const auto& t : s.triangles) {
+    const std::array<uint32_t, 3> w{to[t[0]], to[t[1]], to[t[2]]};
+    if (w[0] != w[1] && w[1] != w[2] && w[0] != w[2]) kept.push_back(w);
+  }
+  s.triangles = std::move(kept);
+}
+
 }  // namespace
 
 void Simplify(Surface& surface, double max_error) {
+  WeldCoincident(surface);
   if (!(max_error > 0) || surface.triangles.empty()) return;
   Simplifier(surface, max_error).Run();
 }

@@ -11,9 +11,10 @@
 
 namespace implicit {
 
-// Collapses edges of `surface` (a consistently turned mesh) while no moved
-// vertex strays farther than `max_error` from the planes of its faces;
-// drops the vertices no face uses.
+// Joins vertices at the very same place (dropping the triangles that
+// then have no area), then collapses edges of `surface` (a consistently
+// turned mesh) while no moved vertex strays farther than `max_error` from
+// the planes of its faces; drops the vertices no face uses.
 void Simplify(Surface& surface, double max_error);
 
 }  // namespace implicit

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "csg/implicit_boolean.h"
@@ -190,6 +191,34 @@ TEST(ImplicitSimplify, FewerTrianglesTheSameSurface) {
       EXPECT_DOUBLE_EQ(edge_after, edge_before) << c.name;
     }
   }
+}
+
+// A box whose faces lie on grid planes: the field is zero at many corners,
+// where the mesher makes several vertices at one place. Thinned, each
+// place has one vertex, no triangle repeats a corner, and the surface
+// stays closed.
+TEST(ImplicitSimplify, VerticesAtOnePlaceBecomeOne) {
+  const implicit::Field box = [](const Vec3& p) {
+    return std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)}) - 0.5;
+  };
+  implicit::Grid grid;
+  grid.min = {-1, -1, -1};
+  grid.max = {1, 1, 1};
+  grid.cell = 0.25;
+  implicit::Surface s;
+  implicit::MeshSurface(box, grid, 10'000'000, s);
+  std::map<std::tuple<double, double, double>, int> at;
+  for (const Vec3& p : s.positions) ++at[{p.x, p.y, p.z}];
+  ASSERT_LT(at.size(), s.positions.size()) << "the case must have vertices at one place";
+  implicit::Simplify(s, 1e-9);
+  at.clear();
+  for (const Vec3& p : s.positions) ++at[{p.x, p.y, p.z}];
+  EXPECT_EQ(at.size(), s.positions.size());
+  for (const auto& t : s.triangles) {
+    EXPECT_TRUE(t[0] != t[1] && t[1] != t[2] && t[0] != t[2]);
+  }
+  EXPECT_EQ(ClosedAndTurned(s), "");
+  EXPECT_GE(s.triangles.size(), 12u);
 }
 
 TEST(ImplicitMesher, StopsAtTheTriangleLimit) {
