@@ -5,6 +5,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "sdl/hasher.h"
+
 namespace csg {
 
 namespace {
@@ -121,33 +123,7 @@ bool Inside(const Solid& solid, const sdl::Vec3& p) {
 
 namespace {
 
-// FNV-1a over the bytes of plain values.
-class Hasher {
- public:
-  template <class T>
-  void Add(const T& value) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
-    for (size_t i = 0; i < sizeof value; ++i) hash_ = (hash_ ^ bytes[i]) * 1099511628211ULL;
-  }
-  void Add(const sdl::Vec3& v) {
-    Add(v.x);
-    Add(v.y);
-    Add(v.z);
-  }
-  void Add(const std::vector<sdl::Vec3>& points) {
-    Add(points.size());
-    for (const sdl::Vec3& p : points) Add(p);
-  }
-  void Add(const std::vector<double>& values) {
-    Add(values.size());
-    for (double v : values) Add(v);
-  }
-  uint64_t hash() const { return hash_; }
-
- private:
-  uint64_t hash_ = 14695981039346656037ULL;
-};
+using sdl::Hasher;
 
 void AddContainer(const shapes::Container& c, Hasher& h) {
   h.Add(c.sphere);

@@ -4,10 +4,11 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "sdl/hasher.h"
 
 namespace implicit {
 
@@ -219,13 +220,9 @@ class Simplifier {
 void WeldCoincident(Surface& s) {
   struct PositionHash {
     size_t operator()(const Vec3& p) const {
-      uint64_t h = 14695981039346656037ULL;
-      for (double v : {p.x, p.y, p.z}) {
-        uint64_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        h = (h ^ bits) * 1099511628211ULL;
-      }
-      return static_cast<size_t>(h);
+      sdl::Hasher h;
+      h.Add(p);
+      return static_cast<size_t>(h.hash());
     }
   };
   struct PositionEqual {

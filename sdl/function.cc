@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "sdl/hasher.h"
 #include "sdl/pigment_function.h"
 
 namespace sdl {
@@ -289,31 +290,25 @@ void EvaluateBlock(const FunctionProgram& program, const double* const* args, si
 }  // namespace
 
 uint64_t FunctionProgram::Fingerprint() const {
-  uint64_t h = 14695981039346656037ULL;
-  auto add = [&h](const void* data, size_t size) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (size_t i = 0; i < size; ++i) h = (h ^ bytes[i]) * 1099511628211ULL;
-  };
-  const size_t count = params.size();
-  add(&count, sizeof count);
+  Hasher h;
+  h.Add(params.size());
   for (const Instruction& in : code) {
-    add(&in.op, sizeof in.op);
-    add(&in.index, sizeof in.index);
-    add(&in.value, sizeof in.value);
-    add(&in.f1, sizeof in.f1);
-    add(&in.f2, sizeof in.f2);
-    add(&in.internal, sizeof in.internal);
+    h.Add(in.op);
+    h.Add(in.index);
+    h.Add(in.value);
+    h.Add(in.f1);
+    h.Add(in.f2);
+    h.Add(in.internal);
     if (in.op == Op::kCallFunction && in.callee >= 0 &&
         static_cast<size_t>(in.callee) < callees.size()) {
-      const uint64_t callee = callees[static_cast<size_t>(in.callee)]->Fingerprint();
-      add(&callee, sizeof callee);
+      h.Add(callees[static_cast<size_t>(in.callee)]->Fingerprint());
     }
     if (in.op == Op::kPigment && in.callee >= 0 &&
         static_cast<size_t>(in.callee) < pigments.size()) {
-      add(&pigments[static_cast<size_t>(in.callee)]->fingerprint, sizeof(uint64_t));
+      h.Add(pigments[static_cast<size_t>(in.callee)]->fingerprint);
     }
   }
-  return h;
+  return h.hash();
 }
 
 double FunctionProgram::Evaluate(const double* args) const {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "sdl/hasher.h"
 #include "sdl/keywords.h"
 #include "sdl/parser.h"
 #include "sdl/pigment_function.h"
@@ -12,42 +13,19 @@ namespace sdl {
 
 namespace {
 
-// FNV-1a over the bytes of what a pigment computes.
-class Hash {
- public:
-  void Add(const void* data, size_t size) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    for (size_t i = 0; i < size; ++i) h_ = (h_ ^ bytes[i]) * 1099511628211ULL;
-  }
-  void Add(double v) { Add(&v, sizeof v); }
-  void Add(const Vec3& v) {
-    Add(v.x);
-    Add(v.y);
-    Add(v.z);
-  }
-  void Add(const Colour& c) {
-    for (double v : c) Add(v);
-  }
-  uint64_t value() const { return h_; }
-
- private:
-  uint64_t h_ = 14695981039346656037ULL;
-};
-
 uint64_t FingerprintOf(const PigmentFunction& f) {
-  Hash h;
-  h.Add(&f.kind, sizeof f.kind);
+  Hasher h;
+  h.Add(f.kind);
   if (f.function != nullptr) {
     const uint64_t program = f.function->Fingerprint();
-    h.Add(&program, sizeof program);
+    h.Add(program);
   }
   h.Add(f.gradient);
   h.Add(f.form);
   h.Add(f.metric);
   h.Add(f.offset);
-  h.Add(&f.solid, sizeof f.solid);
-  h.Add(f.colours[0]);
-  h.Add(f.colours[1]);
+  h.Add(f.solid);
+  h.Add(f.colours);
   for (const PigmentFunction::MapEntry& e : f.colour_map) {
     h.Add(e.value);
     h.Add(e.colour);
@@ -56,19 +34,19 @@ uint64_t FingerprintOf(const PigmentFunction& f) {
     if (step.inverse) {
       double rows[12];
       step.inverse->Rows(rows);
-      h.Add(rows, sizeof rows);
+      h.Add(rows);
     } else {
       h.Add(step.turbulence.amount);
-      h.Add(&step.turbulence.octaves, sizeof step.turbulence.octaves);
+      h.Add(step.turbulence.octaves);
       h.Add(step.turbulence.omega);
       h.Add(step.turbulence.lambda);
     }
   }
   h.Add(f.frequency);
   h.Add(f.phase);
-  h.Add(&f.wave, sizeof f.wave);
+  h.Add(f.wave);
   h.Add(f.exponent);
-  return h.value();
+  return h.hash();
 }
 
 }  // namespace
